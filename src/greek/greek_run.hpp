@@ -1,0 +1,51 @@
+// What the translation of one Greek run works on, and the routines that its
+// characters are dispatched to.
+#pragma once
+
+#include <optional>
+#include <string_view>
+
+#include "convert/char_source.hpp"
+#include "convert/output_sink.hpp"
+
+namespace grapho {
+
+inline constexpr int escape_character = '$';
+
+struct greek_run {
+  char_source& source;
+  output_sink& sink;
+  // Whether the next double quote closes a quotation; lives across runs and files.
+  bool& quote_state;
+  // The marks typed since the last letter, as a set of `mark` bits.
+  unsigned pending_marks = 0;
+};
+
+inline bool is_letter(int c) {
+  return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
+}
+
+// Translates the run whose opening "$" has just been read, up to and including
+// the closing "$", or to end of input.
+void translate_greek_run(char_source& source, output_sink& sink, bool& quote_state);
+
+// Special characters: sigma, quotation marks, doubled dashes and brackets.
+void write_quotation_mark(greek_run& run);
+void write_sigma(greek_run& run);
+void write_dash_or_en_dash(greek_run& run);
+void write_bracket_or_left_white_bracket(greek_run& run);
+void write_bracket_or_right_white_bracket(greek_run& run);
+void write_brace_or_left_angle_bracket(greek_run& run);
+void write_brace_or_right_angle_bracket(greek_run& run);
+
+// Diacritic marks.
+template <unsigned Mark>
+void add_pending_mark(greek_run& run) {
+  run.pending_marks |= Mark;
+}
+void check_marks(const greek_run& run, int c);
+void resolve_letter(greek_run& run, int c);
+std::string describe_marks(unsigned marks, int c);
+std::optional<std::string_view> find_combination(int letter, unsigned marks);
+
+}  // namespace grapho

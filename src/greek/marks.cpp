@@ -1,0 +1,45 @@
+// Pending diacritic marks: the rules they must keep, and the precomposed
+// letter they resolve to.
+#include <bit>
+#include <string>
+
+#include "greek/greek_run.hpp"
+#include "greek/tables.hpp"
+
+namespace grapho {
+
+std::string describe_marks(unsigned marks, int c) {
+  std::string description(1, static_cast<char>(c));
+  description += " with ";
+  for (const auto& entry : mark_table)
+    if (marks & entry.bit) description += entry.description;
+  return description;
+}
+
+// The checks run before every character of a run while marks are pending, so
+// a conflict is reported at the character after the marks, naming it.
+void check_marks(const greek_run& run, int c) {
+  unsigned marks = run.pending_marks;
+  const char* broken_rule =
+      std::popcount(marks & breathings) > 1 ? "Cannot mix different breathings: %s"
+      : std::popcount(marks & accents) > 1  ? "Cannot mix different accents: %s"
+      : std::popcount(marks) > 3            ? "More than three diacritics together: %s"
+                                            : nullptr;
+  if (broken_rule) run.source.fail(broken_rule, describe_marks(marks, c));
+}
+
+std::optional<std::string_view> find_combination(int letter, unsigned marks) {
+  for (const auto& row : combination_table)
+    if (row.letter == letter && row.marks == marks) return row.entity;
+  return std::nullopt;
+}
+
+void resolve_letter(greek_run& run, int c) {
+  auto entity = find_combination(c, run.pending_marks);
+  if (!entity)
+    run.source.fail("Invalid diacritic combination: %s", describe_marks(run.pending_marks, c));
+  run.sink.write(*entity);
+  run.pending_marks = 0;
+}
+
+}  // namespace grapho

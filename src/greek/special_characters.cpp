@@ -1,0 +1,57 @@
+// The characters of a run that do more than look up a fixed text.
+#include <string_view>
+
+#include "greek/greek_run.hpp"
+
+namespace grapho {
+namespace {
+
+// The characters after an "s" that keep it medial: the marks, which belong to
+// a following letter, and the brackets, which may stand inside a word.
+constexpr std::string_view medial_sigma_followers = "<>\\/^=|[]{}";
+
+// A doubled `single` becomes `pair_text`; a single one is written as it is, and
+// the character after it is returned to the run to be handled as usual.
+void write_single_or_pair(greek_run& run, char single, std::string_view pair_text) {
+  int next = run.source.read_source_char();
+  if (next == single) {
+    run.sink.write(pair_text);
+    return;
+  }
+  run.sink.put(single);
+  run.source.push_back(next);
+}
+
+}  // namespace
+
+void write_quotation_mark(greek_run& run) {
+  run.sink.write(run.quote_state ? "&rdquo;" : "&ldquo;");
+  run.quote_state = !run.quote_state;
+}
+
+void write_sigma(greek_run& run) {
+  int next = run.source.read_source_char();
+  bool medial = is_letter(next) ||
+                (next != end_of_input &&
+                 medial_sigma_followers.find(static_cast<char>(next)) != std::string_view::npos);
+  run.sink.write(medial ? "&sigma;" : "&sigmaf;");
+  run.source.push_back(next);
+}
+
+void write_dash_or_en_dash(greek_run& run) {
+  write_single_or_pair(run, '-', "&ndash;");
+}
+void write_bracket_or_left_white_bracket(greek_run& run) {
+  write_single_or_pair(run, '[', "&#x301A;");
+}
+void write_bracket_or_right_white_bracket(greek_run& run) {
+  write_single_or_pair(run, ']', "&#x301B;");
+}
+void write_brace_or_left_angle_bracket(greek_run& run) {
+  write_single_or_pair(run, '{', "&#x2329;");
+}
+void write_brace_or_right_angle_bracket(greek_run& run) {
+  write_single_or_pair(run, '}', "&#x232A;");
+}
+
+}  // namespace grapho

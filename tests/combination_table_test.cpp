@@ -1,0 +1,109 @@
+// Holds the combination table against Unicode's own canonical decompositions,
+// in both directions, through ICU.
+#include <gtest/gtest.h>
+#include <unicode/normalizer2.h>
+#include <unicode/uchar.h>
+#include <unicode/unistr.h>
+
+#include <cstdio>
+#include <map>
+#include <set>
+#include <string>
+#include <utility>
+
+#include "greek/greek_run.hpp"
+#include "greek/tables.hpp"
+
+namespace grapho {
+namespace {
+
+// The Greek letter each key letter stands for.
+const std::map<char, UChar32> base_letters = {
+    {'a', 0x03B1}, {'A', 0x0391}, {'e', 0x03B5}, {'E', 0x0395}, {'h', 0x03B7}, {'H', 0x0397},
+    {'i', 0x03B9}, {'I', 0x0399}, {'o', 0x03BF}, {'O', 0x039F}, {'u', 0x03C5}, {'U', 0x03A5},
+    {'w', 0x03C9}, {'W', 0x03A9}, {'r', 0x03C1}, {'R', 0x03A1},
+};
+
+// The combining characters of the seven marks.
+const std::map<UChar32, unsigned> combining_marks = {
+    {0x0313, smooth},     {0x0314, rough},     {0x0301, acute},          {0x0300, grave},
+    {0x0342, circumflex}, {0x0308, diaeresis}, {0x0345, iota_subscript},
+};
+
+struct decomposition {
+  UChar32 base = 0;
+  unsigned marks = 0;
+  bool only_known_marks = true;
+};
+
+decomposition decompose(UChar32 code_point) {
+  UErrorCode status = U_ZERO_ERROR;
+  const icu::Normalizer2* nfd = icu::Normalizer2::getNFDInstance(status);
+  EXPECT_TRUE(U_SUCCESS(status));
+  icu::UnicodeString text = nfd->normalize(icu::UnicodeString(code_point), status);
+  EXPECT_TRUE(U_SUCCESS(status));
+  decomposition result;
+  result.base = text.char32At(0);
+  for (int32_t i = text.moveIndex32(0, 1); i < text.length(); i = text.moveIndex32(i, 1)) {
+    auto mark = combining_marks.find(text.char32At(i));
+    if (mark == combining_marks.end() || (result.marks & mark->second)) {
+      result.only_known_marks = false;
+    } else {
+      result.marks |= mark->second;
+    }
+  }
+  return result;
+}
+
+// "&#x" and four hex digits, lowercase but for the last digit of U+1F7A to U+1F7D.
+std::string entity_for(UChar32 code_point) {
+  char text[16];
+  std::snprintf(text, sizeof text, "&#x%04x;", static_cast<unsigned>(code_point));
+  if (code_point >= 0x1F7A && code_point <= 0x1F7D) text[6] -= 'a' - 'A';
+  return text;
+}
+
+UChar32 code_point_of(std::string_view entity) {
+  return static_cast<UChar32>(std::stoul(std::string(entity.substr(3)), nullptr, 16));
+}
+
+TEST(CombinationTable, EveryRowIsItsLetterWithExactlyItsMarks) {
+  EXPECT_EQ(std::size(combination_table), 209u);
+  std::set<std::pair<char, unsigned>> keys;
+  for (const auto& row : combination_table) {
+    SCOPED_TRACE(std::string(1, row.letter) + " " + std::to_string(row.marks));
+    EXPECT_TRUE(keys.emplace(row.letter, row.marks).second) << "duplicate key";
+    UChar32 code_point = code_point_of(row.entity);
+    EXPECT_EQ(row.entity, entity_for(code_point));
+    auto parts = decompose(code_point);
+    EXPECT_EQ(parts.base, base_letters.at(row.letter));
+    EXPECT_TRUE(parts.only_known_marks);
+    EXPECT_EQ(parts.marks, row.marks);
+  }
+}
+
+TEST(CombinationTable, EveryPrecomposedGreekLetterWithTheseMarksHasItsRow) {
+  std::map<UChar32, char> key_of_base;
+  for (const auto& [key, base] : base_letters) key_of_base[base] = key;
+
+  // (letter, marks) -> expected code point; Greek Extended wins over the tonos forms.
+  std::map<std::pair<char, unsigned>, UChar32> expected;
+  for (auto [first, last] : {std::pair{0x0370, 0x03FF}, std::pair{0x1F00, 0x1FFF}}) {
+    for (UChar32 code_point = first; code_point <= last; ++code_point) {
+      if (!u_isdefined(code_point)) continue;
+      auto parts = decompose(code_point);
+      auto key = key_of_base.find(parts.base);
+      if (parts.marks == 0 || !parts.only_known_marks || key == key_of_base.end()) continue;
+      expected[{key->second, parts.marks}] = code_point;
+    }
+  }
+  EXPECT_EQ(expected.size(), std::size(combination_table));
+  for (const auto& [key, code_point] : expected) {
+    auto found = find_combination(key.first, key.second);
+    ASSERT_TRUE(found.has_value()) << key.first << " " << key.second;
+    EXPECT_EQ(*found, entity_for(code_point)) << key.first << " " << key.second;
+  }
+}
+
+}  // namespace
+}  // namespace grapho

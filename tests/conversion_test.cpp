@@ -1,0 +1,230 @@
+// Conversions in memory, each run at several buffer sizes, so that a run, a
+// pushed-back character, a line end or an error that straddles a buffer
+// boundary is exercised as well as the usual case.
+#include <gtest/gtest.h>
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "convert/converter.hpp"
+
+namespace grapho {
+namespace {
+
+const std::size_t buffer_sizes[] = {1, 2, 3, 7, converter::default_buffer_size};
+
+struct outcome {
+  std::string output;
+  std::string report;  // empty after success
+};
+
+outcome convert(converter& files, std::string_view input, std::string_view path = "in.txt") {
+  outcome result;
+  memory_reader reader(input);
+  string_writer writer(result.output);
+  try {
+    files.convert_stream(reader, writer, path, "in.html");
+  } catch (const conversion_error& error) {
+    result.report = error.report();
+  }
+  return result;
+}
+
+struct example {
+  std::string_view input;
+  std::string_view output;
+};
+
+void expect_conversions(const std::vector<example>& examples) {
+  for (std::size_t size : buffer_sizes) {
+    for (const auto& [input, output] : examples) {
+      converter files(size);
+      auto result = convert(files, input);
+      EXPECT_EQ(result.output, output) << "input: " << input << ", buffer size " << size;
+      EXPECT_EQ(result.report, "") << "input: " << input << ", buffer size " << size;
+    }
+  }
+}
+
+TEST(Conversion, CopiesTextAndEscapesDollar) {
+  expect_conversions({
+      {"", ""},
+      {"plain text\nwith <b>markup</b> & \"quotes\"\n",
+       "plain text\nwith <b>markup</b> & \"quotes\"\n"},
+      {"a$$b", "a$b"},
+      {"$$", "$"},
+      {"$$$$", "$$"},
+      {"price: 5$$\n", "price: 5$\n"},
+      {"x$", "x"},
+      {"$a$$$", "&alpha;$"},
+      {"$a$$b$", "&alpha;&beta;"},
+      {"$a", "&alpha;"},
+      {"\xce\xbc\xe2\x80\x94\xff\x80", "\xce\xbc\xe2\x80\x94\xff\x80"},
+      {std::string_view("a\0b$a\0$", 7), std::string_view("a\0b&alpha;\0", 11)},
+      {"\r\n$a$\r\n", "\r\n&alpha;\r\n"},
+  });
+}
+
+TEST(Conversion, TranslatesLettersAndSigns) {
+  expect_conversions({
+      {"$ABCDEFGHIJKLMNOPQRSTUVWXYZ$",
+       "&Alpha;&Beta;&Chi;&Delta;&Epsilon;&Phi;&Gamma;&Eta;&Iota;&#x3f9;&Kappa;&Lambda;&Mu;&Nu;"
+       "&Omicron;&Pi;&Theta;&Rho;&Sigma;&Tau;&Upsilon;&#x3dc;&Omega;&Xi;&Psi;&Zeta;"},
+      {"$abcdefghijklmnopqrtuvwxyz$",
+       "&alpha;&beta;&chi;&delta;&epsilon;&phi;&gamma;&eta;&iota;&sigmaf;&kappa;&lambda;&mu;&nu;"
+       "&omicron;&pi;&theta;&rho;&tau;&upsilon;&#x3dd;&omega;&xi;&psi;&zeta;"},
+      {"$Kai$", "&Kappa;&alpha;&iota;"},
+      {"$a, b.$", "&alpha;, &beta;."},
+      {"$a?$", "&alpha;?"},
+      {"$a;$", "&alpha;&#x00b7;"},
+      {"$&$", "&kappa;&alpha;&#x1f76;"},
+      {"$d'$", "&delta;&#x1fbf;"},
+      {"$`$", "&#x1ffe;"},
+      {"$12$", "12"},
+      {"$a\nb$", "&alpha;\n&beta;"},
+      {"$\xce\xb1\x80$", "\xce\xb1\x80"},
+      {"$!#%()*+,.:@_~\x7f$", "!#%()*+,.:@_~\x7f"},
+      {"<p>$l/ogos$</p>", "<p>&lambda;&#x1f79;&gamma;&omicron;&sigmaf;</p>"},
+  });
+}
+
+TEST(Conversion, ChoosesSigmaByWhatFollows) {
+  expect_conversions({
+      {"$l/ogos$", "&lambda;&#x1f79;&gamma;&omicron;&sigmaf;"},
+      {"$s/os$", "&sigma;&#x1f79;&sigmaf;"},
+      {"$ss$", "&sigma;&sigmaf;"},
+      {"$s a$", "&sigmaf; &alpha;"},
+      {"$s'$", "&sigmaf;&#x1fbf;"},
+      {"$sS$", "&sigma;&Sigma;"},
+      {"$s]$", "&sigma;]"},
+      {"$s>$", "&sigma;"},  // marks pending at the end of a run are dropped
+      {"$s[[a$", "&sigma;&#x301A;&alpha;"},
+      {"$s{}$", "&sigma;{}"},
+      {"$s\n$", "&sigmaf;\n"},
+      {"$s", "&sigmaf;"},
+      {"$s$$", "&sigmaf;"},  // the first "$" closes the run, the second opens one
+  });
+}
+
+TEST(Conversion, PairsDashesAndBrackets) {
+  expect_conversions({
+      {"$a--b$", "&alpha;&ndash;&beta;"},
+      {"$a-b$", "&alpha;-&beta;"},
+      {"$---a$", "&ndash;-&alpha;"},
+      {"$----$", "&ndash;&ndash;"},
+      {"$a-$", "&alpha;-"},
+      {"$a-", "&alpha;-"},
+      {"$[[a]]$", "&#x301A;&alpha;&#x301B;"},
+      {"$[a]$", "[&alpha;]"},
+      {"${{a}}$", "&#x2329;&alpha;&#x232A;"},
+      {"${a}$", "{&alpha;}"},
+      {"$[]$", "[]"},
+      {"$-s$", "-&sigmaf;"},
+      {"$[/a$", "[&#x1f71;"},
+      {"$-$$", "-"},  // the "$" after "-" closes the run, the next opens one
+  });
+}
+
+TEST(Conversion, AlternatesQuotationMarksAcrossRunsAndFiles) {
+  for (std::size_t size : buffer_sizes) {
+    converter files(size);
+    EXPECT_EQ(convert(files, "$\"a\"$").output, "&ldquo;&alpha;&rdquo;");
+    EXPECT_EQ(convert(files, "$\"a$ and $b\"$").output, "&ldquo;&alpha; and &beta;&rdquo;");
+    EXPECT_EQ(convert(files, "$\"$").output, "&ldquo;");
+    // The quote opened by the last file is closed by the first quote of the next.
+    EXPECT_EQ(convert(files, "$\"\"$").output, "&rdquo;&ldquo;");
+    EXPECT_EQ(convert(files, "\"outside\" $\"$").output, "\"outside\" &rdquo;");
+  }
+}
+
+TEST(Conversion, ResolvesMarksWithTheLetterThatFollows) {
+  expect_conversions({
+      {"$/a$", "&#x1f71;"},
+      {"$>a$", "&#x1f00;"},
+      {"$<|a$", "&#x1f81;"},
+      {"$|<a$", "&#x1f81;"},
+      {"$>/|W$", "&#x1fac;"},
+      {"$//a$", "&#x1f71;"},
+      {"$/ a$", " &#x1f71;"},
+      {"$/-a$", "-&#x1f71;"},
+      {"$/\na$", "\n&#x1f71;"},
+      {"$/$", ""},
+      {"$a/$", "&alpha;"},
+      {"$/$ $a$", " &alpha;"},  // marks do not carry over into the next run
+      {"$/aa$", "&#x1f71;&alpha;"},
+      {"$=/i$", "&#x1fd3;"},
+      {"$=\\u$", "&#x1fe2;"},
+      {"$=I$", "&#x03aa;"},
+      {"$<U$", "&#x1f59;"},
+      {"$>r<r$", "&#x1fe4;&#x1fe5;"},
+      {"$<R$", "&#x1fec;"},
+      {"$/u/w/U/W$", "&#x1f7B;&#x1f7D;&#x1feb;&#x1ffb;"},
+      {"$/E$", "&#x1fc9;"},
+      {"$s/a$", "&sigma;&#x1f71;"},
+      {"$m^hnin >/aeide qe\\a$",
+       "&mu;&#x1fc6;&nu;&iota;&nu; &#x1f04;&epsilon;&iota;&delta;&epsilon; "
+       "&theta;&epsilon;&#x1f70;"},
+  });
+}
+
+struct failure {
+  std::string_view input;
+  std::string_view output;  // what the output keeps
+  std::string_view report;
+};
+
+TEST(Conversion, StopsAtTransliterationErrors) {
+  const std::vector<failure> failures = {
+      {"x$/\\a$", "x", "in.txt:1:7 Cannot mix different accents: a with acute grave "},
+      {"$<>a$", "", "in.txt:1:6 Cannot mix different breathings: a with rough smooth "},
+      {"$<>-$", "", "in.txt:1:6 Cannot mix different breathings: - with rough smooth "},
+      {"$>/=|a$", "",
+       "in.txt:1:8 More than three diacritics together: a with smooth acute diaeresis iota "
+       "subscript"},
+      {"$/s$", "", "in.txt:1:5 Invalid diacritic combination: s with acute "},
+      {"$^A$", "", "in.txt:1:5 Invalid diacritic combination: A with circumflex "},
+      {"$>/b$", "", "in.txt:1:6 Invalid diacritic combination: b with smooth acute "},
+      {"$>U$", "", "in.txt:1:5 Invalid diacritic combination: U with smooth "},
+      {"$>R$", "", "in.txt:1:5 Invalid diacritic combination: R with smooth "},
+      {"$^e$", "", "in.txt:1:5 Invalid diacritic combination: e with circumflex "},
+      {"$|o$", "", "in.txt:1:5 Invalid diacritic combination: o with iota subscript"},
+      // The checks run before every character, so a conflict stops at the next one.
+      {"$<>/a$", "", "in.txt:1:6 Cannot mix different breathings: / with rough smooth "},
+      {"$/\\<a$", "", "in.txt:1:6 Cannot mix different accents: < with acute grave "},
+      // Breathings are checked before the count, accents before the count.
+      {"$/=><a$", "",
+       "in.txt:1:8 Cannot mix different breathings: a with rough smooth acute "
+       "diaeresis "},
+      {"$>/=\\a$", "",
+       "in.txt:1:8 Cannot mix different accents: a with smooth acute grave "
+       "diaeresis "},
+      // Non-letters are written before the letter fails: the output keeps them.
+      {"ok\n$a /b$", "ok\n&alpha; ", "in.txt:2:7 Invalid diacritic combination: b with acute "},
+      // A conflict seen at a line end names the line end and points past it.
+      {"$/\\\na$", "", "in.txt:2:1 Cannot mix different accents: \n with acute grave "},
+      {std::string_view("$/\\\0$", 5), "",
+       std::string_view("in.txt:1:6 Cannot mix different accents: \0 with acute grave ", 60)},
+      // Re-read characters count again: after "s", "-" and the opening "$".
+      {"$sa-b/\\a$", "&sigma;&alpha;-&beta;",
+       "in.txt:1:12 Cannot mix different accents: a with "
+       "acute grave "},
+      // A pushed-back line end counts as a further line.
+      {"$s\n/\\a$", "&sigmaf;\n", "in.txt:3:4 Cannot mix different accents: a with acute grave "},
+      {"$a\n\n  <>b$", "&alpha;\n\n  ",
+       "in.txt:3:6 Cannot mix different breathings: b with rough "
+       "smooth "},
+  };
+  for (std::size_t size : buffer_sizes) {
+    for (const auto& [input, output, report] : failures) {
+      converter files(size);
+      auto result = convert(files, input);
+      EXPECT_EQ(result.report, report) << "input: " << input << ", buffer size " << size;
+      EXPECT_EQ(result.output, output) << "input: " << input << ", buffer size " << size;
+    }
+  }
+}
+
+}  // namespace
+}  // namespace grapho
