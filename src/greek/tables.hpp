@@ -20,64 +20,41 @@ struct letter_entry {
   std::string_view entity;
 };
 
+// clang-format off
 inline constexpr letter_entry letter_entries[] = {
-    {'A', "&Alpha;"},
-    {'a', "&alpha;"},  // alpha
-    {'B', "&Beta;"},
-    {'b', "&beta;"},  // beta
-    {'C', "&Chi;"},
-    {'c', "&chi;"},  // chi
-    {'D', "&Delta;"},
-    {'d', "&delta;"},  // delta
-    {'E', "&Epsilon;"},
-    {'e', "&epsilon;"},  // epsilon
-    {'F', "&Phi;"},
-    {'f', "&phi;"},  // phi
-    {'G', "&Gamma;"},
-    {'g', "&gamma;"},  // gamma
-    {'H', "&Eta;"},
-    {'h', "&eta;"},  // eta
-    {'I', "&Iota;"},
-    {'i', "&iota;"},  // iota
-    {'J', "&#x3f9;"},
-    {'j', "&sigmaf;"},  // capital lunate sigma U+03F9; final sigma
-    {'K', "&Kappa;"},
-    {'k', "&kappa;"},  // kappa
-    {'L', "&Lambda;"},
-    {'l', "&lambda;"},  // lambda
-    {'M', "&Mu;"},
-    {'m', "&mu;"},  // mu
-    {'N', "&Nu;"},
-    {'n', "&nu;"},  // nu
-    {'O', "&Omicron;"},
-    {'o', "&omicron;"},  // omicron
-    {'P', "&Pi;"},
-    {'p', "&pi;"},  // pi
-    {'Q', "&Theta;"},
-    {'q', "&theta;"},  // theta
-    {'R', "&Rho;"},
-    {'r', "&rho;"},    // rho
-    {'S', "&Sigma;"},  // capital sigma
-    {'T', "&Tau;"},
-    {'t', "&tau;"},  // tau
-    {'U', "&Upsilon;"},
-    {'u', "&upsilon;"},  // upsilon
-    {'V', "&#x3dc;"},
-    {'v', "&#x3dd;"},  // digamma U+03DC, U+03DD
-    {'W', "&Omega;"},
-    {'w', "&omega;"},  // omega
-    {'X', "&Xi;"},
-    {'x', "&xi;"},  // xi
-    {'Y', "&Psi;"},
-    {'y', "&psi;"},  // psi
-    {'Z', "&Zeta;"},
-    {'z', "&zeta;"},  // zeta
+    {'A', "&Alpha;"},   {'a', "&alpha;"},    // alpha
+    {'B', "&Beta;"},    {'b', "&beta;"},     // beta
+    {'C', "&Chi;"},     {'c', "&chi;"},      // chi
+    {'D', "&Delta;"},   {'d', "&delta;"},    // delta
+    {'E', "&Epsilon;"}, {'e', "&epsilon;"},  // epsilon
+    {'F', "&Phi;"},     {'f', "&phi;"},      // phi
+    {'G', "&Gamma;"},   {'g', "&gamma;"},    // gamma
+    {'H', "&Eta;"},     {'h', "&eta;"},      // eta
+    {'I', "&Iota;"},    {'i', "&iota;"},     // iota
+    {'J', "&#x3f9;"},   {'j', "&sigmaf;"},   // capital lunate sigma U+03F9; final sigma
+    {'K', "&Kappa;"},   {'k', "&kappa;"},    // kappa
+    {'L', "&Lambda;"},  {'l', "&lambda;"},   // lambda
+    {'M', "&Mu;"},      {'m', "&mu;"},       // mu
+    {'N', "&Nu;"},      {'n', "&nu;"},       // nu
+    {'O', "&Omicron;"}, {'o', "&omicron;"},  // omicron
+    {'P', "&Pi;"},      {'p', "&pi;"},       // pi
+    {'Q', "&Theta;"},   {'q', "&theta;"},    // theta
+    {'R', "&Rho;"},     {'r', "&rho;"},      // rho
+    {'S', "&Sigma;"},                        // capital sigma
+    {'T', "&Tau;"},     {'t', "&tau;"},      // tau
+    {'U', "&Upsilon;"}, {'u', "&upsilon;"},  // upsilon
+    {'V', "&#x3dc;"},   {'v', "&#x3dd;"},    // digamma U+03DC, U+03DD
+    {'W', "&Omega;"},   {'w', "&omega;"},    // omega
+    {'X', "&Xi;"},      {'x', "&xi;"},       // xi
+    {'Y', "&Psi;"},     {'y', "&psi;"},      // psi
+    {'Z', "&Zeta;"},    {'z', "&zeta;"},     // zeta
     // Signs.
-    {'&', "&kappa;&alpha;&#x1f76;"},  // the word kai: kappa, alpha, iota with grave
-    {'\'', "&#x1fbf;"},               // spacing smooth breathing (psili) U+1FBF
-    {';', "&#x00b7;"},                // middle dot U+00B7, the Greek upper stop
-    {'`', "&#x1ffe;"},                // spacing rough breathing (dasia) U+1FFE
+    {'&',  "&kappa;&alpha;&#x1f76;"},  // the word kai: kappa, alpha, iota with grave
+    {'\'', "&#x1fbf;"},                // spacing smooth breathing (psili) U+1FBF
+    {';',  "&#x00b7;"},                // middle dot U+00B7, the Greek upper stop
+    {'`',  "&#x1ffe;"},                // spacing rough breathing (dasia) U+1FFE
 };
+// clang-format on
 
 // The same entries by character code: slot c - 32 for the codes 32 to 127,
 // empty where a character has no entity of its own.
