@@ -1,9 +1,12 @@
 // Conversions in memory, each run at several buffer sizes, so that a run, a
 // pushed-back character, a line end or an error that straddles a buffer
-// boundary is exercised as well as the usual case.
+// boundary is exercised as well as the usual case. The smallest sizes leave no
+// room for the translator's fast path, so everything goes the general way; the
+// middle ones make the fast path stop and restart every few characters.
 #include <gtest/gtest.h>
 
 #include <cstddef>
+#include <random>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -13,7 +16,7 @@
 namespace grapho {
 namespace {
 
-const std::size_t buffer_sizes[] = {1, 2, 3, 7, converter::default_buffer_size};
+const std::size_t buffer_sizes[] = {1, 2, 3, 7, 40, 100, converter::default_buffer_size};
 
 struct outcome {
   std::string output;
@@ -222,6 +225,27 @@ TEST(Conversion, StopsAtTransliterationErrors) {
       auto result = convert(files, input);
       EXPECT_EQ(result.report, report) << "input: " << input << ", buffer size " << size;
       EXPECT_EQ(result.output, output) << "input: " << input << ", buffer size " << size;
+    }
+  }
+}
+
+// With a one-byte buffer every character takes the translator's general path;
+// with larger buffers most take the fast path. Both must agree on every byte
+// written and on every message, position included.
+TEST(Conversion, FastAndGeneralPathsAgree) {
+  const std::string_view alphabet = "aehiouwAEIOUWrRsbqk$$\n\n  <>/\\^=|-[]{}\"';&.?\xce";
+  std::mt19937 random(7);
+  for (int trial = 0; trial < 3000; ++trial) {
+    std::string input(std::uniform_int_distribution<std::size_t>(0, 300)(random), ' ');
+    for (char& c : input)
+      c = alphabet[std::uniform_int_distribution<std::size_t>(0, alphabet.size() - 1)(random)];
+    converter general_path(1);
+    outcome expected = convert(general_path, input);
+    for (std::size_t size : {40, 100, 4096}) {
+      converter files(size);
+      outcome result = convert(files, input);
+      ASSERT_EQ(result.output, expected.output) << "input: " << input << ", buffer size " << size;
+      ASSERT_EQ(result.report, expected.report) << "input: " << input << ", buffer size " << size;
     }
   }
 }

@@ -1,5 +1,6 @@
 #include "convert/char_source.hpp"
 
+#include <cstring>
 #include <limits>
 #include <utility>
 
@@ -30,6 +31,14 @@ bool char_source::refill() {
 void char_source::start_line() {
   ++line_;
   reads_at_line_start_ = reads();
+}
+
+void char_source::skip_lines(const unsigned char* to) {
+  while (const void* line_end = std::memchr(next_, '\n', static_cast<std::size_t>(to - next_))) {
+    next_ = static_cast<const unsigned char*>(line_end) + 1;
+    start_line();
+  }
+  next_ = to;
 }
 
 std::uint64_t char_source::reads() const {

@@ -39,6 +39,22 @@ class char_source {
     ++rereads_;
   }
 
+  // The characters read ahead from the input and not yet consumed. The fast
+  // paths of the conversion work on them in place and then report how far
+  // they got through one of the two calls below.
+  std::span<const unsigned char> pending() const { return {next_, end_}; }
+
+  // Consumes the pending characters before `to`, which hold no line end, each
+  // as one read, and counts `rereads` further reads of characters pushed back.
+  void skip(const unsigned char* to, std::uint64_t rereads = 0) {
+    next_ = to;
+    rereads_ += rereads;
+  }
+
+  // Consumes the pending characters before `to`, each as one read, counting
+  // the line ends among them.
+  void skip_lines(const unsigned char* to);
+
   source_position position() const;
 
   // Throws the message, filled with `argument`, at the current position.

@@ -1,6 +1,7 @@
 #include "convert/converter.hpp"
 
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 
 #include "convert/char_source.hpp"
@@ -23,9 +24,22 @@ bool same_file(const std::string& a, const std::string& b) {
   return std::filesystem::equivalent(a, b, error);
 }
 
+// Copies the text outside runs that is already buffered, up to the next "$",
+// in one piece.
+void copy_buffered_text(char_source& source, output_sink& sink) {
+  std::span<const unsigned char> input = source.pending();
+  const auto* stop =
+      static_cast<const unsigned char*>(std::memchr(input.data(), escape_character, input.size()));
+  if (stop == nullptr) stop = input.data() + input.size();
+  sink.write(
+      {reinterpret_cast<const char*>(input.data()), static_cast<std::size_t>(stop - input.data())});
+  source.skip_lines(stop);
+}
+
 // Copies the text outside runs and hands each run to the Greek translator.
 void copy_text(char_source& source, output_sink& sink, bool& quote_state) {
   for (;;) {
+    copy_buffered_text(source, sink);
     int c = source.read_source_char();
     if (c == end_of_input) return;
     if (c != escape_character) {

@@ -31,6 +31,15 @@ class output_sink {
     }
   }
 
+  // Room to write into directly: drains first when less than `wanted` bytes
+  // are free, so the room is smaller than `wanted` only in a smaller buffer.
+  // Whatever is written there is kept by committing the end of it.
+  std::span<char> reserve(std::size_t wanted) {
+    if (static_cast<std::size_t>(end_ - next_) < wanted) drain();
+    return {next_, end_};
+  }
+  void commit(char* written_end) { next_ = written_end; }
+
   // Hands everything written so far to the writer; throws write_failure.
   void drain();
 

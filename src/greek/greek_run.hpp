@@ -2,11 +2,14 @@
 // characters are dispatched to.
 #pragma once
 
+#include <bit>
 #include <optional>
+#include <string>
 #include <string_view>
 
 #include "convert/char_source.hpp"
 #include "convert/output_sink.hpp"
+#include "greek/tables.hpp"
 
 namespace grapho {
 
@@ -21,13 +24,36 @@ struct greek_run {
   unsigned pending_marks = 0;
 };
 
-inline bool is_letter(int c) {
+constexpr bool is_letter(int c) {
   return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
+}
+
+// Whether an "s" followed by `c` is a medial sigma: before a letter, before a
+// mark (which belongs to a following letter) and before a bracket (which may
+// stand inside a word).
+constexpr bool keeps_sigma_medial(int c) {
+  constexpr std::string_view marks_and_brackets = "<>\\/^=|[]{}";
+  return is_letter(c) || (c > 0 && c < 128 &&
+                          marks_and_brackets.find(static_cast<char>(c)) != std::string_view::npos);
+}
+
+// The message format of the first rule of combination that a set of pending
+// marks breaks, or nullptr when it keeps them all.
+constexpr const char* broken_mark_rule(unsigned marks) {
+  if (std::popcount(marks & breathings) > 1) return "Cannot mix different breathings: %s";
+  if (std::popcount(marks & accents) > 1) return "Cannot mix different accents: %s";
+  if (std::popcount(marks) > 3) return "More than three diacritics together: %s";
+  return nullptr;
 }
 
 // Translates the run whose opening "$" has just been read, up to and including
 // the closing "$", or to end of input.
 void translate_greek_run(char_source& source, output_sink& sink, bool& quote_state);
+
+// Translates, straight from the input buffer into the output buffer, the
+// characters that follow in the run as long as each is simple to translate;
+// stops before the first that needs the general path. No marks may be pending.
+void translate_common_characters(greek_run& run);
 
 // Special characters: sigma, quotation marks, doubled dashes and brackets.
 void write_quotation_mark(greek_run& run);

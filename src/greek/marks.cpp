@@ -1,8 +1,8 @@
 // Pending diacritic marks: the rules they must keep, and the precomposed
 // letter they resolve to.
-#include <bit>
 #include <string>
 
+#include "greek/dispatch.hpp"
 #include "greek/greek_run.hpp"
 #include "greek/tables.hpp"
 
@@ -29,8 +29,9 @@ void check_marks(const greek_run& run, int c) {
 }
 
 std::optional<std::string_view> find_combination(int letter, unsigned marks) {
-  for (const auto& row : combination_table)
-    if (row.letter == letter && row.marks == marks) return row.entity;
+  if (letter < 0 || letter > 255 || marks > 127) return std::nullopt;
+  if (const auto* row = find_combination_row(static_cast<unsigned char>(letter), marks))
+    return row->entity;
   return std::nullopt;
 }
 

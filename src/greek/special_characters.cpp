@@ -6,10 +6,6 @@
 namespace grapho {
 namespace {
 
-// The characters after an "s" that keep it medial: the marks, which belong to
-// a following letter, and the brackets, which may stand inside a word.
-constexpr std::string_view medial_sigma_followers = "<>\\/^=|[]{}";
-
 // A doubled `single` becomes `pair_text`; a single one is written as it is, and
 // the character after it is returned to the run to be handled as usual.
 void write_single_or_pair(greek_run& run, char single, std::string_view pair_text) {
@@ -31,10 +27,7 @@ void write_quotation_mark(greek_run& run) {
 
 void write_sigma(greek_run& run) {
   int next = run.source.read_source_char();
-  bool medial = is_letter(next) ||
-                (next != end_of_input &&
-                 medial_sigma_followers.find(static_cast<char>(next)) != std::string_view::npos);
-  run.sink.write(medial ? "&sigma;" : "&sigmaf;");
+  run.sink.write(keeps_sigma_medial(next) ? "&sigma;" : "&sigmaf;");
   run.source.push_back(next);
 }
 
