@@ -11,19 +11,22 @@ char_source::char_source(byte_reader& reader, std::string path, std::span<unsign
       path_(std::move(path)),
       buffer_(buffer),
       next_(buffer.data()),
-      end_(buffer.data()) {}
+      end_(buffer.data()) {
+  buffer_[0] = guard;
+}
 
 bool char_source::refill() {
   if (exhausted_) return false;
   std::size_t count = 0;
   try {
-    count = reader_.read(buffer_.data(), buffer_.size());
+    count = reader_.read(buffer_.data(), buffer_.size() - 1);
   } catch (const read_failure&) {
     fail("Cannot read file %s", path_);
   }
   bytes_before_buffer_ += static_cast<std::uint64_t>(end_ - buffer_.data());
   next_ = buffer_.data();
   end_ = next_ + count;
+  buffer_[count] = guard;
   exhausted_ = count == 0;
   return !exhausted_;
 }

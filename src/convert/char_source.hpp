@@ -16,7 +16,8 @@ inline constexpr int end_of_input = -1;
 
 class char_source {
  public:
-  // `buffer` is borrowed for the source's lifetime; any size from 1 byte up works.
+  // `buffer` is borrowed for the source's lifetime; any size from 2 bytes up
+  // works. Its last byte is kept for the guard that follows the pending input.
   char_source(byte_reader& reader, std::string path, std::span<unsigned char> buffer);
 
   // The next character value (0 to 255) or end_of_input. Every read, a re-read
@@ -41,8 +42,11 @@ class char_source {
 
   // The characters read ahead from the input and not yet consumed. The fast
   // paths of the conversion work on them in place and then report how far
-  // they got through one of the two calls below.
+  // they got through one of the two calls below. In memory the pending
+  // characters are always followed by a guard, a line end that is not part of
+  // the input, so a scan that stops at line ends needs no other bounds check.
   std::span<const unsigned char> pending() const { return {next_, end_}; }
+  static constexpr unsigned char guard = '\n';
 
   // Consumes the pending characters before `to`, which hold no line end, each
   // as one read, and counts `rereads` further reads of characters pushed back.

@@ -1,5 +1,6 @@
 #include "convert/converter.hpp"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -58,14 +59,18 @@ void copy_text(char_source& source, output_sink& sink, bool& quote_state) {
 
 }  // namespace
 
+// The input buffer holds one byte more, for the guard after the pending input;
+// the output buffer has room for the translation of a whole input buffer.
 converter::converter(std::size_t buffer_size)
-    : input_buffer_(buffer_size == 0 ? 1 : buffer_size),
-      output_buffer_(buffer_size == 0 ? 1 : buffer_size) {}
+    : input_buffer_size_(std::max<std::size_t>(buffer_size, 1) + 1),
+      input_buffer_(std::make_unique_for_overwrite<unsigned char[]>(input_buffer_size_)),
+      output_buffer_size_(std::max<std::size_t>(buffer_size, 1) * most_stored_per_character),
+      output_buffer_(std::make_unique_for_overwrite<char[]>(output_buffer_size_)) {}
 
 void converter::convert_stream(byte_reader& reader, byte_writer& writer,
                                std::string_view input_path, std::string_view output_path) {
-  char_source source(reader, std::string(input_path), input_buffer_);
-  output_sink sink(writer, output_buffer_);
+  char_source source(reader, std::string(input_path), {input_buffer_.get(), input_buffer_size_});
+  output_sink sink(writer, {output_buffer_.get(), output_buffer_size_});
   try {
     copy_text(source, sink, quote_state_);
     sink.drain();

@@ -3,9 +3,9 @@
 #pragma once
 
 #include <cstddef>
+#include <memory>
 #include <string>
 #include <string_view>
-#include <vector>
 
 #include "convert/byte_stream.hpp"
 #include "convert/error.hpp"
@@ -16,7 +16,8 @@ class converter {
  public:
   static constexpr std::size_t default_buffer_size = 64 * 1024;
 
-  // `buffer_size` is the size of both the input and the output buffer.
+  // `buffer_size` is how many bytes of input are read at a time; the output
+  // buffer is sized to match.
   explicit converter(std::size_t buffer_size = default_buffer_size);
 
   // Converts one file into another. Throws conversion_error when a file cannot
@@ -30,8 +31,10 @@ class converter {
                       std::string_view output_path);
 
  private:
-  std::vector<unsigned char> input_buffer_;
-  std::vector<char> output_buffer_;
+  std::size_t input_buffer_size_;
+  std::unique_ptr<unsigned char[]> input_buffer_;
+  std::size_t output_buffer_size_;
+  std::unique_ptr<char[]> output_buffer_;
   // Whether the next double quote closes a quotation: carried from file to file.
   bool quote_state_ = false;
 };

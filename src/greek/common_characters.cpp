@@ -3,7 +3,7 @@
 // translated here straight from the input buffer into the output buffer, one
 // table look-up each. Whatever is less simple (a line end, the closing "$", a
 // special character, marks that break a rule or wait for a non-letter, the
-// end of either buffer) is left to the general path, which handles it one
+// end of the buffered input) is left to the general path, which handles it one
 // character at a time and then returns here.
 #include <algorithm>
 #include <cstring>
@@ -14,26 +14,26 @@
 namespace grapho {
 namespace {
 
-// The most that the fast path stores into the output for one input character:
-// texts are copied in blocks of 16 bytes, of which the first `size` count.
-constexpr std::size_t most_stored_per_character = sizeof(fixed_text);
+// The scan below stops at every line end, the guard after the pending input
+// included, so it needs no bounds checks.
+static_assert(char_source::guard == '\n');
+static_assert(fixed_text_size_by_character['\n'] == 0 && mark_bit_by_character['\n'] == 0);
 
-// The fast path works in blocks of input characters for which the output is
-// sure to have room; a block of this many is worth draining the output for.
-constexpr std::size_t block_characters = 256;
+// Every step stores at most this much, so the room reserved for the pending
+// input is enough.
+static_assert(sizeof(fixed_text) <= most_stored_per_character &&
+              combination_entity_size <= most_stored_per_character);
 
 // Marks from `p` on and the letter after them, as one step: returns the row of
 // the letter with its marks and sets `next` past the letter; returns nullptr
 // when the marks break a rule or do not end in a letter with a row, so that
-// the general path takes them one by one and reports what is wrong.
-const combination_row* marked_letter(const unsigned char* p, const unsigned char* end,
-                                     const unsigned char*& next) {
+// the general path takes them one by one and reports what is wrong. Marks only
+// add up, and a set that breaks a rule still breaks it with more marks, so the
+// final set alone needs checking.
+const combination_row* marked_letter(const unsigned char* p, const unsigned char*& next) {
   unsigned marks = 0;
-  for (; p < end && mark_bit_by_character[*p] != 0; ++p) {
-    marks |= mark_bit_by_character[*p];
-    if (!mark_set_is_valid[marks]) return nullptr;
-  }
-  if (p == end) return nullptr;
+  for (; mark_bit_by_character[*p] != 0; ++p) marks |= mark_bit_by_character[*p];
+  if (!mark_set_is_valid[marks]) return nullptr;
   next = p + 1;
   return find_combination_row(*p, marks);
 }
@@ -41,30 +41,29 @@ const combination_row* marked_letter(const unsigned char* p, const unsigned char
 }  // namespace
 
 void translate_common_characters(greek_run& run) {
-  std::span<char> room = run.sink.reserve(block_characters * most_stored_per_character);
   std::span<const unsigned char> input = run.source.pending();
+  std::size_t wanted = input.size() * most_stored_per_character;
+  std::span<char> room = run.sink.reserve(wanted);
+  if (room.size() < wanted) return;
   const unsigned char* p = input.data();
-  const unsigned char* const input_end = p + input.size();
-  const unsigned char* const block_end =
-      p + std::min(input.size(), room.size() / most_stored_per_character);
   char* out = room.data();
   // Each sigma reads the character after it, which is then read again.
   std::uint64_t rereads = 0;
 
-  while (p < block_end) {
-    const fixed_text& text = fixed_text_by_character[*p];
-    if (text.size != 0) {
-      std::memcpy(out, &text, sizeof text);
-      out += text.size;
-      ++p;
-    } else if (mark_bit_by_character[*p] != 0) {
+  for (;;) {
+    // Letters and spaces, by far the most common.
+    for (std::size_t size; (size = fixed_text_size_by_character[*p]) != 0; ++p) {
+      std::memcpy(out, &fixed_text_by_character[*p], sizeof(fixed_text));
+      out += size;
+    }
+    if (mark_bit_by_character[*p] != 0) {
       const unsigned char* next = p;
-      const combination_row* row = marked_letter(p, block_end, next);
+      const combination_row* row = marked_letter(p, next);
       if (row == nullptr) break;
       std::memcpy(out, row->entity.data(), combination_entity_size);
       out += combination_entity_size;
       p = next;
-    } else if (*p == 's' && p + 1 < input_end && p[1] != '\n') {
+    } else if (*p == 's' && p[1] != '\n') {
       // A line end after "s" would be counted twice; the general path does that.
       bool medial = sigma_stays_medial_before[p[1]];
       std::memcpy(out, medial ? "&sigma;" : "&sigmaf;", 8);

@@ -105,29 +105,45 @@ inline constexpr auto mark_set_is_valid = [] {
 // ---------------------------------------------------------------------------
 // The common characters of a run, for the fast path of the translator.
 
-// A character always written as the same short text: the text, padded so that
-// it can be copied as one block of 16 bytes, and its size; size 0 for every
-// other character.
+// The characters of a run written always as the same text of at most 16
+// bytes, without marks pending: letters and signs with their entities, and
+// the characters that pass through unchanged. The texts are padded so that
+// each can be copied as one block of 16 bytes.
 struct alignas(16) fixed_text {
-  char text[15];
-  std::uint8_t size;
+  char text[16];
 };
+
+inline constexpr auto byte_values = [] {
+  std::array<char, 256> bytes{};
+  for (std::size_t c = 0; c < bytes.size(); ++c) bytes[c] = static_cast<char>(c);
+  return bytes;
+}();
+
+// The fixed text of a character, or an empty view where it has none.
+constexpr std::string_view fixed_text_of(int c) {
+  std::string_view text = letter_entity(c);
+  if (text.empty() && !action_for(c) && c != escape_character && c != '\n')
+    text = std::string_view(&byte_values[static_cast<std::size_t>(c)], 1);
+  if (text.size() > sizeof(fixed_text)) text = {};
+  return text;
+}
 
 inline constexpr auto fixed_text_by_character = [] {
   std::array<fixed_text, 256> table{};
   for (int c = 0; c < 256; ++c) {
-    auto& entry = table[static_cast<std::size_t>(c)];
-    std::string_view text = letter_entity(c);
-    bool passes_through = text.empty() && !action_for(c) && c != escape_character && c != '\n';
-    if (passes_through) {
-      entry.text[0] = static_cast<char>(c);
-      entry.size = 1;
-    } else if (!text.empty() && text.size() <= sizeof entry.text) {
-      for (std::size_t i = 0; i < text.size(); ++i) entry.text[i] = text[i];
-      entry.size = static_cast<std::uint8_t>(text.size());
-    }
+    std::string_view text = fixed_text_of(c);
+    for (std::size_t i = 0; i < text.size(); ++i)
+      table[static_cast<std::size_t>(c)].text[i] = text[i];
   }
   return table;
+}();
+
+// The size of each character's fixed text; 0 where it has none.
+inline constexpr auto fixed_text_size_by_character = [] {
+  std::array<std::uint8_t, 256> sizes{};
+  for (int c = 0; c < 256; ++c)
+    sizes[static_cast<std::size_t>(c)] = static_cast<std::uint8_t>(fixed_text_of(c).size());
+  return sizes;
 }();
 
 // The bit of each mark character; 0 for every other character.

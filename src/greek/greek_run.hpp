@@ -15,6 +15,12 @@ namespace grapho {
 
 inline constexpr int escape_character = '$';
 
+// The most that the translator's fast path stores into the output for one
+// input character (texts are copied in blocks of 16 bytes, of which the first
+// few count). It runs only where the output has this much room for each
+// character of buffered input.
+inline constexpr std::size_t most_stored_per_character = 16;
+
 struct greek_run {
   char_source& source;
   output_sink& sink;
