@@ -47,9 +47,11 @@ def run_grapho(grapho, path):
 def peak_memory(grapho, path):
     """Peak resident memory of grapho converting `path`, in KiB, as GNU time reports it
     (a child forked from this script would count the script's own memory too)."""
-    result = subprocess.run(["/usr/bin/time", "-f", "%M", grapho, path], stdin=subprocess.DEVNULL,
-                            capture_output=True, text=True, check=True)
-    return int(result.stderr.split()[-1])
+    report = path + ".memory"
+    subprocess.run(["/usr/bin/time", "-f", "%M", "-o", report, grapho, path],
+                   stdin=subprocess.DEVNULL, stderr=subprocess.DEVNULL, check=True)
+    with open(report) as kib:
+        return int(kib.read().split()[-1])
 
 
 def time_floor(input_path, output_path, copy_path):
