@@ -16,10 +16,11 @@ set(CPACK_RESOURCE_FILE_README "${PROJECT_SOURCE_DIR}/README.md")
 set(CPACK_DEBIAN_PACKAGE_MAINTAINER "grapho developers <grapho@example.org>")
 set(CPACK_DEBIAN_PACKAGE_SECTION text)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
-# The library dependencies come from the built program where Debian's tool for
-# that is at hand, and are named by hand elsewhere.
+# The library dependencies come from the built program where CPack's tools for
+# that (dpkg-shlibdeps and file) are at hand, and are named by hand elsewhere.
 find_program(GRAPHO_DPKG_SHLIBDEPS dpkg-shlibdeps)
-if(GRAPHO_DPKG_SHLIBDEPS)
+find_program(GRAPHO_FILE file)
+if(GRAPHO_DPKG_SHLIBDEPS AND GRAPHO_FILE)
   set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 else()
   set(CPACK_DEBIAN_PACKAGE_DEPENDS "libc6, libgcc-s1, libstdc++6")
