@@ -1,0 +1,29 @@
+# The Debian package: `cpack -G DEB` in the build folder makes
+# grapho_VERSION_ARCH.deb, which installs what `cmake --install` does under /usr.
+set(CPACK_PACKAGE_NAME grapho)
+set(CPACK_PACKAGE_VENDOR "grapho developers")
+set(CPACK_PACKAGE_CONTACT "grapho developers <grapho@example.org>")
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "${PROJECT_DESCRIPTION}")
+# Debian's long description; CPack puts the summary line above it and indents it.
+set(CPACK_PACKAGE_DESCRIPTION
+    "grapho converts text or HTML files in which polytonic Greek is typed in
+plain ASCII between dollar signs, such as $m^hnin >/aeide$, into HTML: each
+Greek passage becomes HTML character references that any browser shows
+with its breathings, accents and iota subscripts, and everything else is
+copied byte for byte. The manual page holds the transliteration chart.")
+set(CPACK_RESOURCE_FILE_README "${PROJECT_SOURCE_DIR}/README.md")
+
+set(CPACK_DEBIAN_PACKAGE_MAINTAINER "grapho developers <grapho@example.org>")
+set(CPACK_DEBIAN_PACKAGE_SECTION text)
+set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+# The library dependencies come from the built program where CPack's tools for
+# that (dpkg-shlibdeps and file) are at hand, and are named by hand elsewhere.
+find_program(GRAPHO_DPKG_SHLIBDEPS dpkg-shlibdeps)
+find_program(GRAPHO_FILE file)
+if(GRAPHO_DPKG_SHLIBDEPS AND GRAPHO_FILE)
+  set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+else()
+  set(CPACK_DEBIAN_PACKAGE_DEPENDS "libc6, libgcc-s1, libstdc++6")
+endif()
+
+include(CPack)

@@ -1,0 +1,82 @@
+// The chart tool: that the chart leaves out no character with a meaning of
+// its own, and that awkward keys survive Markdown and roff.
+#include "chart.hpp"
+
+#include <gtest/gtest.h>
+
+#include <stdexcept>
+#include <string>
+
+#include "html_references.hpp"
+#include "render.hpp"
+
+namespace grapho::chart {
+namespace {
+
+TEST(Chart, ExplainsEveryCharacterThatIsNotCopiedAsItIs) {
+  const std::string explained = explained_characters();
+  for (int c = ' '; c < 0x7f; ++c) {
+    if (explained.find(static_cast<char>(c)) != std::string::npos) continue;
+    std::string once(1, static_cast<char>(c)), twice(2, static_cast<char>(c));
+    EXPECT_EQ(to_utf8(greek_for(once)), once) << "'" << once << "' is missing from the chart";
+    EXPECT_EQ(to_utf8(greek_for(twice)), twice) << "'" << twice << "' is missing from the chart";
+  }
+}
+
+TEST(Chart, DecodesWhatTheConverterWrites) {
+  struct case_ {
+    std::string html;
+    std::u32string text;
+  };
+  for (const auto& [html, text] : {
+           case_{"&alpha;&Omega;&sigmaf;", U"\u03B1\u03A9\u03C2"},
+           case_{"&#x1f04;&#x1f7D;&#x00b7;", U"\u1F04\u1F7D\u00B7"},
+           case_{"&ldquo;a&rdquo; &ndash; 12", U"\u201Ca\u201D \u2013 12"},
+           case_{"no reference &", U"no reference &"},
+       }) {
+    EXPECT_EQ(decode_references(html), text) << html;
+  }
+  EXPECT_THROW(decode_references("&nbsp;"), std::invalid_argument);
+  EXPECT_EQ(to_utf8(U"a\u00B7\u1F04\U0001F600"), "a\xC2\xB7\xE1\xBC\x84\xF0\x9F\x98\x80");
+}
+
+TEST(Chart, EscapesKeysForMarkdownAndRoff) {
+  const std::vector<section> chart = {
+      {"Keys",
+       "Type `\\` for a grave.",
+       {"Key", "Greek"},
+       {{{U"|", true}, {U"\u1FBF", false}},
+        {{U"`", true}, {U"'", false}},
+        {{U"\\-^~\"'", true}, {U".", false}}}},
+  };
+  EXPECT_EQ(render(format::markdown, chart),
+            "### Keys\n\nType `\\` for a grave.\n\n"
+            "| Key | Greek |\n| --- | --- |\n"
+            "| `\\|` | \xE1\xBE\xBF |\n"
+            "| `` ` `` | ' |\n"
+            "| `\\-^~\"'` | . |\n");
+  EXPECT_EQ(render(format::roff, chart),
+            ".SS Keys\nType \\fB\\e\\fP for a grave.\n.PP\n.RS 4\n.nf\n.ta 8n\n"
+            "\\fIKey\\fP\t\\fIGreek\\fP\n"
+            "\\fB|\\fP\t\\[u1FBF]\n"
+            "\\fB\\(ga\\fP\t\\(aq\n"
+            "\\fB\\e\\-\\(ha\\(ti\\(dq\\(aq\\fP\t.\n"
+            ".fi\n.RE\n");
+}
+
+TEST(Chart, ReplacesOnlyTheTextBetweenTheMarkers) {
+  const std::string begin =
+      "<!-- chart begin: made by grapho_chart from the tables; do not edit -->\n";
+  const std::string end = "<!-- chart end -->\n";
+  const std::string document = "before\n" + begin + "old\n" + end + "after\n";
+  EXPECT_EQ(chart_in(document, format::markdown), "old\n");
+  EXPECT_EQ(with_chart(document, format::markdown, "new\n"),
+            "before\n" + begin + "new\n" + end + "after\n");
+  EXPECT_THROW(chart_in(document, format::roff), std::runtime_error);
+  EXPECT_THROW(chart_in("before\n" + begin + "no end\n", format::markdown), std::runtime_error);
+  EXPECT_EQ(format_of("README.md"), format::markdown);
+  EXPECT_EQ(format_of("man/grapho.1"), format::roff);
+}
+
+}  // namespace
+}  // namespace grapho::chart

@@ -1,0 +1,200 @@
+#include "render.hpp"
+
+#include <algorithm>
+#include <cstdio>
+#include <stdexcept>
+
+#include "html_references.hpp"
+
+namespace grapho::chart {
+namespace {
+
+// ---------------------------------------------------------------------------
+// Markdown: a heading, the paragraph and a table for each section.
+
+std::string markdown_cell(const cell& content) {
+  std::string bytes = to_utf8(content.text);
+  std::string escaped;
+  for (char c : bytes) escaped += c == '|' ? std::string("\\|") : std::string(1, c);
+  if (!content.typed) return escaped;
+  // A code span that holds a backquote needs doubled ones around it.
+  if (bytes.find('`') != std::string::npos) return "`` " + escaped + " ``";
+  return "`" + escaped + "`";
+}
+
+std::string markdown_row(const std::vector<std::string>& cells) {
+  std::string line = "|";
+  for (const auto& text : cells) line += " " + text + " |";
+  return line + "\n";
+}
+
+std::string markdown_section(const section& part) {
+  std::string text = "### " + part.title + "\n\n" + part.intro + "\n\n";
+  text += markdown_row(part.headings);
+  text += markdown_row(std::vector<std::string>(part.headings.size(), "---"));
+  for (const auto& cells : part.rows) {
+    std::vector<std::string> shown;
+    for (const auto& content : cells) shown.push_back(markdown_cell(content));
+    text += markdown_row(shown);
+  }
+  return text;
+}
+
+// ---------------------------------------------------------------------------
+// roff: ASCII only, Greek as groff's \[uXXXX] escapes, so that the page reads
+// the same whatever the reader's locale; tables as tab-aligned lines, which the
+// man macros show without a preprocessor.
+
+std::string roff_escape(std::u32string_view text) {
+  std::string escaped;
+  for (char32_t c : text) {
+    switch (c) {
+      case '\\':
+        escaped += "\\e";
+        break;
+      case '-':
+        escaped += "\\-";
+        break;
+      case '\'':
+        escaped += "\\(aq";
+        break;
+      case '`':
+        escaped += "\\(ga";
+        break;
+      case '^':
+        escaped += "\\(ha";
+        break;
+      case '~':
+        escaped += "\\(ti";
+        break;
+      case '"':
+        escaped += "\\(dq";
+        break;
+      default:
+        if (c < 0x80) {
+          escaped += static_cast<char>(c);
+        } else {
+          char name[16];
+          std::snprintf(name, sizeof name, "\\[u%04X]", static_cast<unsigned>(c));
+          escaped += name;
+        }
+    }
+  }
+  return escaped;
+}
+
+// One line of a table, its cells apart by tabs; typed cells in `typed_font`
+// (bold for what a user types).
+std::string roff_line(const std::vector<cell>& cells, std::string_view typed_font) {
+  std::string line;
+  for (const auto& content : cells) {
+    if (!line.empty()) line += '\t';
+    if (content.typed) line += typed_font;
+    line += roff_escape(content.text);
+    if (content.typed) line += "\\fP";
+  }
+  return line + '\n';
+}
+
+// A paragraph whose text between backquotes is typed, so shown in bold; each
+// sentence on a line of its own, as roff wants, to space sentences apart.
+std::string roff_paragraph(std::string_view words) {
+  std::string text;
+  bool in_typed = false;
+  for (char c : words) {
+    if (c == ' ' && text.ends_with('.')) {
+      text += '\n';
+    } else if (c == '`') {
+      text += in_typed ? "\\fP" : "\\fB";
+      in_typed = !in_typed;
+    } else {
+      text += roff_escape(std::u32string(1, static_cast<char32_t>(c)));
+    }
+  }
+  return text + "\n";
+}
+
+// Tab stops two ens past the widest cell of each column but the last.
+std::string roff_tab_stops(const section& part) {
+  std::vector<std::size_t> widths;
+  for (const auto& heading : part.headings) widths.push_back(heading.size());
+  for (const auto& cells : part.rows)
+    for (std::size_t i = 0; i < cells.size(); ++i)
+      widths[i] = std::max(widths[i], cells[i].text.size());
+  std::string stops = ".ta";
+  std::size_t position = 0;
+  for (std::size_t i = 0; i + 1 < widths.size(); ++i) {
+    position += widths[i] + 2;
+    stops += ' ' + std::to_string(position) + 'n';
+  }
+  return stops + "\n";
+}
+
+std::string roff_section(const section& part) {
+  std::string text = ".SS " + part.title + "\n" + roff_paragraph(part.intro);
+  text += ".PP\n.RS 4\n.nf\n" + roff_tab_stops(part);
+  // The headings in italics: a row whose cells all take the font given.
+  std::vector<cell> headings;
+  for (const auto& heading : part.headings)
+    headings.push_back({std::u32string(heading.begin(), heading.end()), true});
+  text += roff_line(headings, "\\fI");
+  for (const auto& cells : part.rows) text += roff_line(cells, "\\fB");
+  return text + ".fi\n.RE\n";
+}
+
+// ---------------------------------------------------------------------------
+// Markers: comment lines of each format around the chart.
+
+struct markers {
+  std::string_view begin, end;
+};
+
+markers markers_of(format kind) {
+  if (kind == format::markdown)
+    return {"<!-- chart begin: made by grapho_chart from the tables; do not edit -->\n",
+            "<!-- chart end -->\n"};
+  return {".\\\" chart begin: made by grapho_chart from the tables; do not edit\n",
+          ".\\\" chart end\n"};
+}
+
+// Where the chart starts and ends in `document`.
+std::pair<std::size_t, std::size_t> chart_bounds(std::string_view document, format kind) {
+  auto [begin, end] = markers_of(kind);
+  std::size_t first = document.find(begin);
+  std::size_t last = first == std::string_view::npos ? first : document.find(end, first);
+  if (last == std::string_view::npos)
+    throw std::runtime_error("the chart's marker lines are missing: " + std::string(begin));
+  return {first + begin.size(), last};
+}
+
+}  // namespace
+
+format format_of(std::string_view path) {
+  return path.ends_with(".md") ? format::markdown : format::roff;
+}
+
+std::string render(format kind, const std::vector<section>& sections) {
+  std::string text;
+  for (const auto& part : sections) {
+    if (kind == format::roff) {
+      text += roff_section(part);
+      continue;
+    }
+    if (!text.empty()) text += '\n';
+    text += markdown_section(part);
+  }
+  return text;
+}
+
+std::string_view chart_in(std::string_view document, format kind) {
+  auto [first, last] = chart_bounds(document, kind);
+  return document.substr(first, last - first);
+}
+
+std::string with_chart(std::string_view document, format kind, std::string_view replacement) {
+  auto [first, last] = chart_bounds(document, kind);
+  return std::string(document.substr(0, first)) + std::string(replacement) +
+         std::string(document.substr(last));
+}
+
+}  // namespace grapho::chart
