@@ -1,62 +1,13 @@
 // Runs the built program as a user would: files in a fresh folder, standard
 // input redirected, and checks the exit status, standard error and every byte
 // written.
-#include <gtest/gtest.h>
-#include <sys/wait.h>
-
-#include <cstdlib>
-#include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <string>
 
 #include "cli/driver.hpp"
-
-namespace fs = std::filesystem;
+#include "command_line.hpp"
 
 namespace grapho {
 namespace {
-
-const std::string prompt = "\nPress <ENTER> to terminate...";
-
-std::string read_file(const fs::path& path) {
-  std::ifstream file(path, std::ios::binary);
-  std::ostringstream bytes;
-  bytes << file.rdbuf();
-  return bytes.str();
-}
-
-void write_file(const fs::path& path, const std::string& bytes) {
-  std::ofstream(path, std::ios::binary) << bytes;
-}
-
-struct run_result {
-  int status;
-  std::string error;   // standard error
-  std::string output;  // standard output
-};
-
-class CommandLine : public ::testing::Test {
- protected:
-  void SetUp() override {
-    std::string pattern = (fs::temp_directory_path() / "grapho-test-XXXXXX").string();
-    ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-    dir = pattern;
-  }
-  void TearDown() override { fs::remove_all(dir); }
-
-  // Runs grapho in the test folder with `arguments` as the shell would split them.
-  run_result run(const std::string& arguments, const std::string& input = "") {
-    write_file(dir / "stdin", input);
-    std::string command =
-        "cd '" + dir.string() + "' && '" GRAPHO_EXE "' " + arguments + " <stdin >stdout 2>stderr";
-    int status = std::system(command.c_str());
-    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, read_file(dir / "stderr"),
-            read_file(dir / "stdout")};
-  }
-
-  fs::path dir;
-};
 
 TEST_F(CommandLine, ConvertsEachFileAndPromptsBeforeExit) {
   write_file(dir / "ode.txt", "<p>$l/ogos$</p>\n");

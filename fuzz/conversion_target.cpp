@@ -1,0 +1,343 @@
+// The fuzz target: converts arbitrary bytes with grapho's core, through
+// success and every fatal path, and checks the result against the reference
+// converter. libFuzzer drives it under the sanitizers; replay_main.cpp feeds it
+// saved inputs without libFuzzer.
+//
+// The first bytes of an input say how to convert it (see read_plan); the rest
+// is the text, cut in two files that one converter converts one after the
+// other, so that the quotation-mark state carried between files is exercised.
+// Any broken expectation is printed and aborts, which libFuzzer records as a
+// finding.
+#include <stdlib.h>  // mkdtemp
+
+#include <algorithm>
+#include <cstddef>
+#include <cstdint>
+#include <filesystem>
+#include <fstream>
+#include <iomanip>
+#include <iostream>
+#include <optional>
+#include <sstream>
+#include <string>
+#include <string_view>
+
+#include "convert/converter.hpp"
+#include "reference_converter.hpp"
+
+namespace grapho {
+namespace {
+
+namespace fs = std::filesystem;
+
+// How the first file is read and written; the second is always converted in memory.
+enum class fault {
+  none,
+  read,   // the input device fails after some bytes
+  write,  // the output device fails after some bytes, like a full disk
+  close,  // the output device fails when it is closed
+  file,   // real files on disk, with convert_file
+};
+constexpr int fault_kinds = 5;
+
+constexpr std::size_t buffer_sizes[] = {1, 2, 3, 7, converter::default_buffer_size};
+
+struct plan {
+  std::size_t buffer_size;
+  fault first_fault;
+  std::size_t read_step;  // at most this many bytes per read; 0 for as many as asked
+  std::size_t fault_at;   // where the fault strikes, reduced to the size it applies to
+  std::string_view first;
+  std::string_view second;
+};
+
+// Byte 0 picks the buffer size, byte 1 the fault, byte 2 the read step, bytes
+// 3 and 4 where the fault strikes and bytes 5 and 6 where the text is cut in
+// two (little-endian numbers). Missing bytes count as 0.
+constexpr std::size_t plan_size = 7;
+
+plan read_plan(std::string_view data) {
+  unsigned char head[plan_size] = {};
+  std::copy_n(data.begin(), std::min(data.size(), plan_size), head);
+  std::string_view text = data.substr(std::min(data.size(), plan_size));
+  std::size_t cut = (head[5] | head[6] << 8) % (text.size() + 1);
+  return {buffer_sizes[head[0] % std::size(buffer_sizes)],
+          static_cast<fault>(head[1] % fault_kinds),
+          head[2] % 8u,
+          static_cast<std::size_t>(head[3] | head[4] << 8),
+          text.substr(0, cut),
+          text.substr(cut)};
+}
+
+// Prints what went wrong with its evidence and aborts.
+[[noreturn]] void broken(std::string_view what, std::string_view expected,
+                         std::string_view actual) {
+  std::cerr << "grapho fuzz: " << what << "\n  expected: " << std::quoted(expected)
+            << "\n  actual:   " << std::quoted(actual) << '\n';
+  std::abort();
+}
+
+void require(bool condition, std::string_view what, std::string_view expected = {},
+             std::string_view actual = {}) {
+  if (!condition) broken(what, expected, actual);
+}
+
+// Hands out the input at most `step` bytes at a time, and fails instead of
+// going past `readable` bytes.
+class hostile_reader final : public byte_reader {
+ public:
+  hostile_reader(std::string_view bytes, std::size_t step, std::size_t readable)
+      : rest_(bytes), step_(step), readable_(readable) {}
+
+  std::size_t read(unsigned char* buffer, std::size_t capacity) override {
+    if (readable_ == 0) throw read_failure{};
+    std::size_t count = std::min({capacity, rest_.size(), readable_});
+    if (step_ != 0) count = std::min(count, step_);
+    std::copy_n(rest_.begin(), count, buffer);
+    rest_.remove_prefix(count);
+    readable_ -= count;
+    return count;
+  }
+
+ private:
+  std::string_view rest_;
+  std::size_t step_;
+  std::size_t readable_;
+};
+
+// Keeps at most `room` bytes, writing what fits of the write that would go
+// past it before failing; may fail on closing too. Checks that nothing is
+// written after the close and that the close comes only once.
+class hostile_writer final : public byte_writer {
+ public:
+  hostile_writer(std::string& bytes, std::size_t room, bool close_fails)
+      : bytes_(bytes), room_(room), close_fails_(close_fails) {}
+
+  void write(const char* data, std::size_t size) override {
+    require(closes_ == 0, "written after close");
+    std::size_t fits = std::min(size, room_ - bytes_.size());
+    bytes_.append(data, fits);
+    if (fits < size) throw write_failure{};
+  }
+
+  void close() override {
+    require(++closes_ == 1, "closed twice");
+    if (close_fails_) throw write_failure{};
+  }
+
+  int closes() const { return closes_; }
+
+ private:
+  std::string& bytes_;
+  std::size_t room_;
+  bool close_fails_;
+  int closes_ = 0;
+};
+
+struct outcome {
+  std::string output;
+  std::optional<conversion_error> error;
+};
+
+// Runs one conversion, keeping its report instead of letting it escape.
+template <typename Conversion>
+std::optional<conversion_error> report_of(Conversion conversion) {
+  try {
+    conversion();
+  } catch (const conversion_error& error) {
+    return error;
+  }
+  return std::nullopt;
+}
+
+const std::string_view input_path = "in.txt";
+const std::string_view output_path = "in.html";
+
+void require_report(const conversion_error& error, std::string_view path,
+                    const reference::expected_error& expected) {
+  require(error.report() == reference::report(path, expected), "report",
+          reference::report(path, expected), error.report());
+}
+
+// An error the reference cannot place, from a device failing while the
+// output is buffered: its message is exact, its position only plausible.
+void require_device_report(const conversion_error& error, std::string_view path,
+                           const std::string& message) {
+  const source_position& where = error.where();
+  require(where.path == path && where.line >= 1 && where.column >= 1 && error.message() == message,
+          "device error report", std::string(path) + ":L:C " + message, error.report());
+  reference::expected_error placed{where.line, where.column, message};
+  require_report(error, path, placed);
+}
+
+void require_prefix(std::string_view whole, std::string_view part) {
+  require(whole.substr(0, part.size()) == part, "output kept is not a prefix of the reference",
+          whole, part);
+}
+
+// Checks a conversion that nothing but the text can stop: the output and the
+// report, if any, are the reference's to the byte.
+void require_as_expected(const outcome& actual, const reference::expected_conversion& expected,
+                         std::string_view path) {
+  require(actual.output == expected.output, "output", expected.output, actual.output);
+  require(actual.error.has_value() == expected.error.has_value(), "whether it fails",
+          expected.error ? expected.error->message : "",
+          actual.error ? actual.error->report() : "");
+  if (expected.error) require_report(*actual.error, path, *expected.error);
+}
+
+// A failing write leaves the output cut anywhere after what the reference
+// writes up to the failure; the text may still stop the conversion first.
+void require_after_write_failure(const outcome& actual,
+                                 const reference::expected_conversion& expected) {
+  require(actual.error.has_value(), "succeeded although a write failed");
+  require_prefix(expected.output, actual.output);
+  if (expected.error && actual.error->message() == expected.error->message)
+    require_report(*actual.error, input_path, *expected.error);
+  else
+    require_device_report(*actual.error, input_path,
+                          "Cannot write file " + std::string(output_path));
+}
+
+// Converts the first file in memory through the planned fault; returns whether
+// the quotation-mark state afterwards is known (it is not when a write failed
+// part way: the converter may have read further than it wrote).
+bool check_in_memory(converter& files, const plan& how, bool& quote_open) {
+  bool read_fails = how.first_fault == fault::read;
+  std::size_t readable =
+      read_fails ? how.fault_at % (how.first.size() + 1) : std::string_view::npos;
+  auto expected = reference::convert(how.first, quote_open, {input_path, readable});
+
+  std::size_t room = how.first_fault == fault::write ? how.fault_at % (expected.output.size() + 1)
+                                                     : std::string::npos;
+  outcome actual;
+  hostile_reader reader(how.first, how.read_step, readable);
+  hostile_writer writer(actual.output, room, how.first_fault == fault::close);
+  actual.error = report_of([&] { files.convert_stream(reader, writer, input_path, output_path); });
+  if (!actual.error) require(writer.closes() == 1, "not closed once after success");
+
+  if (room < expected.output.size()) {
+    require_after_write_failure(actual, expected);
+    return false;
+  }
+  if (how.first_fault == fault::close && !expected.error) {
+    // Everything was written; closing fails where the reading ended.
+    require(actual.output == expected.output, "output", expected.output, actual.output);
+    require(actual.error.has_value(), "succeeded although closing failed");
+    require_device_report(*actual.error, input_path,
+                          "Cannot write file " + std::string(output_path));
+    return true;
+  }
+  require_as_expected(actual, expected, input_path);
+  return true;
+}
+
+std::string read_bytes(const fs::path& path) {
+  std::ifstream file(path, std::ios::binary);
+  std::ostringstream bytes;
+  bytes << file.rdbuf();
+  return bytes.str();
+}
+
+void write_bytes(const fs::path& path, std::string_view bytes) {
+  std::ofstream file(path, std::ios::binary | std::ios::trunc);
+  file.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+  require(file.good(), "scratch file written", path.string());
+}
+
+// A folder of the process's own for the files converted on disk, removed at exit.
+const fs::path& scratch_folder() {
+  struct folder {
+    folder() {
+      std::string pattern = (fs::temp_directory_path() / "grapho-fuzz-XXXXXX").string();
+      require(mkdtemp(pattern.data()) != nullptr, "scratch folder made", pattern);
+      path = pattern;
+    }
+    ~folder() {
+      std::error_code ignored;
+      fs::remove_all(path, ignored);
+    }
+    fs::path path;
+  };
+  static const folder scratch;
+  return scratch.path;
+}
+
+outcome convert_on_disk(converter& files, const std::string& input, const std::string& output) {
+  auto error = report_of([&] { files.convert_file(input, output); });
+  return {read_bytes(output), error};
+}
+
+void require_exact_report(const outcome& actual, const std::string& report) {
+  require(actual.error && actual.error->report() == report, "report", report,
+          actual.error ? actual.error->report() : "success");
+}
+
+// The files that cannot be opened, reported at the start of the input.
+void check_open_failures(converter& files) {
+  const std::string input = (scratch_folder() / "in.txt").string();
+  const std::string missing = (scratch_folder() / "missing.txt").string();
+  const std::string unwritable = (scratch_folder() / "no folder" / "in.html").string();
+  require_exact_report(convert_on_disk(files, missing, missing + ".html"),
+                       missing + ":1:1 Cannot open file " + missing + " for reading");
+  require_exact_report(convert_on_disk(files, input, unwritable),
+                       input + ":1:1 Cannot open file " + unwritable + " for writing");
+}
+
+// Converts the first file on disk: refused onto itself, then into its own
+// output; neither may change the input.
+void check_on_disk(converter& files, std::string_view text, bool& quote_open) {
+  const std::string input = (scratch_folder() / "in.txt").string();
+  const std::string output = (scratch_folder() / "in.html").string();
+  write_bytes(input, text);
+  static bool open_failures_checked = false;
+  if (!open_failures_checked) {
+    check_open_failures(files);
+    open_failures_checked = true;
+  }
+
+  outcome refused = convert_on_disk(files, input, input);
+  require_exact_report(refused,
+                       input + ":1:1 Cannot write file " + input + ": it is the input file");
+  require(refused.output == text, "input changed by refusing it", text, refused.output);
+
+  auto expected = reference::convert(text, quote_open, {input});
+  require_as_expected(convert_on_disk(files, input, output), expected, input);
+  std::string left = read_bytes(input);
+  require(left == text, "input changed by converting it", text, left);
+}
+
+// The second file, in memory without faults, starts from the quotation-mark
+// state the first left; when that is unknown, either state will do.
+void check_second(converter& files, std::string_view text, std::optional<bool> quote_open) {
+  outcome actual;
+  memory_reader reader(text);
+  string_writer writer(actual.output);
+  actual.error = report_of([&] { files.convert_stream(reader, writer, input_path, output_path); });
+  bool open = quote_open.value_or(false);
+  auto expected = reference::convert(text, open);
+  if (!quote_open && actual.output != expected.output) {
+    open = true;
+    expected = reference::convert(text, open);
+  }
+  require_as_expected(actual, expected, input_path);
+}
+
+}  // namespace
+}  // namespace grapho
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  using namespace grapho;
+  plan how = read_plan({reinterpret_cast<const char*>(data), size});
+  converter files(how.buffer_size);
+  bool quote_open = false;
+  std::optional<bool> after_first;
+  if (how.first_fault == fault::file) {
+    check_on_disk(files, how.first, quote_open);
+    after_first = quote_open;
+  } else if (check_in_memory(files, how, quote_open)) {
+    after_first = quote_open;
+  }
+  check_second(files, how.second, after_first);
+  return 0;
+}

@@ -1,0 +1,200 @@
+// Hostile input given to the built program as a user would give it: whatever
+// the bytes, names and links, grapho ends by itself with status 0 or 1, says
+// why when a file cannot be converted, writes the exact output where it can,
+// and leaves its input as it was.
+#include <algorithm>
+#include <cstddef>
+#include <fstream>
+#include <random>
+#include <string>
+
+#include "cli/driver.hpp"
+#include "command_line.hpp"
+#include "reference_converter.hpp"
+
+namespace grapho {
+namespace {
+
+// Compares big byte strings by their first difference rather than printing them.
+::testing::AssertionResult same_bytes(const std::string& expected, const std::string& actual) {
+  if (expected == actual) return ::testing::AssertionSuccess();
+  auto difference = std::mismatch(expected.begin(), expected.end(), actual.begin(), actual.end());
+  return ::testing::AssertionFailure()
+         << "expected " << expected.size() << " bytes, got " << actual.size()
+         << "; first difference at byte " << (difference.first - expected.begin());
+}
+
+std::string repeated(const std::string& piece, std::size_t times) {
+  std::string text;
+  text.reserve(piece.size() * times);
+  for (std::size_t i = 0; i < times; ++i) text += piece;
+  return text;
+}
+
+std::string bytes_128_to_255() {
+  std::string bytes;
+  for (int c = 128; c < 256; ++c) bytes += static_cast<char>(c);
+  return bytes;
+}
+
+struct HostileInput : CommandLine {
+  // Converts `input` from the file `name` and checks that the program does
+  // all that the reference converter does: status, report and output.
+  void expect_as_reference(const std::string& name, const std::string& input) {
+    write_file(dir / name, input);
+    auto result = run(name);
+    bool quote_open = false;
+    auto expected = reference::convert(input, quote_open, {name});
+    EXPECT_EQ(result.status, expected.error ? 1 : 0) << name;
+    EXPECT_TRUE(same_bytes(
+        (expected.error ? reference::report(name, *expected.error) : "") + prompt, result.error))
+        << name;
+    EXPECT_TRUE(same_bytes(expected.output, read_file(dir / output_name_for(name)))) << name;
+    EXPECT_TRUE(same_bytes(input, read_file(dir / name))) << name << " changed";
+  }
+
+  // Runs grapho on `arguments` that cannot be converted and checks the report
+  // and that `input`, the file they name, is left as it was.
+  void expect_refused(const std::string& arguments, const std::string& report,
+                      const fs::path& input) {
+    const std::string text = read_file(input);
+    auto result = run(arguments);
+    EXPECT_EQ(result.status, 1) << report;
+    EXPECT_EQ(result.error, report + prompt);
+    EXPECT_EQ(read_file(input), text) << report;
+  }
+};
+
+TEST_F(HostileInput, CopiesUnusualBytesAndDollarSignsExactly) {
+  const std::string high = bytes_128_to_255();
+  struct case_ {
+    std::string name, input, output;
+  };
+  for (const auto& [name, input, output] : {
+           case_{"nul.txt", std::string(1 << 20, '\0'), std::string(1 << 20, '\0')},
+           case_{"high.txt", repeated(high + "\n$" + high + "$", 1000),
+                 repeated(high + "\n" + high, 1000)},
+           case_{"dollars.txt", std::string(1'000'000, '$'), std::string(500'000, '$')},
+           // The last "$" opens a run that the end of the file closes.
+           case_{"odd-dollars.txt", std::string(1'000'001, '$'), std::string(500'000, '$')},
+           case_{"alternating.txt", repeated("$a", 1'000'000), repeated("&alpha;a", 500'000)},
+           // Marks pending at the end of a run are dropped; outside runs "/" is text.
+           case_{"marks.txt", repeated("$/", 1'000'000), repeated("/", 500'000)},
+       }) {
+    write_file(dir / name, input);
+    auto result = run(name);
+    EXPECT_EQ(result.status, 0) << name;
+    EXPECT_EQ(result.error, prompt) << name;
+    EXPECT_TRUE(same_bytes(output, read_file(dir / output_name_for(name)))) << name;
+    EXPECT_TRUE(same_bytes(input, read_file(dir / name))) << name << " changed";
+  }
+}
+
+TEST_F(HostileInput, ConvertsBinaryFilesAsTheReferenceDoes) {
+  std::mt19937 random(20240601);
+  std::uniform_int_distribution<int> byte(0, 255);
+  std::string noise(1 << 20, '\0');
+  for (auto& c : noise) c = static_cast<char>(byte(random));
+  expect_as_reference("noise.bin", noise);
+  expect_as_reference("program.bin", read_file(GRAPHO_EXE));
+  // High bytes and NULs between marks and their letter pass through and keep the marks.
+  expect_as_reference("mixed.txt",
+                      repeated("$>" + bytes_128_to_255() + std::string(3, '\0') + "as$ ", 100));
+}
+
+TEST_F(HostileInput, ReportsNamesTooLongForTheFileSystem) {
+  write_file(dir / "in.txt", "$a$");
+  // 10,000 characters naming in.txt: longer than any path the system opens.
+  const std::string long_path = repeated("./", 4997) + "in.txt";
+  expect_refused(long_path, long_path + ":1:1 Cannot open file " + long_path + " for reading",
+                 dir / "in.txt");
+
+  // Names the file system takes whose output names, of 257 and 260 bytes, it does not.
+  for (const std::string& name : {std::string(252, 'x') + ".t", std::string(255, 'y')}) {
+    write_file(dir / name, "$a$");
+    std::string output = output_name_for(name);
+    expect_refused(name, name + ":1:1 Cannot open file " + output + " for writing", dir / name);
+  }
+}
+
+TEST_F(HostileInput, RefusesOutputsThatAreLinksItCannotUse) {
+  write_file(dir / "in.txt", "$a$");
+  fs::create_hard_link(dir / "in.txt", dir / "in.html");
+  expect_refused("in.txt", "in.txt:1:1 Cannot write file in.html: it is the input file",
+                 dir / "in.txt");
+
+  write_file(dir / "loop.txt", "$a$");
+  fs::create_symlink("loop.html", dir / "loop.html");
+  expect_refused("loop.txt", "loop.txt:1:1 Cannot open file loop.html for writing",
+                 dir / "loop.txt");
+}
+
+TEST_F(HostileInput, EndsWithStandardInputClosedOrEmpty) {
+  write_file(dir / "good.txt", "$a$");
+  write_file(dir / "bad.txt", "$<>a$");
+  for (const std::string redirection : {"<&-", "</dev/null"}) {
+    auto result = run_redirected("good.txt", redirection);
+    EXPECT_EQ(result.status, 0) << redirection;
+    EXPECT_EQ(result.error, prompt) << redirection;
+    EXPECT_EQ(read_file(dir / "good.html"), "&alpha;") << redirection;
+
+    result = run_redirected("bad.txt good.txt", redirection);
+    EXPECT_EQ(result.status, 1) << redirection;
+    EXPECT_EQ(result.error,
+              "bad.txt:1:6 Cannot mix different breathings: a with rough smooth " + prompt)
+        << redirection;
+  }
+}
+
+// A line of 100 MiB with no line end, converted to the byte, with an error at
+// its end placed at its true column: past what sixteen or twenty-four bits
+// could count. One MiB of the line: a word, a re-read "l" after the "$" and a final sigma
+// that looks at the closing "$", then filler to the MiB.
+const std::string word = "$l/ogos$ ";
+const std::string piece = word + std::string((1 << 20) - word.size(), 'x');
+const std::string converted_piece =
+    "&lambda;&#x1f79;&gamma;&omicron;&sigmaf; " + std::string((1 << 20) - word.size(), 'x');
+// Reads of a piece: each byte once, the "l" and the closing "$" once more.
+constexpr std::size_t reads_per_piece = (1 << 20) + 2;
+constexpr std::size_t pieces = 100;
+
+// Two accents on one letter, reported after five reads: "$", "/" looked at
+// from the "$" and read again, "\", "a".
+const std::string bad_end = "$/\\a$";
+constexpr std::size_t reads_to_error = 5;
+
+// Checks that `path` holds `pieces` copies of `expected_piece`, then `tail`,
+// without holding the whole file in memory.
+::testing::AssertionResult holds_pieces(const fs::path& path, const std::string& expected_piece,
+                                        const std::string& tail) {
+  std::ifstream file(path, std::ios::binary);
+  std::string buffer(expected_piece.size(), '\0');
+  for (std::size_t i = 0; i < pieces; ++i) {
+    if (!file.read(buffer.data(), static_cast<std::streamsize>(buffer.size())) ||
+        buffer != expected_piece)
+      return ::testing::AssertionFailure() << path << " differs in piece " << i;
+  }
+  std::string rest(tail.size() + 1, '\0');
+  file.read(rest.data(), static_cast<std::streamsize>(rest.size()));
+  rest.resize(static_cast<std::size_t>(file.gcount()));
+  if (rest != tail) return ::testing::AssertionFailure() << path << " ends in \"" << rest << '"';
+  return ::testing::AssertionSuccess();
+}
+
+TEST_F(HostileInput, ConvertsALineOf100MiBToTheByteAndPlacesAnErrorAtItsEnd) {
+  {
+    std::ofstream file(dir / "long.txt", std::ios::binary);
+    for (std::size_t i = 0; i < pieces; ++i) file << piece;
+    file << bad_end;
+  }
+  auto result = run("long.txt");
+  std::size_t column = 1 + pieces * reads_per_piece + reads_to_error;
+  EXPECT_EQ(result.status, 1);
+  EXPECT_EQ(result.error, "long.txt:1:" + std::to_string(column) +
+                              " Cannot mix different accents: a with acute grave " + prompt);
+  EXPECT_TRUE(holds_pieces(dir / "long.html", converted_piece, ""));
+  EXPECT_TRUE(holds_pieces(dir / "long.txt", piece, bad_end));
+}
+
+}  // namespace
+}  // namespace grapho
