@@ -51,10 +51,18 @@ void translate_common_characters(greek_run& run) {
   std::uint64_t rereads = 0;
 
   for (;;) {
-    // Letters and spaces, by far the most common.
-    for (std::size_t size; (size = fixed_text_size_by_character[*p]) != 0; ++p) {
-      std::memcpy(out, &fixed_text_by_character[*p], sizeof(fixed_text));
-      out += size;
+    // Letters and spaces, by far the most common, two at a time: a character
+    // with a fixed text is not the guard, so the one after it can be read.
+    for (std::size_t first; (first = fixed_text_size_by_character[p[0]]) != 0; p += 2) {
+      std::memcpy(out, &fixed_text_by_character[p[0]], sizeof(fixed_text));
+      out += first;
+      std::size_t second = fixed_text_size_by_character[p[1]];
+      if (second == 0) {
+        ++p;
+        break;
+      }
+      std::memcpy(out, &fixed_text_by_character[p[1]], sizeof(fixed_text));
+      out += second;
     }
     if (mark_bit_by_character[*p] != 0) {
       const unsigned char* next = p;
