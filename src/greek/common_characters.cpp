@@ -71,7 +71,7 @@ void translate_common_characters(greek_run& run) {
       std::memcpy(out, row->entity.data(), combination_entity_size);
       out += combination_entity_size;
       p = next;
-    } else if (*p == 's' && p[1] != '\n') {
+    } else if (action_for(*p) == write_sigma && p[1] != '\n') {
       // A line end after "s" would be counted twice; the general path does that.
       bool medial = sigma_stays_medial_before[p[1]];
       std::memcpy(out, medial ? "&sigma;" : "&sigmaf;", 8);
