@@ -40,7 +40,7 @@ enum class fault {
 };
 constexpr int fault_kinds = 5;
 
-constexpr std::size_t buffer_sizes[] = {1, 2, 3, 7, converter::default_buffer_size};
+constexpr std::size_t buffer_sizes[] = {1, 2, 3, 7, 40, 100, converter::default_buffer_size};
 
 struct plan {
   std::size_t buffer_size;
