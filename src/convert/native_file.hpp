@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <utility>
 
 namespace grapho {
 
@@ -30,11 +31,19 @@ class native_file {
   // The identity of the file that `path` names, if there is one.
   static std::optional<file_identity> identity_of(const std::string& path);
 
-  native_file(native_file&& other) noexcept;
-  native_file& operator=(native_file&& other) noexcept;
-  ~native_file();
+  native_file(native_file&& other) noexcept : file_(std::exchange(other.file_, no_handle)) {}
+  native_file& operator=(native_file&& other) noexcept {
+    if (this != &other) {
+      if (is_open()) close_handle(file_);
+      file_ = std::exchange(other.file_, no_handle);
+    }
+    return *this;
+  }
+  ~native_file() {
+    if (is_open()) close_handle(file_);
+  }
 
-  bool is_open() const;
+  bool is_open() const { return file_ != no_handle; }
   std::optional<file_identity> identity() const;
   // Empties the file from its start; false when that fails. Something that is
   // not a regular file (a terminal, /dev/null) has nothing to empty.

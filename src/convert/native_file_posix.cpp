@@ -35,27 +35,8 @@ std::optional<file_identity> native_file::identity_of(const std::string& path) {
   return identity_from(status);
 }
 
-native_file::native_file(native_file&& other) noexcept
-    : file_(std::exchange(other.file_, no_handle)) {}
-
-native_file& native_file::operator=(native_file&& other) noexcept {
-  if (this != &other) {
-    if (is_open()) close_handle(file_);
-    file_ = std::exchange(other.file_, no_handle);
-  }
-  return *this;
-}
-
-native_file::~native_file() {
-  if (is_open()) close_handle(file_);
-}
-
 void native_file::close_handle(handle file) noexcept {
   ::close(descriptor(file));
-}
-
-bool native_file::is_open() const {
-  return file_ != no_handle;
 }
 
 std::optional<file_identity> native_file::identity() const {
