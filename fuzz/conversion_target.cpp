@@ -8,8 +8,6 @@
 // other, so that the quotation-mark state carried between files is exercised.
 // Any broken expectation is printed and aborts, which libFuzzer records as a
 // finding.
-#include <stdlib.h>  // mkdtemp
-
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
@@ -18,6 +16,7 @@
 #include <iomanip>
 #include <iostream>
 #include <optional>
+#include <random>
 #include <sstream>
 #include <string>
 #include <string_view>
@@ -249,9 +248,10 @@ void write_bytes(const fs::path& path, std::string_view bytes) {
 const fs::path& scratch_folder() {
   struct folder {
     folder() {
-      std::string pattern = (fs::temp_directory_path() / "grapho-fuzz-XXXXXX").string();
-      require(mkdtemp(pattern.data()) != nullptr, "scratch folder made", pattern);
-      path = pattern;
+      std::random_device random;
+      do {
+        path = fs::temp_directory_path() / ("grapho-fuzz-" + std::to_string(random()));
+      } while (!fs::create_directory(path));
     }
     ~folder() {
       std::error_code ignored;

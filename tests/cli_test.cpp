@@ -12,12 +12,18 @@ namespace {
 TEST_F(CommandLine, ConvertsEachFileAndPromptsBeforeExit) {
   write_file(dir / "ode.txt", "<p>$l/ogos$</p>\n");
   write_file(dir / "notes", "a$$b $a\"$\n");
-  auto result = run("ode.txt notes", "\n");
+  // A name in Greek; CR LF line ends and a Ctrl-Z byte, which end nothing.
+  write_file(dir / fs::path(u8"ωδή.txt"), "$a$\r\nx\x1a\r\n$b$");
+  auto result = run("ode.txt notes ωδή.txt", "\n");
   EXPECT_EQ(result.status, 0);
   EXPECT_EQ(result.error, prompt);
   EXPECT_EQ(result.output, "");
   EXPECT_EQ(read_file(dir / "ode.html"), "<p>&lambda;&#x1f79;&gamma;&omicron;&sigmaf;</p>\n");
   EXPECT_EQ(read_file(dir / "notes.html"), "a$b &alpha;&ldquo;\n");
+  EXPECT_EQ(read_file(dir / fs::path(u8"ωδή.html")), "&alpha;\r\nx\x1a\r\n&beta;");
+
+  result = run("λάθος.txt");
+  EXPECT_EQ(result.error, "λάθος.txt:1:1 Cannot open file λάθος.txt for reading" + prompt);
 }
 
 TEST_F(CommandLine, WithoutArgumentsOnlyPrompts) {
@@ -99,26 +105,57 @@ TEST_F(CommandLine, RefusesToOverwriteItsInput) {
             "page.html:1:1 Cannot write file page.html: it is the input file" + prompt);
   EXPECT_EQ(read_file(dir / "page.html"), text);
 
+#ifndef _WIN32
   write_file(dir / "in.txt", text);
   fs::create_symlink("in.txt", dir / "in.html");
   result = run("in.txt");
   EXPECT_EQ(result.status, 1);
   EXPECT_EQ(result.error, "in.txt:1:1 Cannot write file in.html: it is the input file" + prompt);
   EXPECT_EQ(read_file(dir / "in.txt"), text);
+#endif
 }
 
-TEST_F(CommandLine, ReportsFailedReadsAndWrites) {
-  write_file(dir / "full.txt", "abc");
-  fs::create_symlink("/dev/full", dir / "full.html");
-  auto result = run("full.txt");
+#ifdef _WIN32
+// Windows matches names whatever their case, and keeps some names for its
+// devices: the console, the null device, ports. Folders named like devices
+// are made through the path that Windows takes as it stands.
+TEST_F(CommandLine, RefusesOutputsWindowsTakesForTheInputOrADevice) {
+  const std::string text = "<p>$a$</p>\n";
+  write_file(dir / "PAGE.HTML", text);
+  auto result = run("PAGE.HTML");
   EXPECT_EQ(result.status, 1);
-  EXPECT_EQ(result.error, "full.txt:1:5 Cannot write file full.html" + prompt);
+  EXPECT_EQ(result.error,
+            "PAGE.HTML:1:1 Cannot write file PAGE.html: it is the input file" + prompt);
+  EXPECT_EQ(read_file(dir / "PAGE.HTML"), text);
 
+  for (const std::string device : {"con", "NUL", "com1", "Lpt3", "aux "}) {
+    const std::string input = device + ".d/page";
+    fs::create_directory(verbatim(dir / (device + ".d")));
+    write_file(verbatim(dir / input), text);
+    result = run("'" + input + "'");
+    EXPECT_EQ(result.status, 1) << device;
+    EXPECT_EQ(result.error,
+              input + ":1:1 Cannot open file " + device + ".html for writing" + prompt);
+    EXPECT_FALSE(fs::exists(verbatim(dir / (device + ".html")))) << device;
+    EXPECT_EQ(read_file(verbatim(dir / input)), text);
+  }
+}
+#endif
+
+TEST_F(CommandLine, ReportsFailedReadsAndWrites) {
   write_file(dir / "taken.txt", "abc");
   fs::create_directory(dir / "taken.html");
-  result = run("taken.txt");
+  auto result = run("taken.txt");
   EXPECT_EQ(result.status, 1);
   EXPECT_EQ(result.error, "taken.txt:1:1 Cannot open file taken.html for writing" + prompt);
+
+#ifndef _WIN32
+  write_file(dir / "full.txt", "abc");
+  fs::create_symlink("/dev/full", dir / "full.html");
+  result = run("full.txt");
+  EXPECT_EQ(result.status, 1);
+  EXPECT_EQ(result.error, "full.txt:1:5 Cannot write file full.html" + prompt);
+#endif
 }
 
 TEST_F(CommandLine, HandlesPathsLongerThan260Bytes) {

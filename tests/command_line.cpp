@@ -1,9 +1,7 @@
 #include "command_line.hpp"
 
-#include <sys/wait.h>
-
-#include <cstdlib>
 #include <fstream>
+#include <random>
 #include <sstream>
 
 namespace grapho {
@@ -20,27 +18,19 @@ void write_file(const fs::path& path, const std::string& bytes) {
 }
 
 void CommandLine::SetUp() {
-  std::string pattern = (fs::temp_directory_path() / "grapho-test-XXXXXX").string();
-  ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-  dir = pattern;
+  std::random_device random;
+  do {
+    dir = fs::temp_directory_path() / ("grapho-test-" + std::to_string(random()));
+  } while (!fs::create_directory(dir));
 }
 
 void CommandLine::TearDown() {
-  fs::remove_all(dir);
+  remove_folder(dir);
 }
 
 run_result CommandLine::run(const std::string& arguments, const std::string& input) {
   write_file(dir / "stdin", input);
   return run_redirected(arguments, "<stdin");
-}
-
-run_result CommandLine::run_redirected(const std::string& arguments,
-                                       const std::string& redirection) {
-  std::string command = "cd '" + dir.string() + "' && '" GRAPHO_EXE "' " + arguments + " " +
-                        redirection + " >stdout 2>stderr";
-  int status = std::system(command.c_str());
-  return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, read_file(dir / "stderr"),
-          read_file(dir / "stdout")};
 }
 
 }  // namespace grapho

@@ -17,6 +17,13 @@ inline const std::string prompt = "\nPress <ENTER> to terminate...";
 std::string read_file(const fs::path& path);
 void write_file(const fs::path& path, const std::string& bytes);
 
+// The path as the file system takes it, without reading device names into it
+// or limiting its length: on Windows with the "\\?\" prefix.
+fs::path verbatim(const fs::path& path);
+
+// Removes a folder and all it holds, however long their paths.
+void remove_folder(const fs::path& folder);
+
 struct run_result {
   int status;          // the exit status, or -1 when the program did not exit by itself
   std::string error;   // standard error

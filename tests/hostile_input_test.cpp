@@ -71,7 +71,8 @@ TEST_F(HostileInput, CopiesUnusualBytesAndDollarSignsExactly) {
     std::string name, input, output;
   };
   for (const auto& [name, input, output] : {
-           case_{"nul.txt", std::string(1 << 20, '\0'), std::string(1 << 20, '\0')},
+           // Not "nul.txt": Windows keeps that name for a device.
+           case_{"zeros.txt", std::string(1 << 20, '\0'), std::string(1 << 20, '\0')},
            case_{"high.txt", repeated(high + "\n$" + high + "$", 1000),
                  repeated(high + "\n" + high, 1000)},
            case_{"dollars.txt", std::string(1'000'000, '$'), std::string(500'000, '$')},
@@ -103,11 +104,14 @@ TEST_F(HostileInput, ConvertsBinaryFilesAsTheReferenceDoes) {
 }
 
 TEST_F(HostileInput, ReportsNamesTooLongForTheFileSystem) {
-  write_file(dir / "in.txt", "$a$");
+#ifndef _WIN32
   // 10,000 characters naming in.txt: longer than any path the system opens.
+  // (Windows makes such a path short by resolving its "." parts.)
+  write_file(dir / "in.txt", "$a$");
   const std::string long_path = repeated("./", 4997) + "in.txt";
   expect_refused(long_path, long_path + ":1:1 Cannot open file " + long_path + " for reading",
                  dir / "in.txt");
+#endif
 
   // Names the file system takes whose output names, of 257 and 260 bytes, it does not.
   for (const std::string& name : {std::string(252, 'x') + ".t", std::string(255, 'y')}) {
@@ -123,10 +127,12 @@ TEST_F(HostileInput, RefusesOutputsThatAreLinksItCannotUse) {
   expect_refused("in.txt", "in.txt:1:1 Cannot write file in.html: it is the input file",
                  dir / "in.txt");
 
+#ifndef _WIN32
   write_file(dir / "loop.txt", "$a$");
   fs::create_symlink("loop.html", dir / "loop.html");
   expect_refused("loop.txt", "loop.txt:1:1 Cannot open file loop.html for writing",
                  dir / "loop.txt");
+#endif
 }
 
 TEST_F(HostileInput, EndsWithStandardInputClosedOrEmpty) {
