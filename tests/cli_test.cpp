@@ -4,6 +4,7 @@
 #include <string>
 
 #include "cli/driver.hpp"
+#include "cli/terminal_text.hpp"
 #include "command_line.hpp"
 
 namespace grapho {
@@ -123,6 +124,16 @@ TEST_F(CommandLine, ReportsFailedReadsAndWrites) {
   EXPECT_EQ(result.status, 1);
   EXPECT_EQ(result.error, "full.txt:1:1 Cannot write file full.html" + prompt);
 
+  // The text's error first, then the output written before it, which cannot be saved.
+  write_file(dir / "lost.txt", "$m^hnin <>a$");
+  fs::create_symlink("/dev/full", dir / "lost.html");
+  result = run("lost.txt");
+  EXPECT_EQ(result.status, 1);
+  EXPECT_EQ(result.error,
+            "lost.txt:1:11 Cannot mix different breathings: a with rough smooth \n"
+            "lost.txt:1:1 Cannot write file lost.html" +
+                prompt);
+
   write_file(dir / "taken.txt", "abc");
   fs::create_directory(dir / "taken.html");
   result = run("taken.txt");
@@ -166,6 +177,32 @@ TEST(OutputName, ReplacesTheTextAfterTheLastDot) {
            case_{std::string(1000, 'x') + ".txt", std::string(1000, 'x') + ".html"},
        }) {
     EXPECT_EQ(output_name_for(input), output) << input;
+  }
+}
+
+TEST(TerminalText, ShowsControlCharactersAsEscapes) {
+  struct case_ {
+    std::string text, shown;
+  };
+  for (const auto& [text, shown] : {
+           case_{"ode.txt:1:4 plain ~ text", "ode.txt:1:4 plain ~ text"},
+           case_{"\x1b]0;owned\a\x1b[2Jevil.txt", "\\x1b]0;owned\\x07\\x1b[2Jevil.txt"},
+           case_{std::string("\n\r\t\x7f\0", 5), "\\n\\r\\t\\x7f\\x00"},
+           // Printable UTF-8 stays: Greek, a no-break space, a four-byte character.
+           case_{"\xce\xbc\xe1\xbf\x86\xce\xbd.txt \xc2\xa0\xf0\x9f\x8f\x9b",
+                 "\xce\xbc\xe1\xbf\x86\xce\xbd.txt \xc2\xa0\xf0\x9f\x8f\x9b"},
+           // C1 controls, such as the one-byte CSI, in UTF-8.
+           case_{"\xc2\x9b"
+                 "2J\xc2\x85",
+                 "\\xc2\\x9b"
+                 "2J\\xc2\\x85"},
+           // Not UTF-8: stray bytes, overlong forms, surrogates, past U+10FFFF, cut short.
+           case_{"\xff\x80\xce", "\\xff\\x80\\xce"},
+           case_{"\xc0\xaf\xe0\x80\xaf", "\\xc0\\xaf\\xe0\\x80\\xaf"},
+           case_{"\xed\xa0\x80\xf4\x90\x80\x80", "\\xed\\xa0\\x80\\xf4\\x90\\x80\\x80"},
+           case_{"a\xe1\xbf", "a\\xe1\\xbf"},
+       }) {
+    EXPECT_EQ(escape_control_characters(text), shown) << text;
   }
 }
 
