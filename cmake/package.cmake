@@ -8,14 +8,9 @@ set(GRAPHO_MAINTAINER "The grapho authors <maintainers@users.noreply.c-seed-a643
 # machine-readable copyright format, and a changelog whose first entry names
 # the version of project(), compressed like the manual page.
 install(FILES packaging/copyright DESTINATION ${CMAKE_INSTALL_DOCDIR})
-configure_file(packaging/changelog.in changelog @ONLY)
-add_custom_command(
-  OUTPUT ${PROJECT_BINARY_DIR}/changelog.gz
-  COMMAND ${CMAKE_COMMAND} -DINPUT=${PROJECT_BINARY_DIR}/changelog
-          -DOUTPUT=${PROJECT_BINARY_DIR}/changelog -P ${PROJECT_SOURCE_DIR}/cmake/gzip_doc.cmake
-  DEPENDS ${PROJECT_BINARY_DIR}/changelog cmake/gzip_doc.cmake
-  COMMENT "Compressing the changelog")
-add_custom_target(grapho_changelog ALL DEPENDS ${PROJECT_BINARY_DIR}/changelog.gz)
+configure_file(packaging/changelog.in packaging/changelog @ONLY)
+grapho_gzip_doc(grapho_changelog ${PROJECT_BINARY_DIR}/packaging/changelog
+                ${PROJECT_BINARY_DIR}/changelog)
 install(FILES ${PROJECT_BINARY_DIR}/changelog.gz DESTINATION ${CMAKE_INSTALL_DOCDIR})
 
 set(CPACK_PACKAGE_NAME grapho)
