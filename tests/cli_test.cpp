@@ -42,20 +42,34 @@ TEST_F(CommandLine, LaterFileWithTheSameOutputNameReplacesTheEarlier) {
   EXPECT_EQ(read_file(dir / "x.html"), "&beta;");
 }
 
-TEST_F(CommandLine, ReportsAMissingInputAndLeavesAnEmptyOutput) {
+// An input that cannot be opened or read leaves an existing output byte for
+// byte as it was, and makes no new one.
+TEST_F(CommandLine, LeavesTheOutputAloneWhenTheInputCannotBeRead) {
+  const std::string page = "<p>&alpha;</p>\n";
+  fs::create_directory(dir / "folder.txt");
   struct case_ {
     std::string arguments, report, output_name;
+    bool output_exists;
   };
-  for (const auto& [arguments, report, output_name] : {
-           case_{"in.txt", "in.txt:1:1 Cannot open file in.txt for reading", "in.html"},
-           case_{"-e", "-e:1:1 Cannot open file -e for reading", "-e.html"},
-           case_{"''", ":1:1 Cannot open file  for reading", ".html"},
+  for (const auto& [arguments, report, output_name, output_exists] : {
+           case_{"in.txt", "in.txt:1:1 Cannot open file in.txt for reading", "in.html", false},
+           case_{"page.tx", "page.tx:1:1 Cannot open file page.tx for reading", "page.html", true},
+           case_{"-e", "-e:1:1 Cannot open file -e for reading", "-e.html", false},
+           case_{"-", "-:1:1 Cannot open file - for reading", ".html", false},
+           case_{"--help", "--help:1:1 Cannot open file --help for reading", "--help.html", false},
+           case_{"''", ":1:1 Cannot open file  for reading", ".html", false},
+           case_{"folder.txt", "folder.txt:1:1 Cannot read file folder.txt", "folder.html", false},
+           case_{"folder.txt", "folder.txt:1:1 Cannot read file folder.txt", "folder.html", true},
        }) {
+    if (output_exists) write_file(dir / output_name, page);
     auto result = run(arguments);
     EXPECT_EQ(result.status, 1) << arguments;
     EXPECT_EQ(result.error, report + prompt);
-    EXPECT_TRUE(fs::is_regular_file(dir / output_name)) << output_name;
-    EXPECT_EQ(fs::file_size(dir / output_name), 0u) << output_name;
+    if (output_exists) {
+      EXPECT_EQ(read_file(dir / output_name), page) << output_name;
+      fs::remove(dir / output_name);
+    }
+    EXPECT_FALSE(fs::exists(dir / output_name)) << output_name;
   }
 }
 
@@ -113,14 +127,9 @@ TEST_F(CommandLine, RefusesToOverwriteItsInput) {
 }
 
 TEST_F(CommandLine, ReportsFailedReadsAndWrites) {
-  fs::create_directory(dir / "folder.txt");
-  auto result = run("folder.txt");
-  EXPECT_EQ(result.status, 1);
-  EXPECT_EQ(result.error, "folder.txt:1:1 Cannot read file folder.txt" + prompt);
-
   write_file(dir / "full.txt", "abc");
   fs::create_symlink("/dev/full", dir / "full.html");
-  result = run("full.txt");
+  auto result = run("full.txt");
   EXPECT_EQ(result.status, 1);
   EXPECT_EQ(result.error, "full.txt:1:1 Cannot write file full.html" + prompt);
 
