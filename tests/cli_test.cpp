@@ -4,6 +4,7 @@
 #include <string>
 
 #include "cli/driver.hpp"
+#include "cli/terminal_text.hpp"
 #include "command_line.hpp"
 
 namespace grapho {
@@ -79,21 +80,39 @@ TEST_F(CommandLine, LeavesTheOutputAloneWhenTheInputCannotBeRead) {
 }
 
 TEST_F(CommandLine, StopsAtTheFirstErrorKeepingWhatWasWritten) {
-  write_file(dir / "bad.txt", "<p>$m^hnin$</p>\n<p>$/\\a$</p>\n");
+  write_file(dir / "bad.txt", "<p>$m^hnin$</p>\n<p>$l/ogos$ and $>/b$</p>\n");
   write_file(dir / "good.txt", "$a$");
   auto result = run("bad.txt good.txt");
   EXPECT_EQ(result.status, 1);
-  EXPECT_EQ(result.error, "bad.txt:2:9 Cannot mix different accents: a with acute grave " + prompt);
-  EXPECT_EQ(read_file(dir / "bad.html"), "<p>&mu;&#x1fc6;&nu;&iota;&nu;</p>\n<p>");
+  EXPECT_EQ(result.error,
+            "bad.txt:2:20 Invalid diacritic combination: b with smooth acute " + prompt);
+  EXPECT_EQ(read_file(dir / "bad.html"),
+            "<p>&mu;&#x1fc6;&nu;&iota;&nu;</p>\n<p>&lambda;&#x1f79;&gamma;&omicron;&sigmaf; and ");
   EXPECT_FALSE(fs::exists(dir / "good.html"));
 }
 
-TEST_F(CommandLine, ReportsALineEndInsideTheMessage) {
-  write_file(dir / "ode.txt", "$<>\na$");
-  auto result = run("ode.txt");
-  EXPECT_EQ(result.status, 1);
-  EXPECT_EQ(result.error,
-            "ode.txt:2:1 Cannot mix different breathings: \n with rough smooth " + prompt);
+// The position is that of the character in hand, however often the characters
+// before it were looked at again.
+TEST_F(CommandLine, PointsAtTheCharacterInHand) {
+  struct case_ {
+    std::string text, report;
+  };
+  for (const auto& [text, report] : {
+           // A conflict found at a line end points at the line end itself.
+           case_{"$<>\na$", "ode.txt:1:4 Cannot mix different breathings: \n with rough smooth "},
+           // Word-final sigmas look at the line end after them, and each run's
+           // first character is looked at twice.
+           case_{"$logos\nlogos\nlogos$\n$/\\a$",
+                 "ode.txt:4:4 Cannot mix different accents: a with acute grave "},
+           case_{"$ss ss ss ss ss ss ss ss ss ss <>a$",
+                 "ode.txt:1:34 Cannot mix different breathings: a with rough smooth "},
+           case_{"x$-[{- /\\a$", "ode.txt:1:10 Cannot mix different accents: a with acute grave "},
+       }) {
+    write_file(dir / "ode.txt", text);
+    auto result = run("ode.txt");
+    EXPECT_EQ(result.status, 1);
+    EXPECT_EQ(result.error, report + prompt);
+  }
 }
 
 TEST_F(CommandLine, RefusesToOverwriteItsInput) {
@@ -154,7 +173,17 @@ TEST_F(CommandLine, ReportsFailedReadsAndWrites) {
   fs::create_symlink("/dev/full", dir / "full.html");
   result = run("full.txt");
   EXPECT_EQ(result.status, 1);
-  EXPECT_EQ(result.error, "full.txt:1:5 Cannot write file full.html" + prompt);
+  EXPECT_EQ(result.error, "full.txt:1:1 Cannot write file full.html" + prompt);
+
+  // The text's error first, then the output written before it, which cannot be saved.
+  write_file(dir / "lost.txt", "$m^hnin <>a$");
+  fs::create_symlink("/dev/full", dir / "lost.html");
+  result = run("lost.txt");
+  EXPECT_EQ(result.status, 1);
+  EXPECT_EQ(result.error,
+            "lost.txt:1:11 Cannot mix different breathings: a with rough smooth \n"
+            "lost.txt:1:1 Cannot write file lost.html" +
+                prompt);
 #endif
 }
 
@@ -194,6 +223,32 @@ TEST(OutputName, ReplacesTheTextAfterTheLastDot) {
            case_{std::string(1000, 'x') + ".txt", std::string(1000, 'x') + ".html"},
        }) {
     EXPECT_EQ(output_name_for(input), output) << input;
+  }
+}
+
+TEST(TerminalText, ShowsControlCharactersAsEscapes) {
+  struct case_ {
+    std::string text, shown;
+  };
+  for (const auto& [text, shown] : {
+           case_{"ode.txt:1:4 plain ~ text", "ode.txt:1:4 plain ~ text"},
+           case_{"\x1b]0;owned\a\x1b[2Jevil.txt", "\\x1b]0;owned\\x07\\x1b[2Jevil.txt"},
+           case_{std::string("\n\r\t\x7f\0", 5), "\\n\\r\\t\\x7f\\x00"},
+           // Printable UTF-8 stays: Greek, a no-break space, a four-byte character.
+           case_{"\xce\xbc\xe1\xbf\x86\xce\xbd.txt \xc2\xa0\xf0\x9f\x8f\x9b",
+                 "\xce\xbc\xe1\xbf\x86\xce\xbd.txt \xc2\xa0\xf0\x9f\x8f\x9b"},
+           // C1 controls, such as the one-byte CSI, in UTF-8.
+           case_{"\xc2\x9b"
+                 "2J\xc2\x85",
+                 "\\xc2\\x9b"
+                 "2J\\xc2\\x85"},
+           // Not UTF-8: stray bytes, overlong forms, surrogates, past U+10FFFF, cut short.
+           case_{"\xff\x80\xce", "\\xff\\x80\\xce"},
+           case_{"\xc0\xaf\xe0\x80\xaf", "\\xc0\\xaf\\xe0\\x80\\xaf"},
+           case_{"\xed\xa0\x80\xf4\x90\x80\x80", "\\xed\\xa0\\x80\\xf4\\x90\\x80\\x80"},
+           case_{"a\xe1\xbf", "a\\xe1\\xbf"},
+       }) {
+    EXPECT_EQ(escape_control_characters(text), shown) << text;
   }
 }
 

@@ -4,6 +4,7 @@
 // and leaves its input as it was.
 #include <algorithm>
 #include <cstddef>
+#include <cstdint>
 #include <fstream>
 #include <random>
 #include <string>
@@ -147,27 +148,23 @@ TEST_F(HostileInput, EndsWithStandardInputClosedOrEmpty) {
     result = run_redirected("bad.txt good.txt", redirection);
     EXPECT_EQ(result.status, 1) << redirection;
     EXPECT_EQ(result.error,
-              "bad.txt:1:6 Cannot mix different breathings: a with rough smooth " + prompt)
+              "bad.txt:1:4 Cannot mix different breathings: a with rough smooth " + prompt)
         << redirection;
   }
 }
 
 // A line of 100 MiB with no line end, converted to the byte, with an error at
 // its end placed at its true column: past what sixteen or twenty-four bits
-// could count. One MiB of the line: a word, a re-read "l" after the "$" and a final sigma
-// that looks at the closing "$", then filler to the MiB.
+// could count. One MiB of the line: a word, whose "l" and closing "$" are
+// looked at twice, then filler to the MiB.
 const std::string word = "$l/ogos$ ";
 const std::string piece = word + std::string((1 << 20) - word.size(), 'x');
 const std::string converted_piece =
     "&lambda;&#x1f79;&gamma;&omicron;&sigmaf; " + std::string((1 << 20) - word.size(), 'x');
-// Reads of a piece: each byte once, the "l" and the closing "$" once more.
-constexpr std::size_t reads_per_piece = (1 << 20) + 2;
 constexpr std::size_t pieces = 100;
 
-// Two accents on one letter, reported after five reads: "$", "/" looked at
-// from the "$" and read again, "\", "a".
+// Two accents on one letter, reported at the "a", the fourth byte.
 const std::string bad_end = "$/\\a$";
-constexpr std::size_t reads_to_error = 5;
 
 // Checks that `path` holds `pieces` copies of `expected_piece`, then `tail`,
 // without holding the whole file in memory.
@@ -194,13 +191,99 @@ TEST_F(HostileInput, ConvertsALineOf100MiBToTheByteAndPlacesAnErrorAtItsEnd) {
     file << bad_end;
   }
   auto result = run("long.txt");
-  std::size_t column = 1 + pieces * reads_per_piece + reads_to_error;
+  std::size_t column = pieces * piece.size() + 4;
   EXPECT_EQ(result.status, 1);
   EXPECT_EQ(result.error, "long.txt:1:" + std::to_string(column) +
                               " Cannot mix different accents: a with acute grave " + prompt);
   EXPECT_TRUE(holds_pieces(dir / "long.html", converted_piece, ""));
   EXPECT_TRUE(holds_pieces(dir / "long.txt", piece, bad_end));
 }
+
+// The tests below need what POSIX systems alone have: links to devices, names
+// holding control characters, a shell with FIFOs and memory limits.
+#ifndef _WIN32
+
+// A line longer than 2^31 bytes, most of it a hole in a sparse file, with its
+// output thrown away: the column must not stop at what an int can hold.
+TEST_F(HostileInput, CountsAColumnPastTwoToThe31st) {
+  const std::uint64_t hole = (std::uint64_t{1} << 31) + 1000;
+  {
+    std::ofstream file(dir / "sparse.txt", std::ios::binary);
+    file.seekp(static_cast<std::streamoff>(hole));
+    file << bad_end;
+  }
+  fs::create_symlink("/dev/null", dir / "sparse.html");
+  auto result = run("sparse.txt");
+  EXPECT_EQ(result.status, 1);
+  EXPECT_EQ(result.error, "sparse.txt:1:" + std::to_string(hole + 4) +
+                              " Cannot mix different accents: a with acute grave " + prompt);
+}
+
+// A file name made to retitle and clear the terminal, holding an escape byte
+// in a run: on a terminal both show as escapes, through a pipe the bytes stay.
+TEST_F(HostileInput, ShowsControlCharactersOnATerminalOnly) {
+  const std::string name = "\x1b]0;owned\a\x1b[2Jevil.txt";
+  write_file(dir / name, "$<>\x1b$");
+  const std::string message = ":1:4 Cannot mix different breathings: \x1b with rough smooth ";
+
+  auto result = run("*evil.txt");
+  EXPECT_EQ(result.status, 1);
+  EXPECT_EQ(result.error, name + message + prompt);
+
+  // script gives the program a pseudo-terminal, which ends each line with CR LF.
+  int status = shell("script -qec 'GRAPHO *evil.txt </dev/null' /dev/null </dev/null >screen");
+  if (status == 127) GTEST_SKIP() << "script is not installed";
+  EXPECT_EQ(status, 1);
+  EXPECT_EQ(read_file(dir / "screen"),
+            "\\x1b]0;owned\\x07\\x1b[2Jevil.txt:1:4 Cannot mix "
+            "different breathings: \\x1b with rough smooth \r\n"
+            "Press <ENTER> to terminate...");
+}
+
+// No signal ends the program: a closed standard error leaves the status as
+// earned, and an output whose reader has gone is reported.
+TEST_F(HostileInput, ReportsAReaderThatHasGoneInsteadOfDying) {
+  write_file(dir / "good.txt", "$a$");
+  // The pipe on standard error has lost its only reader before the program starts.
+  EXPECT_EQ(shell("mkfifo err && exec 3<>err 4>err 3<&- && GRAPHO good.txt </dev/null 2>&4"), 0);
+  EXPECT_EQ(read_file(dir / "good.html"), "&alpha;");
+
+  write_file(dir / "big.txt", repeated("$m^hnin >/aeide$ ", 100000));
+  ASSERT_EQ(shell("mkfifo big.html"), 0);
+  EXPECT_EQ(shell("GRAPHO big.txt </dev/null 2>stderr & head -c 1 big.html >/dev/null; wait $!"),
+            1);
+  EXPECT_EQ(read_file(dir / "stderr"), "big.txt:1:1 Cannot write file big.html" + prompt);
+}
+
+// Memory too short for the program's buffers: a message and status 1, never
+// an abort. Below some limit the program cannot even be loaded (status 127),
+// and above another it has all it needs; in between it must report.
+TEST_F(HostileInput, ReportsRunningOutOfMemory) {
+#ifdef GRAPHO_SANITIZED
+  GTEST_SKIP() << "the sanitizers need more address space than the limits tried";
+#endif
+  write_file(dir / "in.txt", "$a$");
+  int reported = 0;
+  for (int kib = 3072; kib <= 16384; kib += 256) {
+    int status =
+        shell("ulimit -v " + std::to_string(kib) + " && GRAPHO in.txt </dev/null 2>stderr");
+    std::string error = read_file(dir / "stderr");
+    // Just above the load limit the C++ runtime may fail to set aside even its
+    // emergency memory for exceptions at start-up; it then ends the program at
+    // the first throw, before grapho can say anything.
+    bool runtime_starved =
+        status == 134 && error.starts_with("terminate called without an active exception\n");
+    EXPECT_TRUE(status == 0 || status == 1 || status == 127 || runtime_starved)
+        << status << " at " << kib << " KiB: " << error;
+    if (status == 1) {
+      EXPECT_EQ(error, "Out of memory" + prompt) << kib << " KiB";
+    }
+    reported += status == 1;
+  }
+  EXPECT_GT(reported, 0);
+}
+
+#endif
 
 }  // namespace
 }  // namespace grapho

@@ -24,7 +24,7 @@ void copy_buffered_text(char_source& source, output_sink& sink) {
   if (stop == nullptr) stop = input.data() + input.size();
   sink.write(
       {reinterpret_cast<const char*>(input.data()), static_cast<std::size_t>(stop - input.data())});
-  source.skip_lines(stop);
+  source.consume(stop);
 }
 
 // Copies the text outside runs and hands each run to the Greek translator.
@@ -47,6 +47,17 @@ void copy_text(char_source& source, output_sink& sink, bool& quote_state) {
   }
 }
 
+// Hands what the sink holds to the writer and closes it; false when either fails.
+bool save_output(output_sink& sink, byte_writer& writer) {
+  try {
+    sink.drain();
+    writer.close();
+    return true;
+  } catch (const write_failure&) {
+    return false;
+  }
+}
+
 }  // namespace
 
 // The input buffer holds one byte more, for the guard after the pending input;
@@ -61,20 +72,25 @@ void converter::convert_stream(byte_reader& reader, byte_writer& writer,
                                std::string_view input_path, std::string_view output_path) {
   char_source source(reader, std::string(input_path), {input_buffer_.get(), input_buffer_size_});
   output_sink sink(writer, {output_buffer_.get(), output_buffer_size_});
+  // A failed write or close is about the output as a whole: it stands at 1:1.
+  auto cannot_write = [&] {
+    return conversion_error({std::string(input_path)},
+                            format_message("Cannot write file %s", output_path));
+  };
   try {
     copy_text(source, sink, quote_state_);
-    sink.drain();
-    writer.close();
   } catch (const write_failure&) {
-    source.fail("Cannot write file %s", output_path);
+    throw cannot_write();
+  } catch (conversion_error& error) {
+    // Keep in the output what was written before the error, and say so when
+    // that fails too.
+    if (!save_output(sink, writer)) error.add_follow_up(cannot_write());
+    throw;
   } catch (...) {
-    // Keep in the output what was written before the error.
-    try {
-      sink.drain();
-    } catch (const write_failure&) {
-    }
+    save_output(sink, writer);
     throw;
   }
+  if (!save_output(sink, writer)) throw cannot_write();
 }
 
 // The input is opened and read before the output is touched, so that an input
