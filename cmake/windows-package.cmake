@@ -11,10 +11,7 @@ file(WRITE ${PROJECT_BINARY_DIR}/chart.md
 set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS README.md)
 
 install(TARGETS grapho RUNTIME DESTINATION .)
-install(FILES README.md ${PROJECT_BINARY_DIR}/chart.md DESTINATION .)
-if(EXISTS ${PROJECT_SOURCE_DIR}/LICENSE)
-  install(FILES LICENSE DESTINATION .)
-endif()
+install(FILES README.md LICENSE ${PROJECT_BINARY_DIR}/chart.md DESTINATION .)
 install(FILES docs/quotations.png DESTINATION docs)
 install(FILES examples/quotations.txt examples/quotations.html DESTINATION examples)
 
