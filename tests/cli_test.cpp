@@ -135,11 +135,23 @@ TEST_F(CommandLine, RefusesToOverwriteItsInput) {
 }
 
 #ifdef _WIN32
-// Windows matches names whatever their case, and keeps some names for its
+// Windows separates folders with backslashes too, starts absolute paths with a
+// drive, matches names whatever their case, and keeps some names for its
 // devices: the console, the null device, ports. Folders named like devices
 // are made through the path that Windows takes as it stands.
-TEST_F(CommandLine, RefusesOutputsWindowsTakesForTheInputOrADevice) {
+TEST_F(CommandLine, TakesNamesAsWindowsDoes) {
   const std::string text = "<p>$a$</p>\n";
+  fs::create_directory(dir / "sub");
+  write_file(dir / "sub" / "page.txt", text);
+  for (const std::string& path :
+       {std::string("sub\\page.txt"), (dir / "sub" / "page.txt").make_preferred().string()}) {
+    auto result = run("'" + path + "'");
+    EXPECT_EQ(result.status, 0) << path;
+    EXPECT_EQ(result.error, prompt) << path;
+    EXPECT_EQ(read_file(dir / "sub" / "page.html"), "<p>&alpha;</p>\n") << path;
+    fs::remove(dir / "sub" / "page.html");
+  }
+
   write_file(dir / "PAGE.HTML", text);
   auto result = run("PAGE.HTML");
   EXPECT_EQ(result.status, 1);
@@ -158,6 +170,9 @@ TEST_F(CommandLine, RefusesOutputsWindowsTakesForTheInputOrADevice) {
     EXPECT_FALSE(fs::exists(verbatim(dir / (device + ".html")))) << device;
     EXPECT_EQ(read_file(verbatim(dir / input)), text);
   }
+  // Nor is a device read: "com1.txt" would wait on a serial port.
+  result = run("com1.txt");
+  EXPECT_EQ(result.error, "com1.txt:1:1 Cannot open file com1.txt for reading" + prompt);
 }
 #endif
 
