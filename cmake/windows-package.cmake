@@ -18,4 +18,6 @@ install(FILES examples/quotations.txt examples/quotations.html DESTINATION examp
 set(CPACK_PACKAGE_NAME grapho)
 set(CPACK_PACKAGE_FILE_NAME grapho-${PROJECT_VERSION}-win64)
 set(CPACK_GENERATOR ZIP)
+# The program without its symbols: a third of the size (250 KiB).
+set(CPACK_STRIP_FILES ON)
 include(CPack)
