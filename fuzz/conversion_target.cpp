@@ -282,6 +282,7 @@ void check_open_failures(converter& files) {
   const std::string unwritable = (scratch_folder() / "no folder" / "in.html").string();
   require_exact_report(convert_on_disk(files, missing, missing + ".html"),
                        missing + ":1:1 Cannot open file " + missing + " for reading");
+  require(!fs::exists(missing + ".html"), "no output made for a missing input");
   require_exact_report(convert_on_disk(files, input, unwritable),
                        input + ":1:1 Cannot open file " + unwritable + " for writing");
 }
