@@ -57,7 +57,7 @@ std::wstring quoted(const std::wstring& argument) {
   return text + L'"';
 }
 
-// A handle the program inherits; none for a closed stream.
+// A handle on `path` that the program started inherits.
 HANDLE inheritable(const fs::path& path, DWORD access, DWORD disposition) {
   SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
   return CreateFileW(path.c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit,
