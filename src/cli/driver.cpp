@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <new>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -58,14 +59,21 @@ int run_driver(int argc, char** argv) {
   // end the program; a closed standard error leaves the status as earned.
   std::signal(SIGPIPE, SIG_IGN);
 #endif
+  // Out of memory is reported without building a string: there may be no
+  // memory for one.
+  constexpr const char* out_of_memory = "Out of memory";
+  std::optional<converter> files = converter::make();
+  if (!files) {
+    std::fputs(out_of_memory, stderr);
+    return 1;
+  }
   try {
-    converter files;
-    for (int i = 1; i < argc; ++i) files.convert_file(argv[i], output_name_for(argv[i]));
+    for (int i = 1; i < argc; ++i) files->convert_file(argv[i], output_name_for(argv[i]));
   } catch (const conversion_error& error) {
     print_reports(error.reports());
     return 1;
   } catch (const std::bad_alloc&) {
-    print_reports({"Out of memory"});
+    std::fputs(out_of_memory, stderr);
     return 1;
   } catch (const std::exception& error) {
     print_reports({std::string("Internal error: ") + error.what()});

@@ -62,11 +62,25 @@ bool save_output(output_sink& sink, byte_writer& writer) {
 
 // The input buffer holds one byte more, for the guard after the pending input;
 // the output buffer has room for the translation of a whole input buffer.
-converter::converter(std::size_t buffer_size)
+converter::converter(std::size_t buffer_size, std::nothrow_t) noexcept
     : input_buffer_size_(std::max<std::size_t>(buffer_size, 1) + 1),
-      input_buffer_(std::make_unique_for_overwrite<unsigned char[]>(input_buffer_size_)),
+      input_buffer_(static_cast<unsigned char*>(std::malloc(input_buffer_size_))),
       output_buffer_size_(std::max<std::size_t>(buffer_size, 1) * most_stored_per_character),
-      output_buffer_(std::make_unique_for_overwrite<char[]>(output_buffer_size_)) {}
+      output_buffer_(static_cast<char*>(std::malloc(output_buffer_size_))) {}
+
+converter::converter(std::size_t buffer_size) : converter(buffer_size, std::nothrow) {
+  if (!has_buffers()) throw std::bad_alloc();
+}
+
+std::optional<converter> converter::make(std::size_t buffer_size) noexcept {
+  converter files(buffer_size, std::nothrow);
+  if (!files.has_buffers()) return std::nullopt;
+  return files;
+}
+
+bool converter::has_buffers() const noexcept {
+  return input_buffer_ && output_buffer_;
+}
 
 void converter::convert_stream(byte_reader& reader, byte_writer& writer,
                                std::string_view input_path, std::string_view output_path) {

@@ -3,7 +3,10 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdlib>
 #include <memory>
+#include <new>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -17,8 +20,12 @@ class converter {
   static constexpr std::size_t default_buffer_size = 64 * 1024;
 
   // `buffer_size` is how many bytes of input are read at a time; the output
-  // buffer is sized to match.
+  // buffer is sized to match. Throws std::bad_alloc when memory is short.
   explicit converter(std::size_t buffer_size = default_buffer_size);
+
+  // The same, or nothing when memory is short, without throwing: throwing
+  // needs memory too, which a process short of it may not have.
+  static std::optional<converter> make(std::size_t buffer_size = default_buffer_size) noexcept;
 
   // Converts one file into another. Throws conversion_error when a file cannot
   // be opened, read or written, when the output would overwrite the input, and
@@ -31,10 +38,18 @@ class converter {
                       std::string_view output_path);
 
  private:
+  converter(std::size_t buffer_size, std::nothrow_t) noexcept;
+  bool has_buffers() const noexcept;
+
   std::size_t input_buffer_size_;
-  std::unique_ptr<unsigned char[]> input_buffer_;
+  // Taken with malloc, which fails by returning nothing: the nothrow form of
+  // new may itself throw on the way, and fail where no exception can be made.
+  struct free_memory {
+    void operator()(void* memory) const noexcept { std::free(memory); }
+  };
+  std::unique_ptr<unsigned char[], free_memory> input_buffer_;
   std::size_t output_buffer_size_;
-  std::unique_ptr<char[]> output_buffer_;
+  std::unique_ptr<char[], free_memory> output_buffer_;
   // Whether the next double quote closes a quotation: carried from file to file.
   bool quote_state_ = false;
 };
