@@ -1,6 +1,8 @@
 #include "reference_converter.hpp"
 
+#include <algorithm>
 #include <bit>
+#include <cstdint>
 
 #include "greek/tables.hpp"
 
@@ -9,34 +11,30 @@ namespace {
 
 constexpr int end_of_text = -1;
 
-// Thrown where the conversion stops with a message.
+// Thrown where the conversion stops with a message about the character in
+// hand, or, for a failed read, about the byte that could not be read.
 struct stop {
   std::string message;
+  bool at_unread_byte = false;
 };
 
-// The input, read the way grapho counts positions: every look at a character
-// is a read, a look ahead that leaves the character in place included, so a
-// character looked at and then read moves the column on twice; reading a line
-// end starts the next line, every time it is read.
+// The input, read one character at a time with a look ahead. A message points
+// at a character by its offset alone: line 1 + the line ends before it, column
+// 1 + the bytes between the last of them and it.
 class cursor {
  public:
   cursor(std::string_view text, input_source source) : text_(text), source_(source) {}
 
   // Looks at the next character without moving past it.
-  int peek() {
-    if (index_ >= source_.readable) throw stop{"Cannot read file " + std::string(source_.path)};
-    int c = index_ < text_.size() ? static_cast<unsigned char>(text_[index_]) : end_of_text;
-    ++reads_on_line_;
-    if (c == '\n') {
-      ++line_;
-      reads_on_line_ = 0;
-    }
-    return c;
+  int peek() const {
+    if (index_ >= source_.readable)
+      throw stop{"Cannot read file " + std::string(source_.path), true};
+    return index_ < text_.size() ? static_cast<unsigned char>(text_[index_]) : end_of_text;
   }
 
-  // Moves past the character just looked at, without reading it again.
+  // Moves past the character just looked at, which becomes the one in hand.
   void skip() {
-    if (index_ < text_.size()) ++index_;
+    if (index_ < text_.size()) in_hand_ = index_++;
   }
 
   int next() {
@@ -45,16 +43,19 @@ class cursor {
     return c;
   }
 
-  expected_error error(std::string message) const {
-    return {line_, 1 + reads_on_line_, std::move(message)};
+  expected_error error(const stop& reason) const {
+    std::size_t at = reason.at_unread_byte ? index_ : in_hand_;
+    std::string_view before = text_.substr(0, at);
+    std::size_t line_start = before.rfind('\n') + 1;  // 0 when there is none
+    return {1 + static_cast<std::uint64_t>(std::count(before.begin(), before.end(), '\n')),
+            1 + at - line_start, reason.message};
   }
 
  private:
   std::string_view text_;
   input_source source_;
   std::size_t index_ = 0;
-  int line_ = 1;
-  int reads_on_line_ = 0;
+  std::size_t in_hand_ = 0;
 };
 
 bool is_latin_letter(int c) {
@@ -115,7 +116,7 @@ class model {
     try {
       copy_text();
     } catch (const stop& reason) {
-      result.error = in_.error(reason.message);
+      result.error = in_.error(reason);
     }
     result.output = std::move(out_);
     return result;

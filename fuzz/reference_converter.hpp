@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -12,8 +13,8 @@
 namespace grapho::reference {
 
 struct expected_error {
-  int line;
-  int column;
+  std::uint64_t line;
+  std::uint64_t column;
   std::string message;
 };
 

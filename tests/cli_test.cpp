@@ -59,21 +59,39 @@ TEST_F(CommandLine, ReportsAMissingInputAndLeavesAnEmptyOutput) {
 }
 
 TEST_F(CommandLine, StopsAtTheFirstErrorKeepingWhatWasWritten) {
-  write_file(dir / "bad.txt", "<p>$m^hnin$</p>\n<p>$/\\a$</p>\n");
+  write_file(dir / "bad.txt", "<p>$m^hnin$</p>\n<p>$l/ogos$ and $>/b$</p>\n");
   write_file(dir / "good.txt", "$a$");
   auto result = run("bad.txt good.txt");
   EXPECT_EQ(result.status, 1);
-  EXPECT_EQ(result.error, "bad.txt:2:9 Cannot mix different accents: a with acute grave " + prompt);
-  EXPECT_EQ(read_file(dir / "bad.html"), "<p>&mu;&#x1fc6;&nu;&iota;&nu;</p>\n<p>");
+  EXPECT_EQ(result.error,
+            "bad.txt:2:20 Invalid diacritic combination: b with smooth acute " + prompt);
+  EXPECT_EQ(read_file(dir / "bad.html"),
+            "<p>&mu;&#x1fc6;&nu;&iota;&nu;</p>\n<p>&lambda;&#x1f79;&gamma;&omicron;&sigmaf; and ");
   EXPECT_FALSE(fs::exists(dir / "good.html"));
 }
 
-TEST_F(CommandLine, ReportsALineEndInsideTheMessage) {
-  write_file(dir / "ode.txt", "$<>\na$");
-  auto result = run("ode.txt");
-  EXPECT_EQ(result.status, 1);
-  EXPECT_EQ(result.error,
-            "ode.txt:2:1 Cannot mix different breathings: \n with rough smooth " + prompt);
+// The position is that of the character in hand, however often the characters
+// before it were looked at again.
+TEST_F(CommandLine, PointsAtTheCharacterInHand) {
+  struct case_ {
+    std::string text, report;
+  };
+  for (const auto& [text, report] : {
+           // A conflict found at a line end points at the line end itself.
+           case_{"$<>\na$", "ode.txt:1:4 Cannot mix different breathings: \n with rough smooth "},
+           // Word-final sigmas look at the line end after them, and each run's
+           // first character is looked at twice.
+           case_{"$logos\nlogos\nlogos$\n$/\\a$",
+                 "ode.txt:4:4 Cannot mix different accents: a with acute grave "},
+           case_{"$ss ss ss ss ss ss ss ss ss ss <>a$",
+                 "ode.txt:1:34 Cannot mix different breathings: a with rough smooth "},
+           case_{"x$-[{- /\\a$", "ode.txt:1:10 Cannot mix different accents: a with acute grave "},
+       }) {
+    write_file(dir / "ode.txt", text);
+    auto result = run("ode.txt");
+    EXPECT_EQ(result.status, 1);
+    EXPECT_EQ(result.error, report + prompt);
+  }
 }
 
 TEST_F(CommandLine, RefusesToOverwriteItsInput) {
@@ -103,7 +121,7 @@ TEST_F(CommandLine, ReportsFailedReadsAndWrites) {
   fs::create_symlink("/dev/full", dir / "full.html");
   result = run("full.txt");
   EXPECT_EQ(result.status, 1);
-  EXPECT_EQ(result.error, "full.txt:1:5 Cannot write file full.html" + prompt);
+  EXPECT_EQ(result.error, "full.txt:1:1 Cannot write file full.html" + prompt);
 
   write_file(dir / "taken.txt", "abc");
   fs::create_directory(dir / "taken.html");

@@ -180,44 +180,49 @@ struct failure {
 
 TEST(Conversion, StopsAtTransliterationErrors) {
   const std::vector<failure> failures = {
-      {"x$/\\a$", "x", "in.txt:1:7 Cannot mix different accents: a with acute grave "},
-      {"$<>a$", "", "in.txt:1:6 Cannot mix different breathings: a with rough smooth "},
-      {"$<>-$", "", "in.txt:1:6 Cannot mix different breathings: - with rough smooth "},
+      {"x$/\\a$", "x", "in.txt:1:5 Cannot mix different accents: a with acute grave "},
+      {"$<>a$", "", "in.txt:1:4 Cannot mix different breathings: a with rough smooth "},
+      {"$<>-$", "", "in.txt:1:4 Cannot mix different breathings: - with rough smooth "},
       {"$>/=|a$", "",
-       "in.txt:1:8 More than three diacritics together: a with smooth acute diaeresis iota "
+       "in.txt:1:6 More than three diacritics together: a with smooth acute diaeresis iota "
        "subscript"},
-      {"$/s$", "", "in.txt:1:5 Invalid diacritic combination: s with acute "},
-      {"$^A$", "", "in.txt:1:5 Invalid diacritic combination: A with circumflex "},
-      {"$>/b$", "", "in.txt:1:6 Invalid diacritic combination: b with smooth acute "},
-      {"$>U$", "", "in.txt:1:5 Invalid diacritic combination: U with smooth "},
-      {"$>R$", "", "in.txt:1:5 Invalid diacritic combination: R with smooth "},
-      {"$^e$", "", "in.txt:1:5 Invalid diacritic combination: e with circumflex "},
-      {"$|o$", "", "in.txt:1:5 Invalid diacritic combination: o with iota subscript"},
+      {"$/s$", "", "in.txt:1:3 Invalid diacritic combination: s with acute "},
+      {"$^A$", "", "in.txt:1:3 Invalid diacritic combination: A with circumflex "},
+      {"$>/b$", "", "in.txt:1:4 Invalid diacritic combination: b with smooth acute "},
+      {"$>U$", "", "in.txt:1:3 Invalid diacritic combination: U with smooth "},
+      {"$>R$", "", "in.txt:1:3 Invalid diacritic combination: R with smooth "},
+      {"$^e$", "", "in.txt:1:3 Invalid diacritic combination: e with circumflex "},
+      {"$|o$", "", "in.txt:1:3 Invalid diacritic combination: o with iota subscript"},
       // The checks run before every character, so a conflict stops at the next one.
-      {"$<>/a$", "", "in.txt:1:6 Cannot mix different breathings: / with rough smooth "},
-      {"$/\\<a$", "", "in.txt:1:6 Cannot mix different accents: < with acute grave "},
+      {"$<>/a$", "", "in.txt:1:4 Cannot mix different breathings: / with rough smooth "},
+      {"$/\\<a$", "", "in.txt:1:4 Cannot mix different accents: < with acute grave "},
       // Breathings are checked before the count, accents before the count.
       {"$/=><a$", "",
-       "in.txt:1:8 Cannot mix different breathings: a with rough smooth acute "
+       "in.txt:1:6 Cannot mix different breathings: a with rough smooth acute "
        "diaeresis "},
       {"$>/=\\a$", "",
-       "in.txt:1:8 Cannot mix different accents: a with smooth acute grave "
+       "in.txt:1:6 Cannot mix different accents: a with smooth acute grave "
        "diaeresis "},
       // Non-letters are written before the letter fails: the output keeps them.
-      {"ok\n$a /b$", "ok\n&alpha; ", "in.txt:2:7 Invalid diacritic combination: b with acute "},
-      // A conflict seen at a line end names the line end and points past it.
-      {"$/\\\na$", "", "in.txt:2:1 Cannot mix different accents: \n with acute grave "},
+      {"ok\n$a /b$", "ok\n&alpha; ", "in.txt:2:5 Invalid diacritic combination: b with acute "},
+      // Tabs and the bytes of UTF-8 characters count one column each; a CR is
+      // an ordinary character.
+      {"<p>$x$</p>\n$ks\n\t\xce\xb1 /\\\r\n", "<p>&xi;</p>\n&kappa;&sigmaf;\n\t\xce\xb1 ",
+       "in.txt:3:7 Cannot mix different accents: \r with acute grave "},
+      // A conflict seen at a line end names the line end and points at it, one
+      // column past the last character of its line.
+      {"$/\\\na$", "", "in.txt:1:4 Cannot mix different accents: \n with acute grave "},
       {std::string_view("$/\\\0$", 5), "",
-       std::string_view("in.txt:1:6 Cannot mix different accents: \0 with acute grave ", 60)},
-      // Re-read characters count again: after "s", "-" and the opening "$".
+       std::string_view("in.txt:1:4 Cannot mix different accents: \0 with acute grave ", 60)},
+      // Characters read again after "s", "-" and the opening "$" keep their
+      // place: the position is that of the character itself.
       {"$sa-b/\\a$", "&sigma;&alpha;-&beta;",
-       "in.txt:1:12 Cannot mix different accents: a with "
-       "acute grave "},
-      // A pushed-back line end counts as a further line.
-      {"$s\n/\\a$", "&sigmaf;\n", "in.txt:3:4 Cannot mix different accents: a with acute grave "},
+       "in.txt:1:8 Cannot mix different accents: a with acute grave "},
+      {"$s\n/\\a$", "&sigmaf;\n", "in.txt:2:3 Cannot mix different accents: a with acute grave "},
       {"$a\n\n  <>b$", "&alpha;\n\n  ",
-       "in.txt:3:6 Cannot mix different breathings: b with rough "
-       "smooth "},
+       "in.txt:3:5 Cannot mix different breathings: b with rough smooth "},
+      {"$l/ogos$ and $>/b$", "&lambda;&#x1f79;&gamma;&omicron;&sigmaf; and ",
+       "in.txt:1:17 Invalid diacritic combination: b with smooth acute "},
   };
   for (std::size_t size : buffer_sizes) {
     for (const auto& [input, output, report] : failures) {

@@ -1,10 +1,30 @@
 #include "convert/char_source.hpp"
 
 #include <cstring>
-#include <limits>
 #include <utility>
 
 namespace grapho {
+namespace {
+
+struct line_count {
+  std::uint64_t line_ends;
+  // Offset within the span just past its last line end, when it has one.
+  std::ptrdiff_t last_line_start;
+};
+
+line_count count_line_ends(std::span<const unsigned char> bytes) {
+  line_count lines{0, 0};
+  const unsigned char* at = bytes.data();
+  const unsigned char* end = at + bytes.size();
+  while (const void* line_end = std::memchr(at, '\n', static_cast<std::size_t>(end - at))) {
+    at = static_cast<const unsigned char*>(line_end) + 1;
+    ++lines.line_ends;
+  }
+  if (lines.line_ends != 0) lines.last_line_start = at - bytes.data();
+  return lines;
+}
+
+}  // namespace
 
 char_source::char_source(byte_reader& reader, std::string path, std::span<unsigned char> buffer)
     : reader_(reader),
@@ -17,51 +37,44 @@ char_source::char_source(byte_reader& reader, std::string path, std::span<unsign
 
 bool char_source::refill() {
   if (exhausted_) return false;
+  leave_buffer();
   std::size_t count = 0;
   try {
     count = reader_.read(buffer_.data(), buffer_.size() - 1);
   } catch (const read_failure&) {
-    fail("Cannot read file %s", path_);
+    // Points at the first byte that could not be read.
+    throw conversion_error(position_of(end_), format_message("Cannot read file %s", path_));
   }
-  bytes_before_buffer_ += static_cast<std::uint64_t>(end_ - buffer_.data());
-  next_ = buffer_.data();
   end_ = next_ + count;
   buffer_[count] = guard;
   exhausted_ = count == 0;
   return !exhausted_;
 }
 
-void char_source::start_line() {
-  ++line_;
-  reads_at_line_start_ = reads();
+void char_source::leave_buffer() {
+  auto left = std::span<const unsigned char>(buffer_.data(), end_);
+  line_count lines = count_line_ends(left);
+  lines_before_buffer_ += lines.line_ends;
+  if (lines.line_ends != 0)
+    line_start_before_buffer_ =
+        bytes_before_buffer_ + static_cast<std::uint64_t>(lines.last_line_start);
+  bytes_before_buffer_ += left.size();
+  next_ = end_ = buffer_.data();
 }
 
-void char_source::skip_lines(const unsigned char* to) {
-  while (const void* line_end = std::memchr(next_, '\n', static_cast<std::size_t>(to - next_))) {
-    next_ = static_cast<const unsigned char*>(line_end) + 1;
-    start_line();
-  }
-  next_ = to;
-}
-
-std::uint64_t char_source::reads() const {
-  return bytes_before_buffer_ + static_cast<std::uint64_t>(next_ - buffer_.data()) + rereads_ +
-         end_reads_;
-}
-
-// Positions are printed as ints; a count past that range (a file of more than
-// two thousand million lines) is held at the largest int rather than wrapping.
-static int clamp_to_int(std::uint64_t count) {
-  constexpr auto largest = static_cast<std::uint64_t>(std::numeric_limits<int>::max());
-  return static_cast<int>(count < largest ? count : largest);
+source_position char_source::position_of(const unsigned char* at) const {
+  auto before = std::span<const unsigned char>(buffer_.data(), at);
+  line_count lines = count_line_ends(before);
+  std::uint64_t offset = bytes_before_buffer_ + before.size();
+  std::uint64_t line_start =
+      lines.line_ends != 0
+          ? bytes_before_buffer_ + static_cast<std::uint64_t>(lines.last_line_start)
+          : line_start_before_buffer_;
+  return {path_, 1 + lines_before_buffer_ + lines.line_ends, 1 + offset - line_start};
 }
 
 void char_source::fail(std::string_view format, std::string_view argument) const {
-  throw conversion_error(position(), format_message(format, argument));
-}
-
-source_position char_source::position() const {
-  return {path_, clamp_to_int(line_), clamp_to_int(1 + reads() - reads_at_line_start_)};
+  throw conversion_error(position_of(next_ - 1), format_message(format, argument));
 }
 
 }  // namespace grapho

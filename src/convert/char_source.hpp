@@ -1,5 +1,6 @@
 // The character source every part of the conversion reads through: a buffered
-// byte reader with one character of push-back and a line and column count.
+// byte reader with one character of push-back, which can tell the line and
+// column of the character in hand.
 #pragma once
 
 #include <cstddef>
@@ -20,55 +21,40 @@ class char_source {
   // works. Its last byte is kept for the guard that follows the pending input.
   char_source(byte_reader& reader, std::string path, std::span<unsigned char> buffer);
 
-  // The next character value (0 to 255) or end_of_input. Every read, a re-read
-  // of a pushed-back character included, moves the column on by one; reading a
-  // newline moves to column 1 of the next line.
+  // The next character value (0 to 255) or end_of_input.
   int read_source_char() {
-    if (next_ == end_ && !refill()) {
-      ++end_reads_;
-      return end_of_input;
-    }
-    int c = *next_++;
-    if (c == '\n') start_line();
-    return c;
+    if (next_ == end_ && !refill()) return end_of_input;
+    return *next_++;
   }
 
-  // Returns the character just read to the input; pushing back end_of_input does nothing.
+  // Returns the character just read to the input; pushing back end_of_input
+  // does nothing. A character read again is the same character, in the same
+  // place: reading it twice does not move any position.
   void push_back(int c) {
-    if (c == end_of_input) return;
-    --next_;
-    ++rereads_;
+    if (c != end_of_input) --next_;
   }
 
   // The characters read ahead from the input and not yet consumed. The fast
-  // paths of the conversion work on them in place and then report how far
-  // they got through one of the two calls below. In memory the pending
-  // characters are always followed by a guard, a line end that is not part of
-  // the input, so a scan that stops at line ends needs no other bounds check.
+  // paths of the conversion work on them in place and then say how far they
+  // got with consume(). In memory the pending characters are always followed
+  // by a guard, a line end that is not part of the input, so a scan that stops
+  // at line ends needs no other bounds check.
   std::span<const unsigned char> pending() const { return {next_, end_}; }
   static constexpr unsigned char guard = '\n';
 
-  // Consumes the pending characters before `to`, which hold no line end, each
-  // as one read, and counts `rereads` further reads of characters pushed back.
-  void skip(const unsigned char* to, std::uint64_t rereads = 0) {
-    next_ = to;
-    rereads_ += rereads;
-  }
+  // Consumes the pending characters before `to`, as if each had been read.
+  void consume(const unsigned char* to) { next_ = to; }
 
-  // Consumes the pending characters before `to`, each as one read, counting
-  // the line ends among them.
-  void skip_lines(const unsigned char* to);
-
-  source_position position() const;
-
-  // Throws the message, filled with `argument`, at the current position.
+  // Throws the message, filled with `argument`, at the position of the
+  // character in hand: the one read last.
   [[noreturn]] void fail(std::string_view format, std::string_view argument) const;
 
  private:
   bool refill();
-  void start_line();
-  // How many reads have been made, re-reads and reads at end of input included.
-  std::uint64_t reads() const;
+  // Counts what the buffer held into what lies before it, and empties it.
+  void leave_buffer();
+  // Where the byte at `at` in the buffer stands in the input.
+  source_position position_of(const unsigned char* at) const;
 
   byte_reader& reader_;
   std::string path_;
@@ -76,11 +62,12 @@ class char_source {
   const unsigned char* next_;
   const unsigned char* end_;
   bool exhausted_ = false;
+  // What lies before the buffer: how many bytes and line ends, and the offset
+  // at which its last line starts. The buffer's own line ends are counted only
+  // when a message needs them.
   std::uint64_t bytes_before_buffer_ = 0;
-  std::uint64_t rereads_ = 0;
-  std::uint64_t end_reads_ = 0;
-  std::uint64_t line_ = 1;
-  std::uint64_t reads_at_line_start_ = 0;
+  std::uint64_t lines_before_buffer_ = 0;
+  std::uint64_t line_start_before_buffer_ = 0;
 };
 
 }  // namespace grapho

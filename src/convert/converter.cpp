@@ -34,7 +34,7 @@ void copy_buffered_text(char_source& source, output_sink& sink) {
   if (stop == nullptr) stop = input.data() + input.size();
   sink.write(
       {reinterpret_cast<const char*>(input.data()), static_cast<std::size_t>(stop - input.data())});
-  source.skip_lines(stop);
+  source.consume(stop);
 }
 
 // Copies the text outside runs and hands each run to the Greek translator.
@@ -76,7 +76,7 @@ void converter::convert_stream(byte_reader& reader, byte_writer& writer,
     sink.drain();
     writer.close();
   } catch (const write_failure&) {
-    source.fail("Cannot write file %s", output_path);
+    fail_at({std::string(input_path)}, true, "Cannot write file %s", output_path);
   } catch (...) {
     // Keep in the output what was written before the error.
     try {

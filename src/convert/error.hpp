@@ -1,17 +1,19 @@
 // The one kind of failure the conversion core reports: a positioned, fatal message.
 #pragma once
 
+#include <cstdint>
 #include <stdexcept>
 #include <string>
 #include <string_view>
 
 namespace grapho {
 
-// Where in the input a message points: the path as given, line and column from 1.
+// Where in the input a message points: the path as given, line and column from
+// 1. A message about a file as a whole points at 1:1.
 struct source_position {
   std::string path;
-  int line = 1;
-  int column = 1;
+  std::uint64_t line = 1;
+  std::uint64_t column = 1;
 };
 
 // Thrown by the core for every fatal condition. The command-line layer prints

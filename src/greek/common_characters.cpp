@@ -47,8 +47,6 @@ void translate_common_characters(greek_run& run) {
   if (room.size() < wanted) return;
   const unsigned char* p = input.data();
   char* out = room.data();
-  // Each sigma reads the character after it, which is then read again.
-  std::uint64_t rereads = 0;
 
   for (;;) {
     // Letters and spaces, by far the most common, two at a time: a character
@@ -72,18 +70,18 @@ void translate_common_characters(greek_run& run) {
       out += combination_entity_size;
       p = next;
     } else if (action_for(*p) == write_sigma && p[1] != '\n') {
-      // A line end after "s" would be counted twice; the general path does that.
+      // A line end after "s" may be the guard that ends the buffered input,
+      // before a character not read yet; the general path reads on.
       bool medial = sigma_stays_medial_before[p[1]];
       std::memcpy(out, medial ? "&sigma;" : "&sigmaf;", 8);
       out += medial ? 7 : 8;
-      ++rereads;
       ++p;
     } else {
       break;
     }
   }
   run.sink.commit(out);
-  run.source.skip(p, rereads);
+  run.source.consume(p);
 }
 
 }  // namespace grapho
