@@ -1,0 +1,271 @@
+// The fast path. The input goes in blocks of up to 64 bytes. A classifier
+// marks in one bit per byte the bytes of each class (for whole blocks with
+// SIMD where the processor has it) and gives each byte the offset of its text
+// in one table: outside a run the byte itself, inside a run its letter entity
+// or the byte itself. Bit operations on the masks then find which bytes are in
+// a run (every "$" opens or closes one), where the block must stop, which
+// sigmas are final and which letters carry marks; those few bytes get the
+// offset of another text. Last, each byte's text is copied as one block of 16
+// bytes and the output moves on by the text's size, with no branch per byte.
+#include "greek/fast_path.hpp"
+
+#include <algorithm>
+#include <bit>
+#include <cstdint>
+#include <cstring>
+
+#include "greek/fast_path_blocks.hpp"
+
+namespace grapho {
+namespace {
+
+// ---------------------------------------------------------------------------
+// The table of texts: a slot for every byte outside runs, one for every byte
+// inside, the final sigma, then every letter with marks, in the order of the
+// combination table.
+
+struct alignas(slot_size) text_slot {
+  char text[slot_text_size];
+  std::uint8_t size;
+};
+static_assert(sizeof(text_slot) == slot_size);
+
+inline constexpr std::size_t final_sigma_slot = run_slots_first + 256;
+inline constexpr std::size_t first_combination_slot = final_sigma_slot + 1;
+
+constexpr text_slot make_slot(std::string_view text) {
+  text_slot slot{};
+  std::copy(text.begin(), text.end(), slot.text);
+  slot.size = static_cast<std::uint8_t>(text.size());
+  return slot;
+}
+
+// In a run, marks and "$" write nothing, "s" writes a medial sigma unless
+// told otherwise, and the special characters never reach the table.
+constexpr std::string_view run_slot_text(int c) {
+  auto cls = class_by_character[static_cast<std::size_t>(c)];
+  if (cls & class_sigma) return "&sigma;";
+  if (cls & (class_dollar | class_mark | class_special)) return {};
+  return fixed_run_text(c);
+}
+
+inline constexpr auto text_slots = [] {
+  std::array<text_slot, first_combination_slot + std::size(combination_table)> slots{};
+  for (int c = 0; c < 256; ++c) {
+    auto byte = static_cast<std::size_t>(c);
+    // Outside a run a "$" opens one and writes nothing; "$$" goes the general way.
+    slots[byte] = make_slot(c == escape_character ? std::string_view()
+                                                  : std::string_view(&byte_values[byte], 1));
+    slots[run_slots_first + byte] = make_slot(run_slot_text(c));
+  }
+  slots[final_sigma_slot] = make_slot("&sigmaf;");
+  for (std::size_t row = 0; row < std::size(combination_table); ++row)
+    slots[first_combination_slot + row] = make_slot(combination_table[row].entity);
+  return slots;
+}();
+
+static_assert(std::all_of(text_slots.begin(), text_slots.end(), [](const text_slot& slot) {
+  return slot.size <= fast_path_output_per_byte;
+}));
+static_assert(fast_path_store_overhang >= slot_size);
+// Every offset fits the 16 bits the classifiers write.
+static_assert(text_slots.size() * slot_size <= 65536);
+
+// The text of "s" in a run, medial unless the byte after it says otherwise,
+// follows the one rule of the general path.
+static_assert([] {
+  for (int c = 0; c < 256; ++c) {
+    bool medial_by_class = (class_by_character[static_cast<std::size_t>(c)] &
+                            (class_letter | class_mark | class_bracket)) != 0;
+    if (medial_by_class != keeps_sigma_medial(c)) return false;
+  }
+  return true;
+}());
+
+// ---------------------------------------------------------------------------
+// The portable classifier, byte by byte; it also takes the last, shorter block.
+
+block_classes classify_bytes(const unsigned char* block, std::size_t size) {
+  block_classes classes;
+  for (std::size_t i = 0; i < size; ++i) {
+    std::uint64_t cls = class_by_character[block[i]];
+    classes.dollar |= (cls & class_dollar ? 1ull : 0) << i;
+    classes.sigma |= (cls & class_sigma ? 1ull : 0) << i;
+    classes.mark |= (cls & class_mark ? 1ull : 0) << i;
+    classes.letter |= (cls & class_letter ? 1ull : 0) << i;
+    classes.special |= (cls & class_special ? 1ull : 0) << i;
+    classes.bracket |= (cls & class_bracket ? 1ull : 0) << i;
+  }
+  return classes;
+}
+
+void write_byte_offsets(const unsigned char* block, std::size_t size, std::uint64_t in_run,
+                        std::uint16_t* offsets) {
+  for (std::size_t i = 0; i < size; ++i)
+    offsets[i] = static_cast<std::uint16_t>(
+        (block[i] + ((in_run >> i) & 1) * run_slots_first) * slot_size);
+}
+
+// ---------------------------------------------------------------------------
+// Choosing the classifier.
+
+const block_classifier* classifier_of(fast_path_kind kind) {
+#if GRAPHO_SIMD_X86
+  if (kind == fast_path_kind::avx2) return &avx2_classifier;
+  if (kind == fast_path_kind::sse42) return &sse42_classifier;
+#endif
+  (void)kind;
+  return nullptr;
+}
+
+fast_path_kind best_available() {
+  for (auto kind : {fast_path_kind::avx2, fast_path_kind::sse42})
+    if (fast_path_available(kind)) return kind;
+  return fast_path_kind::scalar;
+}
+
+fast_path_kind active_kind = best_available();
+const block_classifier* active_classifier = classifier_of(active_kind);
+
+// ---------------------------------------------------------------------------
+// One block.
+
+// Sets each bit to the parity of the bits up to and including it.
+constexpr std::uint64_t prefix_xor(std::uint64_t bits) {
+  for (int shift = 1; shift < 64; shift *= 2) bits ^= bits << shift;
+  return bits;
+}
+
+struct block_result {
+  std::size_t read;
+  char* out;
+  bool in_run;
+  // Whether the block stopped before something the general path must take.
+  bool stopped;
+};
+
+// Translates up to `size` bytes (at most 64) of `block`, reading the byte after them too.
+block_result translate_block(const unsigned char* block, std::size_t size, bool in_run,
+                             char* out) {
+  const bool whole = size == 64 && active_classifier != nullptr;
+  block_classes cls = whole ? active_classifier->classify(block) : classify_bytes(block, size);
+  const std::uint64_t valid = size == 64 ? ~0ull : (1ull << size) - 1;
+  const std::uint64_t last = 1ull << (size - 1);
+  // The classes of the byte after each byte.
+  const std::uint8_t after = class_by_character[block[size]];
+  auto next = [&](std::uint64_t bits, std::uint8_t cls_bit) {
+    return (bits >> 1) | (after & cls_bit ? last : 0);
+  };
+
+  // After each byte: in a run or not. Every "$" opens or closes a run, but for
+  // "$$" outside a run, which stops the block.
+  const std::uint64_t after_byte = prefix_xor(cls.dollar) ^ (in_run ? ~0ull : 0);
+  const std::uint64_t run = after_byte & ~cls.dollar & valid;
+  const std::uint64_t run_marks = run & cls.mark;
+  const std::uint64_t letter_or_mark_next =
+      next(cls.letter, class_letter) | next(cls.mark, class_mark);
+  std::uint64_t stops = (cls.dollar & after_byte & next(cls.dollar, class_dollar)) |
+                        (run & cls.special) | (run_marks & ~letter_or_mark_next);
+  // Marks that end the block wait for the letter in the next one.
+  std::size_t end = 64 - static_cast<std::size_t>(std::countl_one(run_marks | ~valid));
+  std::size_t stop = std::min<std::size_t>(static_cast<std::size_t>(std::countr_zero(stops)), end);
+  // The general path starts at the first of the marks before a stop.
+  while (stop > 0 && (run_marks >> (stop - 1) & 1)) --stop;
+
+  alignas(32) std::uint16_t offsets[64];
+  if (whole)
+    active_classifier->write_offsets(block, run, offsets);
+  else
+    write_byte_offsets(block, size, run, offsets);
+
+  const std::uint64_t before_stop = stop == 64 ? ~0ull : (1ull << stop) - 1;
+  const std::uint64_t medial_next = letter_or_mark_next | next(cls.bracket, class_bracket);
+  for (std::uint64_t sigmas = run & cls.sigma & ~medial_next & before_stop; sigmas != 0;
+       sigmas &= sigmas - 1)
+    offsets[std::countr_zero(sigmas)] = final_sigma_slot * slot_size;
+  // Each letter after marks: its marks together, and the row for them.
+  for (std::uint64_t letters = run & cls.letter & (run_marks << 1) & before_stop; letters != 0;
+       letters &= letters - 1) {
+    auto letter = static_cast<std::size_t>(std::countr_zero(letters));
+    std::size_t first_mark = letter;
+    unsigned marks = 0;
+    while (first_mark > 0 && (run_marks >> (first_mark - 1) & 1))
+      marks |= mark_bit_by_character[block[--first_mark]];
+    const combination_row* row = find_combination_row(block[letter], marks);
+    if (row == nullptr) {
+      stop = first_mark;
+      break;
+    }
+    offsets[letter] = static_cast<std::uint16_t>(
+        (first_combination_slot + static_cast<std::size_t>(row - combination_table)) *
+        slot_size);
+  }
+
+  const auto* slots = reinterpret_cast<const char*>(text_slots.data());
+  for (std::size_t i = 0; i < stop; ++i) {
+    const char* slot = slots + offsets[i];
+    std::memcpy(out, slot, slot_size);
+    out += static_cast<unsigned char>(slot[slot_text_size]);
+  }
+  bool run_after = stop == 0 ? in_run : (after_byte >> (stop - 1) & 1) != 0;
+  return {stop, out, run_after, stop < end};
+}
+
+}  // namespace
+
+bool fast_path_available(fast_path_kind kind) {
+#if GRAPHO_SIMD_X86
+  __builtin_cpu_init();
+  if (kind == fast_path_kind::avx2) return __builtin_cpu_supports("avx2");
+  if (kind == fast_path_kind::sse42) return __builtin_cpu_supports("sse4.2");
+#endif
+  return kind == fast_path_kind::scalar;
+}
+
+fast_path_kind active_fast_path() {
+  return active_kind;
+}
+
+bool force_fast_path(fast_path_kind kind) {
+  if (!fast_path_available(kind)) return false;
+  active_kind = kind;
+  active_classifier = classifier_of(kind);
+  return true;
+}
+
+fast_path_progress translate_span(std::span<const unsigned char> input, std::span<char> output,
+                                  bool in_run) {
+  const unsigned char* in = input.data();
+  const unsigned char* in_end = in + input.size();
+  char* out = output.data();
+  char* out_end = out + output.size();
+  for (;;) {
+    // A block needs the byte after it, and room for its longest translation.
+    auto left = static_cast<std::size_t>(in_end - in);
+    auto room = static_cast<std::size_t>(out_end - out);
+    if (left < 2 || room < fast_path_room(1)) break;
+    if (!in_run) {
+      // Text outside runs up to the next "$" is copied as it is, in one piece.
+      std::size_t span = std::min(left - 1, room - fast_path_store_overhang);
+      const auto* dollar = static_cast<const unsigned char*>(std::memchr(in, escape_character, span));
+      auto plain = static_cast<std::size_t>((dollar ? dollar : in + span) - in);
+      std::memcpy(out, in, plain);
+      in += plain;
+      out += plain;
+      room -= plain;
+      if (dollar == nullptr || room < fast_path_room(1)) break;
+      left -= plain;
+    }
+    std::size_t size = std::min<std::size_t>(
+        {64, left - 1, (room - fast_path_store_overhang) / fast_path_output_per_byte});
+    block_result block = translate_block(in, size, in_run, out);
+    in += block.read;
+    out = block.out;
+    in_run = block.in_run;
+    if (block.stopped || block.read == 0) break;
+  }
+  return {static_cast<std::size_t>(in - input.data()),
+          static_cast<std::size_t>(out - output.data()), in_run};
+}
+
+}  // namespace grapho

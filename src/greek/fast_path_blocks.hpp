@@ -1,0 +1,105 @@
+// What the fast path's block classifiers share: the classes of input bytes,
+// the layout of the table of texts, and the interface of a classifier. Private
+// to the fast path.
+#pragma once
+
+#include <array>
+#include <cstdint>
+
+#include "greek/dispatch.hpp"
+
+namespace grapho {
+
+// ---------------------------------------------------------------------------
+// Classes of bytes, each a bit.
+
+enum : std::uint8_t {
+  class_dollar = 1,   // the escape character, which opens and closes runs
+  class_sigma = 2,    // "s", medial or final by what follows it
+  class_mark = 4,     // a diacritic mark
+  class_letter = 8,   // an ASCII letter, "s" included
+  class_special = 16, // in a run, left to the general path: "-", quotes, brackets, "&"
+  class_bracket = 32, // neither letter nor mark, yet keeps a sigma before it medial
+};
+
+// The bit of each mark character; 0 for every other character.
+inline constexpr auto mark_bit_by_character = [] {
+  std::array<std::uint8_t, 256> bits{};
+  for (const auto& mark : mark_table)
+    bits[static_cast<unsigned char>(mark.key)] = static_cast<std::uint8_t>(mark.bit);
+  return bits;
+}();
+
+inline constexpr auto byte_values = [] {
+  std::array<char, 256> bytes{};
+  for (std::size_t c = 0; c < bytes.size(); ++c) bytes[c] = static_cast<char>(c);
+  return bytes;
+}();
+
+// The text a character of a run stands for when no mark is pending and it
+// depends on nothing around it, or an empty view: the letter or sign entity,
+// or the character itself when it has no action.
+constexpr std::string_view fixed_run_text(int c) {
+  std::string_view text = letter_entity(c);
+  if (text.empty() && !action_for(c) && c != escape_character)
+    text = std::string_view(&byte_values[static_cast<std::size_t>(c)], 1);
+  return text;
+}
+
+// The longest text that one slot of the table of texts holds.
+inline constexpr std::size_t slot_text_size = 15;
+
+inline constexpr auto class_by_character = [] {
+  std::array<std::uint8_t, 256> classes{};
+  for (int c = 0; c < 256; ++c) {
+    auto& cls = classes[static_cast<std::size_t>(c)];
+    bool mark = mark_bit_by_character[static_cast<std::size_t>(c)] != 0;
+    if (c == escape_character) cls |= class_dollar;
+    if (c == sigma_key) cls |= class_sigma;
+    if (mark) cls |= class_mark;
+    if (is_letter(c)) cls |= class_letter;
+    if (keeps_sigma_medial(c) && !is_letter(c) && !mark) cls |= class_bracket;
+    std::size_t text_size = fixed_run_text(c).size();
+    if (c != escape_character && c != sigma_key && !mark &&
+        (text_size == 0 || text_size > slot_text_size))
+      cls |= class_special;
+  }
+  return classes;
+}();
+
+// ---------------------------------------------------------------------------
+// Block classifiers.
+
+// One bit per byte of a block of up to 64 bytes, bit i for byte i.
+struct block_classes {
+  std::uint64_t dollar = 0;
+  std::uint64_t sigma = 0;
+  std::uint64_t mark = 0;
+  std::uint64_t letter = 0;
+  std::uint64_t special = 0;
+  std::uint64_t bracket = 0;
+};
+
+// The table of texts starts with one slot for each byte value outside runs,
+// then one for each inside: the slot of byte c is c + 256 * (c is in a run).
+// Each slot is 16 bytes, so its offset in the table is 16 times that.
+inline constexpr std::size_t slot_size = 16;
+inline constexpr std::size_t run_slots_first = 256;
+
+// A classifier of whole blocks of 64 bytes, for one kind of processor.
+struct block_classifier {
+  block_classes (*classify)(const unsigned char* block);
+  // Writes the table offset of each byte of the block, outside or `in_run`.
+  void (*write_offsets)(const unsigned char* block, std::uint64_t in_run,
+                        std::uint16_t* offsets);
+};
+
+#if GRAPHO_SIMD_X86
+#if !defined(__x86_64__) || !defined(__GNUC__)
+#error "The SIMD classifiers need x86-64 and GCC or clang"
+#endif
+extern const block_classifier sse42_classifier;
+extern const block_classifier avx2_classifier;
+#endif
+
+}  // namespace grapho
