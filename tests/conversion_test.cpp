@@ -293,9 +293,9 @@ TEST(Conversion, FastPathTakesPlainRunsWhole) {
     EXPECT_EQ(output.substr(0, progress.written), expected.substr(0, expected.size() - 1));
     EXPECT_FALSE(progress.in_run);
 
-    std::string small(200, '\0');
+    std::string small(fast_path_room(100), '\0');
     progress = translate_span({bytes, input.size()}, small, false);
-    EXPECT_GT(progress.read, 0u);
+    EXPECT_GE(progress.read, 100u);
     EXPECT_LE(progress.written, small.size());
     EXPECT_EQ(small.substr(0, progress.written), expected.substr(0, progress.written));
   });

@@ -1,11 +1,11 @@
 // The fast path. The input goes in blocks of up to 64 bytes. A classifier
 // marks in one bit per byte the bytes of each class (for whole blocks with
-// SIMD where the processor has it) and gives each byte the offset of its text
-// in one table: outside a run the byte itself, inside a run its letter entity
-// or the byte itself. Bit operations on the masks then find which bytes are in
-// a run (every "$" opens or closes one), where the block must stop, which
-// sigmas are final and which letters carry marks; those few bytes get the
-// offset of another text. Last, each byte's text is copied as one block of 16
+// SIMD where the processor has it). Bit operations on these masks find which
+// bytes are in a run (every "$" opens or closes one), where the block must
+// stop, which sigmas are final and which letters carry marks. The classifier
+// then gives each byte the offset of its text in one table: outside a run the
+// byte itself; inside, its letter entity or the byte itself, the final sigma,
+// or the letter with its marks. Last, each text is copied as one block of 16
 // bytes and the output moves on by the text's size, with no branch per byte.
 #include "greek/fast_path.hpp"
 
@@ -20,23 +20,18 @@ namespace grapho {
 namespace {
 
 // ---------------------------------------------------------------------------
-// The table of texts: a slot for every byte outside runs, one for every byte
-// inside, the final sigma, then every letter with marks, in the order of the
-// combination table.
+// The table of texts.
 
 struct alignas(slot_size) text_slot {
   char text[slot_text_size];
-  std::uint8_t size;
+  std::uint16_t size;
 };
 static_assert(sizeof(text_slot) == slot_size);
-
-inline constexpr std::size_t final_sigma_slot = run_slots_first + 256;
-inline constexpr std::size_t first_combination_slot = final_sigma_slot + 1;
 
 constexpr text_slot make_slot(std::string_view text) {
   text_slot slot{};
   std::copy(text.begin(), text.end(), slot.text);
-  slot.size = static_cast<std::uint8_t>(text.size());
+  slot.size = static_cast<std::uint16_t>(text.size());
   return slot;
 }
 
@@ -50,7 +45,7 @@ constexpr std::string_view run_slot_text(int c) {
 }
 
 inline constexpr auto text_slots = [] {
-  std::array<text_slot, first_combination_slot + std::size(combination_table)> slots{};
+  std::array<text_slot, marked_letter_slots_first + 128 * marked_letter_rows> slots{};
   for (int c = 0; c < 256; ++c) {
     auto byte = static_cast<std::size_t>(c);
     // Outside a run a "$" opens one and writes nothing; "$$" goes the general way.
@@ -59,17 +54,28 @@ inline constexpr auto text_slots = [] {
     slots[run_slots_first + byte] = make_slot(run_slot_text(c));
   }
   slots[final_sigma_slot] = make_slot("&sigmaf;");
-  for (std::size_t row = 0; row < std::size(combination_table); ++row)
-    slots[first_combination_slot + row] = make_slot(combination_table[row].entity);
+  for (std::size_t slot = marked_letter_slots_first; slot < slots.size(); ++slot)
+    slots[slot].size = fast_path_invalid_text_size;
+  for (const auto& row : combination_table)
+    slots[marked_letter_offset(row.letter, row.marks) / slot_size] = make_slot(row.entity);
   return slots;
 }();
 
 static_assert(std::all_of(text_slots.begin(), text_slots.end(), [](const text_slot& slot) {
-  return slot.size <= fast_path_output_per_byte;
+  return slot.size <= fast_path_output_per_byte || slot.size == fast_path_invalid_text_size;
 }));
 static_assert(fast_path_store_overhang >= slot_size);
 // Every offset fits the 16 bits the classifiers write.
 static_assert(text_slots.size() * slot_size <= 65536);
+// Every letter with marks has a slot of its own.
+static_assert([] {
+  for (const auto& row : combination_table)
+    for (const auto& other : combination_table)
+      if (&row != &other && marked_letter_offset(row.letter, row.marks) ==
+                                marked_letter_offset(other.letter, other.marks))
+        return false;
+  return true;
+}());
 
 // The text of "s" in a run, medial unless the byte after it says otherwise,
 // follows the one rule of the general path.
@@ -81,6 +87,27 @@ static_assert([] {
   }
   return true;
 }());
+
+bool has_text(std::uint16_t offset) {
+  return text_slots[offset / slot_size].size != fast_path_invalid_text_size;
+}
+
+// Copies the text of each offset, 16 bytes each time, moving on by its size.
+char* write_texts(const std::uint16_t* offsets, std::size_t count, char* out) {
+  const auto* texts = reinterpret_cast<const char*>(text_slots.data());
+  const char* sizes = texts + slot_text_size;
+  auto write = [&](std::size_t offset) {
+    std::uint16_t size;
+    std::memcpy(&size, sizes + offset, sizeof size);
+    std::memcpy(out, texts + offset, slot_size);
+    out += size;
+  };
+  std::size_t i = 0;
+  for (; i + 8 <= count; i += 8)
+    for (std::size_t j = 0; j < 8; ++j) write(offsets[i + j]);
+  for (; i < count; ++i) write(offsets[i]);
+  return out;
+}
 
 // ---------------------------------------------------------------------------
 // The portable classifier, byte by byte; it also takes the last, shorter block.
@@ -99,11 +126,20 @@ block_classes classify_bytes(const unsigned char* block, std::size_t size) {
   return classes;
 }
 
-void write_byte_offsets(const unsigned char* block, std::size_t size, std::uint64_t in_run,
-                        std::uint16_t* offsets) {
+void write_byte_offsets(const unsigned char* block, std::size_t size,
+                        const block_contexts& contexts, std::uint16_t* offsets) {
   for (std::size_t i = 0; i < size; ++i)
     offsets[i] = static_cast<std::uint16_t>(
-        (block[i] + ((in_run >> i) & 1) * run_slots_first) * slot_size);
+        (block[i] + ((contexts.run >> i) & 1) * run_slots_first) * slot_size);
+  for (std::uint64_t sigmas = contexts.final_sigma; sigmas != 0; sigmas &= sigmas - 1)
+    offsets[std::countr_zero(sigmas)] = final_sigma_slot * slot_size;
+  for (std::uint64_t letters = contexts.marked_letter; letters != 0; letters &= letters - 1) {
+    auto letter = static_cast<std::size_t>(std::countr_zero(letters));
+    unsigned marks = 0;
+    for (std::size_t i = letter; i > 0 && (class_by_character[block[i - 1]] & class_mark); --i)
+      marks |= mark_bit_by_character[block[i - 1]];
+    offsets[letter] = marked_letter_offset(block[letter], marks);
+  }
 }
 
 // ---------------------------------------------------------------------------
@@ -136,6 +172,11 @@ constexpr std::uint64_t prefix_xor(std::uint64_t bits) {
   return bits;
 }
 
+// How many bits are set right below bit `at`.
+std::size_t ones_before(std::uint64_t bits, std::size_t at) {
+  return at == 0 ? 0 : static_cast<std::size_t>(std::countl_one(bits << (64 - at)));
+}
+
 struct block_result {
   std::size_t read;
   char* out;
@@ -147,7 +188,7 @@ struct block_result {
 // Translates up to `size` bytes (at most 64) of `block`, reading the byte after them too.
 block_result translate_block(const unsigned char* block, std::size_t size, bool in_run,
                              char* out) {
-  const bool whole = size == 64 && active_classifier != nullptr;
+  const bool whole = size == fast_path_block_size && active_classifier != nullptr;
   block_classes cls = whole ? active_classifier->classify(block) : classify_bytes(block, size);
   const std::uint64_t valid = size == 64 ? ~0ull : (1ull << size) - 1;
   const std::uint64_t last = 1ull << (size - 1);
@@ -160,55 +201,43 @@ block_result translate_block(const unsigned char* block, std::size_t size, bool 
   // After each byte: in a run or not. Every "$" opens or closes a run, but for
   // "$$" outside a run, which stops the block.
   const std::uint64_t after_byte = prefix_xor(cls.dollar) ^ (in_run ? ~0ull : 0);
-  const std::uint64_t run = after_byte & ~cls.dollar & valid;
-  const std::uint64_t run_marks = run & cls.mark;
+  block_contexts contexts;
+  contexts.run = after_byte & ~cls.dollar & valid;
+  const std::uint64_t run_marks = contexts.run & cls.mark;
   const std::uint64_t letter_or_mark_next =
       next(cls.letter, class_letter) | next(cls.mark, class_mark);
+  contexts.marked_letter = contexts.run & cls.letter & (run_marks << 1);
+  // Marks must end in a letter, and more than three of them go the general way.
+  const std::uint64_t long_marks = contexts.marked_letter & (run_marks << 2) &
+                                   (run_marks << 3) & (run_marks << 4);
   std::uint64_t stops = (cls.dollar & after_byte & next(cls.dollar, class_dollar)) |
-                        (run & cls.special) | (run_marks & ~letter_or_mark_next);
+                        (contexts.run & cls.special) | (run_marks & ~letter_or_mark_next) |
+                        long_marks;
   // Marks that end the block wait for the letter in the next one.
-  std::size_t end = 64 - static_cast<std::size_t>(std::countl_one(run_marks | ~valid));
+  std::size_t end = size - ones_before(run_marks, size);
   std::size_t stop = std::min<std::size_t>(static_cast<std::size_t>(std::countr_zero(stops)), end);
   // The general path starts at the first of the marks before a stop.
-  while (stop > 0 && (run_marks >> (stop - 1) & 1)) --stop;
-
-  alignas(32) std::uint16_t offsets[64];
-  if (whole)
-    active_classifier->write_offsets(block, run, offsets);
-  else
-    write_byte_offsets(block, size, run, offsets);
-
-  const std::uint64_t before_stop = stop == 64 ? ~0ull : (1ull << stop) - 1;
+  stop -= ones_before(run_marks, stop);
   const std::uint64_t medial_next = letter_or_mark_next | next(cls.bracket, class_bracket);
-  for (std::uint64_t sigmas = run & cls.sigma & ~medial_next & before_stop; sigmas != 0;
-       sigmas &= sigmas - 1)
-    offsets[std::countr_zero(sigmas)] = final_sigma_slot * slot_size;
-  // Each letter after marks: its marks together, and the row for them.
-  for (std::uint64_t letters = run & cls.letter & (run_marks << 1) & before_stop; letters != 0;
-       letters &= letters - 1) {
-    auto letter = static_cast<std::size_t>(std::countr_zero(letters));
-    std::size_t first_mark = letter;
-    unsigned marks = 0;
-    while (first_mark > 0 && (run_marks >> (first_mark - 1) & 1))
-      marks |= mark_bit_by_character[block[--first_mark]];
-    const combination_row* row = find_combination_row(block[letter], marks);
-    if (row == nullptr) {
-      stop = first_mark;
-      break;
-    }
-    offsets[letter] = static_cast<std::uint16_t>(
-        (first_combination_slot + static_cast<std::size_t>(row - combination_table)) *
-        slot_size);
-  }
+  contexts.final_sigma = contexts.run & cls.sigma & ~medial_next;
 
-  const auto* slots = reinterpret_cast<const char*>(text_slots.data());
-  for (std::size_t i = 0; i < stop; ++i) {
-    const char* slot = slots + offsets[i];
-    std::memcpy(out, slot, slot_size);
-    out += static_cast<unsigned char>(slot[slot_text_size]);
+  alignas(32) std::uint16_t offsets[fast_path_block_size];
+  if (whole)
+    active_classifier->write_offsets(block, contexts, offsets);
+  else
+    write_byte_offsets(block, size, contexts, offsets);
+
+  char* written = write_texts(offsets, stop, out);
+  if (static_cast<std::size_t>(written - out) > stop * fast_path_output_per_byte) {
+    // A letter whose marks have no text: stop at its first mark.
+    std::uint64_t letters = contexts.marked_letter;
+    while (has_text(offsets[std::countr_zero(letters)])) letters &= letters - 1;
+    auto letter = static_cast<std::size_t>(std::countr_zero(letters));
+    stop = letter - ones_before(run_marks, letter);
+    written = write_texts(offsets, stop, out);
   }
   bool run_after = stop == 0 ? in_run : (after_byte >> (stop - 1) & 1) != 0;
-  return {stop, out, run_after, stop < end};
+  return {stop, written, run_after, stop < end};
 }
 
 }  // namespace
@@ -247,7 +276,8 @@ fast_path_progress translate_span(std::span<const unsigned char> input, std::spa
     if (!in_run) {
       // Text outside runs up to the next "$" is copied as it is, in one piece.
       std::size_t span = std::min(left - 1, room - fast_path_store_overhang);
-      const auto* dollar = static_cast<const unsigned char*>(std::memchr(in, escape_character, span));
+      const auto* dollar =
+          static_cast<const unsigned char*>(std::memchr(in, escape_character, span));
       auto plain = static_cast<std::size_t>((dollar ? dollar : in + span) - in);
       std::memcpy(out, in, plain);
       in += plain;
@@ -256,8 +286,8 @@ fast_path_progress translate_span(std::span<const unsigned char> input, std::spa
       if (dollar == nullptr || room < fast_path_room(1)) break;
       left -= plain;
     }
-    std::size_t size = std::min<std::size_t>(
-        {64, left - 1, (room - fast_path_store_overhang) / fast_path_output_per_byte});
+    std::size_t size = std::min({fast_path_block_size, left - 1,
+                                 (room - fast_path_store_overhang) / fast_path_output_per_byte});
     block_result block = translate_block(in, size, in_run, out);
     in += block.read;
     out = block.out;

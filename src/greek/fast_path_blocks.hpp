@@ -3,6 +3,7 @@
 // to the fast path.
 #pragma once
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 
@@ -46,8 +47,8 @@ constexpr std::string_view fixed_run_text(int c) {
   return text;
 }
 
-// The longest text that one slot of the table of texts holds.
-inline constexpr std::size_t slot_text_size = 15;
+// The longest text that a slot of the table of texts (below) holds.
+inline constexpr std::size_t slot_text_size = 14;
 
 inline constexpr auto class_by_character = [] {
   std::array<std::uint8_t, 256> classes{};
@@ -80,17 +81,43 @@ struct block_classes {
   std::uint64_t bracket = 0;
 };
 
-// The table of texts starts with one slot for each byte value outside runs,
-// then one for each inside: the slot of byte c is c + 256 * (c is in a run).
-// Each slot is 16 bytes, so its offset in the table is 16 times that.
+// The table of texts, in slots of 16 bytes: a text of up to 14 bytes, then
+// its size in 16 bits. It holds a slot for each byte value outside runs, one
+// for each inside, the final sigma, then a row of 128 slots, one for each mark
+// set, for each letter with marks. A letter's row is twice the place of its
+// small form in `letters_with_marks` (8 for any other letter), plus 1 for a
+// capital: the row and the mark set are then simple to compute with SIMD.
+// Slots are addressed by their offset in bytes, which fits 16 bits.
 inline constexpr std::size_t slot_size = 16;
 inline constexpr std::size_t run_slots_first = 256;
+inline constexpr std::size_t final_sigma_slot = 512;
+inline constexpr std::size_t marked_letter_slots_first = 768;
+inline constexpr std::string_view letters_with_marks = "aehiouwr";
+inline constexpr std::size_t marked_letter_rows = 2 * (letters_with_marks.size() + 1);
+
+constexpr std::size_t marked_letter_row(int c) {
+  bool capital = c >= 'A' && c <= 'Z';
+  std::size_t base = letters_with_marks.find(static_cast<char>(capital ? c - 'A' + 'a' : c));
+  return 2 * std::min(base, letters_with_marks.size()) + (capital ? 1 : 0);
+}
+
+constexpr std::uint16_t marked_letter_offset(int c, unsigned marks) {
+  return static_cast<std::uint16_t>(
+      (marked_letter_slots_first + 128 * marked_letter_row(c) + marks) * slot_size);
+}
+
+// What a block's bytes stand for, beyond their own value: one bit per byte.
+struct block_contexts {
+  std::uint64_t run = 0;            // in a run
+  std::uint64_t final_sigma = 0;    // a final sigma
+  std::uint64_t marked_letter = 0;  // a letter after marks, at most three
+};
 
 // A classifier of whole blocks of 64 bytes, for one kind of processor.
 struct block_classifier {
   block_classes (*classify)(const unsigned char* block);
-  // Writes the table offset of each byte of the block, outside or `in_run`.
-  void (*write_offsets)(const unsigned char* block, std::uint64_t in_run,
+  // Writes the offset of each byte's text in the table of texts.
+  void (*write_offsets)(const unsigned char* block, const block_contexts& contexts,
                         std::uint16_t* offsets);
 };
 

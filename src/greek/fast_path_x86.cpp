@@ -58,6 +58,50 @@ static_assert([] {
   return true;
 }());
 
+// The bit of each mark, looked up by a hash of its key that SIMD computes
+// simply: (c - (c >> 3)) mod 16, different for each of the seven keys.
+constexpr int mark_hash(int c) {
+  return (c - (c >> 3)) & 15;
+}
+alignas(16) constexpr auto mark_bit_by_hash = [] {
+  std::array<std::uint8_t, 16> bits{};
+  for (const auto& mark : mark_table) bits[static_cast<std::size_t>(mark_hash(mark.key))] |= mark.bit;
+  return bits;
+}();
+static_assert([] {
+  for (const auto& mark : mark_table)
+    if (mark_bit_by_hash[static_cast<std::size_t>(mark_hash(mark.key))] != mark.bit) return false;
+  return true;
+}());
+
+// Half of the row of a letter with marks (see marked_letter_row), looked up by
+// the letter's low five bits: one table for 0 to 15, one for 16 to 31.
+constexpr auto letter_row_halves(int first) {
+  std::array<std::uint8_t, 16> halves{};
+  for (int low = 0; low < 16; ++low)
+    halves[static_cast<std::size_t>(low)] =
+        static_cast<std::uint8_t>(marked_letter_row('a' - 1 + first + low) / 2);
+  return halves;
+}
+alignas(16) constexpr auto letter_row_halves_low = letter_row_halves(0);
+alignas(16) constexpr auto letter_row_halves_high = letter_row_halves(16);
+static_assert([] {
+  for (int c = 'A'; c <= 'z'; ++c) {
+    if (!is_letter(c)) continue;
+    auto low = static_cast<std::size_t>(c & 15);
+    auto half = (c & 16) ? letter_row_halves_high[low] : letter_row_halves_low[low];
+    if (2u * half + (c < 'a' ? 1u : 0u) != marked_letter_row(c)) return false;
+  }
+  return true;
+}());
+
+// The high byte of the slot number of a letter with marks is this plus half
+// its row; the low byte is its mark set, with the top bit for a capital.
+constexpr std::uint8_t marked_letter_high_byte = marked_letter_slots_first / 256;
+static_assert(marked_letter_slots_first % 256 == 0);
+constexpr std::uint8_t final_sigma_high_byte = final_sigma_slot / 256;
+static_assert(final_sigma_slot % 256 == 0);
+
 // ---------------------------------------------------------------------------
 // SSE4.2: four vectors of 16 bytes.
 
@@ -96,24 +140,67 @@ __attribute__((target("sse4.2"))) block_classes classify_sse42(const unsigned ch
   return classes;
 }
 
-__attribute__((target("sse4.2"))) void write_offsets_sse42(const unsigned char* block,
-                                                           std::uint64_t in_run,
-                                                           std::uint16_t* offsets) {
-  const __m128i spread = _mm_setr_epi8(0, 0, 0, 0, 0, 0, 0, 0, 1, 1, 1, 1, 1, 1, 1, 1);
+// Spreads 16 bits of a mask into 16 bytes, 0 or 0xff.
+__attribute__((target("sse4.2"))) __m128i spread_sse(std::uint64_t bits) {
   const __m128i bit_of_byte =
       _mm_setr_epi8(1, 2, 4, 8, 16, 32, 64, -128, 1, 2, 4, 8, 16, 32, 64, -128);
-  for (int quarter = 0; quarter < 4; ++quarter) {
-    __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(block + 16 * quarter));
-    auto bits = static_cast<short>(in_run >> (16 * quarter));
-    __m128i run = _mm_and_si128(_mm_shuffle_epi8(_mm_set1_epi16(bits), spread), bit_of_byte);
-    run = _mm_and_si128(_mm_cmpeq_epi8(run, bit_of_byte), _mm_set1_epi8(1));
-    // Byte c with run flag r makes the 16-bit slot number c + 256 r.
-    auto* out = reinterpret_cast<__m128i*>(offsets + 16 * quarter);
-    _mm_storeu_si128(out, _mm_slli_epi16(_mm_unpacklo_epi8(v, run), 4));
-    _mm_storeu_si128(out + 1, _mm_slli_epi16(_mm_unpackhi_epi8(v, run), 4));
-  }
+  __m128i spread = _mm_shuffle_epi8(_mm_set1_epi16(static_cast<short>(bits)),
+                                    _mm_setr_epi8(0, 0, 0, 0, 0, 0, 0, 0, 1, 1, 1, 1, 1, 1, 1, 1));
+  return _mm_cmpeq_epi8(_mm_and_si128(spread, bit_of_byte), bit_of_byte);
 }
 
+__attribute__((target("sse4.2"))) void write_offsets_sse42(const unsigned char* block,
+                                                           const block_contexts& contexts,
+                                                           std::uint16_t* offsets) {
+  const __m128i halves = _mm_set1_epi8(0x0f);
+  const __m128i zero = _mm_setzero_si128();
+  const __m128i low_table = _mm_load_si128(reinterpret_cast<const __m128i*>(low_half_groups));
+  const __m128i high_table = _mm_load_si128(reinterpret_cast<const __m128i*>(high_half_groups));
+  const __m128i mark_bits = _mm_load_si128(reinterpret_cast<const __m128i*>(mark_bit_by_hash.data()));
+  const __m128i rows_low = _mm_load_si128(reinterpret_cast<const __m128i*>(letter_row_halves_low.data()));
+  const __m128i rows_high = _mm_load_si128(reinterpret_cast<const __m128i*>(letter_row_halves_high.data()));
+  __m128i previous_marks = zero;
+  for (int quarter = 0; quarter < 4; ++quarter) {
+    __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(block + 16 * quarter));
+    // The bit of each mark, 0 for other bytes.
+    __m128i groups =
+        _mm_and_si128(_mm_shuffle_epi8(low_table, _mm_and_si128(v, halves)),
+                      _mm_shuffle_epi8(high_table, _mm_and_si128(_mm_srli_epi16(v, 4), halves)));
+    __m128i not_mark = _mm_cmpeq_epi8(_mm_and_si128(groups, _mm_set1_epi8(mark_groups)), zero);
+    __m128i hash = _mm_and_si128(
+        _mm_sub_epi8(v, _mm_and_si128(_mm_srli_epi16(v, 3), _mm_set1_epi8(0x1f))), halves);
+    __m128i marks = _mm_andnot_si128(not_mark, _mm_shuffle_epi8(mark_bits, hash));
+    // The marks of up to three bytes before each byte, as long as all are marks.
+    __m128i one_before = _mm_alignr_epi8(marks, previous_marks, 15);
+    __m128i two_before = _mm_alignr_epi8(marks, previous_marks, 14);
+    __m128i three_before = _mm_alignr_epi8(marks, previous_marks, 13);
+    __m128i further = _mm_or_si128(
+        two_before, _mm_andnot_si128(_mm_cmpeq_epi8(two_before, zero), three_before));
+    __m128i mark_set = _mm_or_si128(
+        one_before, _mm_andnot_si128(_mm_cmpeq_epi8(one_before, zero), further));
+    previous_marks = marks;
+    // A letter with marks: its row and mark set make its slot number.
+    __m128i row_half =
+        _mm_blendv_epi8(_mm_shuffle_epi8(rows_low, _mm_and_si128(v, halves)),
+                        _mm_shuffle_epi8(rows_high, _mm_and_si128(v, halves)),
+                        _mm_cmpeq_epi8(_mm_and_si128(v, _mm_set1_epi8(0x10)), _mm_set1_epi8(0x10)));
+    __m128i capital =
+        _mm_and_si128(_mm_slli_epi16(_mm_andnot_si128(v, _mm_set1_epi8(0x20)), 2),
+                      _mm_set1_epi8(static_cast<char>(0x80)));
+    __m128i run = spread_sse(contexts.run >> (16 * quarter));
+    __m128i final_sigma = spread_sse(contexts.final_sigma >> (16 * quarter));
+    __m128i marked = spread_sse(contexts.marked_letter >> (16 * quarter));
+    __m128i low = _mm_blendv_epi8(_mm_andnot_si128(final_sigma, v),
+                                  _mm_or_si128(mark_set, capital), marked);
+    __m128i high = _mm_blendv_epi8(
+        _mm_blendv_epi8(_mm_and_si128(run, _mm_set1_epi8(1)),
+                        _mm_set1_epi8(final_sigma_high_byte), final_sigma),
+        _mm_add_epi8(row_half, _mm_set1_epi8(marked_letter_high_byte)), marked);
+    auto* out = reinterpret_cast<__m128i*>(offsets + 16 * quarter);
+    _mm_storeu_si128(out, _mm_slli_epi16(_mm_unpacklo_epi8(low, high), 4));
+    _mm_storeu_si128(out + 1, _mm_slli_epi16(_mm_unpackhi_epi8(low, high), 4));
+  }
+}
 // ---------------------------------------------------------------------------
 // AVX2: two vectors of 32 bytes.
 
@@ -154,31 +241,83 @@ __attribute__((target("avx2"))) block_classes classify_avx2(const unsigned char*
   return classes;
 }
 
-__attribute__((target("avx2"))) void write_offsets_avx2(const unsigned char* block,
-                                                        std::uint64_t in_run,
-                                                        std::uint16_t* offsets) {
-  const __m256i spread = _mm256_setr_epi8(0, 0, 0, 0, 0, 0, 0, 0, 1, 1, 1, 1, 1, 1, 1, 1,  //
-                                          2, 2, 2, 2, 2, 2, 2, 2, 3, 3, 3, 3, 3, 3, 3, 3);
+// Spreads 32 bits of a mask into 32 bytes, 0 or 0xff.
+__attribute__((target("avx2"))) __m256i spread_avx2(std::uint64_t bits) {
   const __m256i bit_of_byte = _mm256_setr_epi8(1, 2, 4, 8, 16, 32, 64, -128, 1, 2, 4, 8, 16, 32,
                                                64, -128, 1, 2, 4, 8, 16, 32, 64, -128, 1, 2, 4,
                                                8, 16, 32, 64, -128);
-  for (int half = 0; half < 2; ++half) {
-    __m256i v = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(block + 32 * half));
-    auto bits = static_cast<int>(static_cast<std::uint32_t>(in_run >> (32 * half)));
-    __m256i run =
-        _mm256_and_si256(_mm256_shuffle_epi8(_mm256_set1_epi32(bits), spread), bit_of_byte);
-    run = _mm256_and_si256(_mm256_cmpeq_epi8(run, bit_of_byte), _mm256_set1_epi8(1));
-    // Unpacking works within each 128-bit lane: put bytes 0-7 and 8-15 in the
-    // low halves of the two lanes, 16-23 and 24-31 in the high halves.
-    v = _mm256_permute4x64_epi64(v, 0xd8);
-    run = _mm256_permute4x64_epi64(run, 0xd8);
-    // Byte c with run flag r makes the 16-bit slot number c + 256 r.
-    auto* out = reinterpret_cast<__m256i*>(offsets + 32 * half);
-    _mm256_storeu_si256(out, _mm256_slli_epi16(_mm256_unpacklo_epi8(v, run), 4));
-    _mm256_storeu_si256(out + 1, _mm256_slli_epi16(_mm256_unpackhi_epi8(v, run), 4));
-  }
+  __m256i spread = _mm256_shuffle_epi8(
+      _mm256_set1_epi32(static_cast<int>(static_cast<std::uint32_t>(bits))),
+      _mm256_setr_epi8(0, 0, 0, 0, 0, 0, 0, 0, 1, 1, 1, 1, 1, 1, 1, 1, 2, 2, 2, 2, 2, 2, 2, 2, 3,
+                       3, 3, 3, 3, 3, 3, 3));
+  return _mm256_cmpeq_epi8(_mm256_and_si256(spread, bit_of_byte), bit_of_byte);
 }
 
+__attribute__((target("avx2"))) __m256i broadcast_table(const std::uint8_t* table) {
+  return _mm256_broadcastsi128_si256(_mm_load_si128(reinterpret_cast<const __m128i*>(table)));
+}
+
+__attribute__((target("avx2"))) void write_offsets_avx2(const unsigned char* block,
+                                                        const block_contexts& contexts,
+                                                        std::uint16_t* offsets) {
+  const __m256i halves = _mm256_set1_epi8(0x0f);
+  const __m256i zero = _mm256_setzero_si256();
+  const __m256i low_table = broadcast_table(low_half_groups);
+  const __m256i high_table = broadcast_table(high_half_groups);
+  const __m256i mark_bits = broadcast_table(mark_bit_by_hash.data());
+  const __m256i rows_low = broadcast_table(letter_row_halves_low.data());
+  const __m256i rows_high = broadcast_table(letter_row_halves_high.data());
+  __m256i previous_marks = zero;
+  for (int half = 0; half < 2; ++half) {
+    __m256i v = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(block + 32 * half));
+    // The bit of each mark, 0 for other bytes.
+    __m256i groups = _mm256_and_si256(
+        _mm256_shuffle_epi8(low_table, _mm256_and_si256(v, halves)),
+        _mm256_shuffle_epi8(high_table, _mm256_and_si256(_mm256_srli_epi16(v, 4), halves)));
+    __m256i not_mark =
+        _mm256_cmpeq_epi8(_mm256_and_si256(groups, _mm256_set1_epi8(mark_groups)), zero);
+    __m256i hash = _mm256_and_si256(
+        _mm256_sub_epi8(v, _mm256_and_si256(_mm256_srli_epi16(v, 3), _mm256_set1_epi8(0x1f))),
+        halves);
+    __m256i marks = _mm256_andnot_si256(not_mark, _mm256_shuffle_epi8(mark_bits, hash));
+    // The marks of up to three bytes before each byte, as long as all are
+    // marks. Byte shifts work within 128-bit lanes: each lane takes the bytes
+    // before it from the lane before, the first from the vector before.
+    __m256i before = _mm256_permute2x128_si256(previous_marks, marks, 0x21);
+    __m256i one_before = _mm256_alignr_epi8(marks, before, 15);
+    __m256i two_before = _mm256_alignr_epi8(marks, before, 14);
+    __m256i three_before = _mm256_alignr_epi8(marks, before, 13);
+    __m256i further = _mm256_or_si256(
+        two_before, _mm256_andnot_si256(_mm256_cmpeq_epi8(two_before, zero), three_before));
+    __m256i mark_set = _mm256_or_si256(
+        one_before, _mm256_andnot_si256(_mm256_cmpeq_epi8(one_before, zero), further));
+    previous_marks = marks;
+    // A letter with marks: its row and mark set make its slot number.
+    __m256i row_half = _mm256_blendv_epi8(
+        _mm256_shuffle_epi8(rows_low, _mm256_and_si256(v, halves)),
+        _mm256_shuffle_epi8(rows_high, _mm256_and_si256(v, halves)),
+        _mm256_cmpeq_epi8(_mm256_and_si256(v, _mm256_set1_epi8(0x10)), _mm256_set1_epi8(0x10)));
+    __m256i capital =
+        _mm256_and_si256(_mm256_slli_epi16(_mm256_andnot_si256(v, _mm256_set1_epi8(0x20)), 2),
+                         _mm256_set1_epi8(static_cast<char>(0x80)));
+    __m256i run = spread_avx2(contexts.run >> (32 * half));
+    __m256i final_sigma = spread_avx2(contexts.final_sigma >> (32 * half));
+    __m256i marked = spread_avx2(contexts.marked_letter >> (32 * half));
+    __m256i low = _mm256_blendv_epi8(_mm256_andnot_si256(final_sigma, v),
+                                     _mm256_or_si256(mark_set, capital), marked);
+    __m256i high = _mm256_blendv_epi8(
+        _mm256_blendv_epi8(_mm256_and_si256(run, _mm256_set1_epi8(1)),
+                           _mm256_set1_epi8(final_sigma_high_byte), final_sigma),
+        _mm256_add_epi8(row_half, _mm256_set1_epi8(marked_letter_high_byte)), marked);
+    // Unpacking works within each 128-bit lane: put bytes 0-7 and 8-15 in the
+    // low halves of the two lanes, 16-23 and 24-31 in the high halves.
+    low = _mm256_permute4x64_epi64(low, 0xd8);
+    high = _mm256_permute4x64_epi64(high, 0xd8);
+    auto* out = reinterpret_cast<__m256i*>(offsets + 32 * half);
+    _mm256_storeu_si256(out, _mm256_slli_epi16(_mm256_unpacklo_epi8(low, high), 4));
+    _mm256_storeu_si256(out + 1, _mm256_slli_epi16(_mm256_unpackhi_epi8(low, high), 4));
+  }
+}
 }  // namespace
 
 const block_classifier sse42_classifier = {classify_sse42, write_offsets_sse42};
