@@ -69,11 +69,12 @@ static_assert(fast_path_store_overhang >= slot_size);
 static_assert(text_slots.size() * slot_size <= 65536);
 // Every letter with marks has a slot of its own.
 static_assert([] {
-  for (const auto& row : combination_table)
-    for (const auto& other : combination_table)
-      if (&row != &other && marked_letter_offset(row.letter, row.marks) ==
-                                marked_letter_offset(other.letter, other.marks))
-        return false;
+  std::array<bool, text_slots.size()> taken{};
+  for (const auto& row : combination_table) {
+    bool& slot = taken[marked_letter_offset(row.letter, row.marks) / slot_size];
+    if (slot) return false;
+    slot = true;
+  }
   return true;
 }());
 
@@ -274,7 +275,7 @@ fast_path_progress translate_span(std::span<const unsigned char> input, std::spa
     auto room = static_cast<std::size_t>(out_end - out);
     if (left < 2 || room < fast_path_room(1)) break;
     if (!in_run) {
-      // Text outside runs up to the next "$" is copied as it is, in one piece.
+      // Text outside runs is copied up to the next "$" in one piece.
       std::size_t span = std::min(left - 1, room - fast_path_store_overhang);
       const auto* dollar =
           static_cast<const unsigned char*>(std::memchr(in, escape_character, span));
