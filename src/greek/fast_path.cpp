@@ -207,6 +207,9 @@ block_result translate_block(const unsigned char* block, std::size_t size, bool 
   const std::uint64_t run_marks = contexts.run & cls.mark;
   const std::uint64_t letter_or_mark_next =
       next(cls.letter, class_letter) | next(cls.mark, class_mark);
+  // A letter after marks takes the text of its row and mark set, or stops the
+  // block (see below). The general path checks the marks before each
+  // character, but the rules only count marks, and no row breaks them.
   contexts.marked_letter = contexts.run & cls.letter & (run_marks << 1);
   // Marks must end in a letter, and more than three of them go the general way.
   const std::uint64_t long_marks = contexts.marked_letter & (run_marks << 2) &

@@ -50,6 +50,9 @@ constexpr std::string_view fixed_run_text(int c) {
 // The longest text that a slot of the table of texts (below) holds.
 inline constexpr std::size_t slot_text_size = 14;
 
+// The classes of each byte value, from the tables. A special character is any
+// other than "$", "s" and the marks that has no fixed text, or one too long
+// for a slot (the "&" of kai).
 inline constexpr auto class_by_character = [] {
   std::array<std::uint8_t, 256> classes{};
   for (int c = 0; c < 256; ++c) {
