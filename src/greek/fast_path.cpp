@@ -173,8 +173,8 @@ void write_byte_offsets(const unsigned char* block, std::size_t size,
     std::memcpy(offsets + i, &words, sizeof words);
   }
   for (; i < size; ++i)
-    offsets[i] = static_cast<std::uint16_t>(
-        (block[i] + (contexts.run >> i & 1) * run_slots_first) * slot_size);
+    offsets[i] = static_cast<std::uint16_t>((block[i] + (contexts.run >> i & 1) * run_slots_first) *
+                                            slot_size);
   for (std::uint64_t sigmas = contexts.final_sigma; sigmas != 0; sigmas &= sigmas - 1)
     offsets[std::countr_zero(sigmas)] = final_sigma_slot * slot_size;
   for (std::uint64_t letters = contexts.marked_letter; letters != 0; letters &= letters - 1) {
@@ -230,8 +230,7 @@ struct block_result {
 };
 
 // Translates up to `size` bytes (at most 64) of `block`, reading the byte after them too.
-block_result translate_block(const unsigned char* block, std::size_t size, bool in_run,
-                             char* out) {
+block_result translate_block(const unsigned char* block, std::size_t size, bool in_run, char* out) {
   const bool whole = size == fast_path_block_size && active_classifier != nullptr;
   block_classes cls = whole ? active_classifier->classify(block) : classify_bytes(block, size);
   const std::uint64_t valid = size == 64 ? ~0ull : (1ull << size) - 1;
@@ -255,8 +254,8 @@ block_result translate_block(const unsigned char* block, std::size_t size, bool 
   // character, but the rules only count marks, and no row breaks them.
   contexts.marked_letter = contexts.run & cls.letter & (run_marks << 1);
   // Marks must end in a letter, and more than three of them go the general way.
-  const std::uint64_t long_marks = contexts.marked_letter & (run_marks << 2) &
-                                   (run_marks << 3) & (run_marks << 4);
+  const std::uint64_t long_marks =
+      contexts.marked_letter & (run_marks << 2) & (run_marks << 3) & (run_marks << 4);
   std::uint64_t stops = (cls.dollar & after_byte & next(cls.dollar, class_dollar)) |
                         (contexts.run & cls.special) | (run_marks & ~letter_or_mark_next) |
                         long_marks;

@@ -15,12 +15,12 @@ namespace grapho {
 // Classes of bytes, each a bit.
 
 enum : std::uint8_t {
-  class_dollar = 1,   // the escape character, which opens and closes runs
-  class_sigma = 2,    // "s", medial or final by what follows it
-  class_mark = 4,     // a diacritic mark
-  class_letter = 8,   // an ASCII letter, "s" included
-  class_special = 16, // in a run, left to the general path: "-", quotes, brackets, "&"
-  class_bracket = 32, // neither letter nor mark, yet keeps a sigma before it medial
+  class_dollar = 1,    // the escape character, which opens and closes runs
+  class_sigma = 2,     // "s", medial or final by what follows it
+  class_mark = 4,      // a diacritic mark
+  class_letter = 8,    // an ASCII letter, "s" included
+  class_special = 16,  // in a run, left to the general path: "-", quotes, brackets, "&"
+  class_bracket = 32,  // neither letter nor mark, yet keeps a sigma before it medial
 };
 
 // The bit of each mark character; 0 for every other character.

@@ -15,13 +15,13 @@ namespace grapho {
 namespace {
 
 enum : std::uint8_t {
-  group_quote_ampersand = 1,  // " &
-  group_hyphen = 2,           // -
-  group_slash = 4,            // /
-  group_angle_equals = 8,     // < = >
-  group_brackets = 16,        // [ ] { }
-  group_backslash_caret = 32, // \ ^
-  group_bar = 64,             // |
+  group_quote_ampersand = 1,   // " &
+  group_hyphen = 2,            // -
+  group_slash = 4,             // /
+  group_angle_equals = 8,      // < = >
+  group_brackets = 16,         // [ ] { }
+  group_backslash_caret = 32,  // \ ^
+  group_bar = 64,              // |
 };
 constexpr std::uint8_t mark_groups =
     group_slash | group_angle_equals | group_backslash_caret | group_bar;
@@ -29,13 +29,31 @@ constexpr std::uint8_t special_groups = group_quote_ampersand | group_hyphen | g
 
 // The groups of each low half and each high half.
 alignas(16) constexpr std::uint8_t low_half_groups[16] = {
-    0, 0, group_quote_ampersand, 0, 0, 0, group_quote_ampersand, 0, 0, 0, 0, group_brackets,
+    0,
+    0,
+    group_quote_ampersand,
+    0,
+    0,
+    0,
+    group_quote_ampersand,
+    0,
+    0,
+    0,
+    0,
+    group_brackets,
     group_angle_equals | group_backslash_caret | group_bar,
     group_hyphen | group_angle_equals | group_brackets,
-    group_angle_equals | group_backslash_caret, group_slash};
+    group_angle_equals | group_backslash_caret,
+    group_slash};
 alignas(16) constexpr std::uint8_t high_half_groups[16] = {
-    0, 0, group_quote_ampersand | group_hyphen | group_slash, group_angle_equals, 0,
-    group_brackets | group_backslash_caret, 0, group_brackets | group_bar};
+    0,
+    0,
+    group_quote_ampersand | group_hyphen | group_slash,
+    group_angle_equals,
+    0,
+    group_brackets | group_backslash_caret,
+    0,
+    group_brackets | group_bar};
 
 constexpr std::uint8_t groups_of(int c) {
   return low_half_groups[c & 15] & high_half_groups[c >> 4];
@@ -65,7 +83,8 @@ constexpr int mark_hash(int c) {
 }
 alignas(16) constexpr auto mark_bit_by_hash = [] {
   std::array<std::uint8_t, 16> bits{};
-  for (const auto& mark : mark_table) bits[static_cast<std::size_t>(mark_hash(mark.key))] |= mark.bit;
+  for (const auto& mark : mark_table)
+    bits[static_cast<std::size_t>(mark_hash(mark.key))] |= mark.bit;
   return bits;
 }();
 static_assert([] {
@@ -112,7 +131,7 @@ __attribute__((target("sse4.2"))) std::uint64_t bits_sse(__m128i bytes, int quar
 
 // The bits of the bytes in any of the groups of `set`.
 __attribute__((target("sse4.2"))) std::uint64_t groups_sse(__m128i groups, std::uint8_t set,
-                                                          int quarter) {
+                                                           int quarter) {
   __m128i outside = _mm_cmpeq_epi8(_mm_and_si128(groups, _mm_set1_epi8(static_cast<char>(set))),
                                    _mm_setzero_si128());
   return bits_sse(_mm_xor_si128(outside, _mm_set1_epi8(-1)), quarter);
@@ -156,9 +175,12 @@ __attribute__((target("sse4.2"))) void write_offsets_sse42(const unsigned char* 
   const __m128i zero = _mm_setzero_si128();
   const __m128i low_table = _mm_load_si128(reinterpret_cast<const __m128i*>(low_half_groups));
   const __m128i high_table = _mm_load_si128(reinterpret_cast<const __m128i*>(high_half_groups));
-  const __m128i mark_bits = _mm_load_si128(reinterpret_cast<const __m128i*>(mark_bit_by_hash.data()));
-  const __m128i rows_low = _mm_load_si128(reinterpret_cast<const __m128i*>(letter_row_halves_low.data()));
-  const __m128i rows_high = _mm_load_si128(reinterpret_cast<const __m128i*>(letter_row_halves_high.data()));
+  const __m128i mark_bits =
+      _mm_load_si128(reinterpret_cast<const __m128i*>(mark_bit_by_hash.data()));
+  const __m128i rows_low =
+      _mm_load_si128(reinterpret_cast<const __m128i*>(letter_row_halves_low.data()));
+  const __m128i rows_high =
+      _mm_load_si128(reinterpret_cast<const __m128i*>(letter_row_halves_high.data()));
   __m128i previous_marks = zero;
   for (int quarter = 0; quarter < 4; ++quarter) {
     __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(block + 16 * quarter));
@@ -174,28 +196,27 @@ __attribute__((target("sse4.2"))) void write_offsets_sse42(const unsigned char* 
     __m128i one_before = _mm_alignr_epi8(marks, previous_marks, 15);
     __m128i two_before = _mm_alignr_epi8(marks, previous_marks, 14);
     __m128i three_before = _mm_alignr_epi8(marks, previous_marks, 13);
-    __m128i further = _mm_or_si128(
-        two_before, _mm_andnot_si128(_mm_cmpeq_epi8(two_before, zero), three_before));
-    __m128i mark_set = _mm_or_si128(
-        one_before, _mm_andnot_si128(_mm_cmpeq_epi8(one_before, zero), further));
+    __m128i further =
+        _mm_or_si128(two_before, _mm_andnot_si128(_mm_cmpeq_epi8(two_before, zero), three_before));
+    __m128i mark_set =
+        _mm_or_si128(one_before, _mm_andnot_si128(_mm_cmpeq_epi8(one_before, zero), further));
     previous_marks = marks;
     // A letter with marks: its row and mark set make its slot number.
     __m128i row_half =
         _mm_blendv_epi8(_mm_shuffle_epi8(rows_low, _mm_and_si128(v, halves)),
                         _mm_shuffle_epi8(rows_high, _mm_and_si128(v, halves)),
                         _mm_cmpeq_epi8(_mm_and_si128(v, _mm_set1_epi8(0x10)), _mm_set1_epi8(0x10)));
-    __m128i capital =
-        _mm_and_si128(_mm_slli_epi16(_mm_andnot_si128(v, _mm_set1_epi8(0x20)), 2),
-                      _mm_set1_epi8(static_cast<char>(0x80)));
+    __m128i capital = _mm_and_si128(_mm_slli_epi16(_mm_andnot_si128(v, _mm_set1_epi8(0x20)), 2),
+                                    _mm_set1_epi8(static_cast<char>(0x80)));
     __m128i run = spread_sse(contexts.run >> (16 * quarter));
     __m128i final_sigma = spread_sse(contexts.final_sigma >> (16 * quarter));
     __m128i marked = spread_sse(contexts.marked_letter >> (16 * quarter));
-    __m128i low = _mm_blendv_epi8(_mm_andnot_si128(final_sigma, v),
-                                  _mm_or_si128(mark_set, capital), marked);
-    __m128i high = _mm_blendv_epi8(
-        _mm_blendv_epi8(_mm_and_si128(run, _mm_set1_epi8(1)),
-                        _mm_set1_epi8(final_sigma_high_byte), final_sigma),
-        _mm_add_epi8(row_half, _mm_set1_epi8(marked_letter_high_byte)), marked);
+    __m128i low =
+        _mm_blendv_epi8(_mm_andnot_si128(final_sigma, v), _mm_or_si128(mark_set, capital), marked);
+    __m128i high =
+        _mm_blendv_epi8(_mm_blendv_epi8(_mm_and_si128(run, _mm_set1_epi8(1)),
+                                        _mm_set1_epi8(final_sigma_high_byte), final_sigma),
+                        _mm_add_epi8(row_half, _mm_set1_epi8(marked_letter_high_byte)), marked);
     auto* out = reinterpret_cast<__m128i*>(offsets + 16 * quarter);
     _mm_storeu_si128(out, _mm_slli_epi16(_mm_unpacklo_epi8(low, high), 4));
     _mm_storeu_si128(out + 1, _mm_slli_epi16(_mm_unpackhi_epi8(low, high), 4));
@@ -243,13 +264,13 @@ __attribute__((target("avx2"))) block_classes classify_avx2(const unsigned char*
 
 // Spreads 32 bits of a mask into 32 bytes, 0 or 0xff.
 __attribute__((target("avx2"))) __m256i spread_avx2(std::uint64_t bits) {
-  const __m256i bit_of_byte = _mm256_setr_epi8(1, 2, 4, 8, 16, 32, 64, -128, 1, 2, 4, 8, 16, 32,
-                                               64, -128, 1, 2, 4, 8, 16, 32, 64, -128, 1, 2, 4,
-                                               8, 16, 32, 64, -128);
-  __m256i spread = _mm256_shuffle_epi8(
-      _mm256_set1_epi32(static_cast<int>(static_cast<std::uint32_t>(bits))),
-      _mm256_setr_epi8(0, 0, 0, 0, 0, 0, 0, 0, 1, 1, 1, 1, 1, 1, 1, 1, 2, 2, 2, 2, 2, 2, 2, 2, 3,
-                       3, 3, 3, 3, 3, 3, 3));
+  const __m256i bit_of_byte =
+      _mm256_setr_epi8(1, 2, 4, 8, 16, 32, 64, -128, 1, 2, 4, 8, 16, 32, 64, -128, 1, 2, 4, 8, 16,
+                       32, 64, -128, 1, 2, 4, 8, 16, 32, 64, -128);
+  __m256i spread =
+      _mm256_shuffle_epi8(_mm256_set1_epi32(static_cast<int>(static_cast<std::uint32_t>(bits))),
+                          _mm256_setr_epi8(0, 0, 0, 0, 0, 0, 0, 0, 1, 1, 1, 1, 1, 1, 1, 1, 2, 2, 2,
+                                           2, 2, 2, 2, 2, 3, 3, 3, 3, 3, 3, 3, 3));
   return _mm256_cmpeq_epi8(_mm256_and_si256(spread, bit_of_byte), bit_of_byte);
 }
 
