@@ -277,8 +277,9 @@ TEST(Conversion, FastAndGeneralPathsAgree) {
 }
 
 // A plain run, letters with their marks, goes through the fast path whole, up
-// to the last byte, which it leaves for the byte after it to be read; with
-// little room for output it translates less, and never writes past the room.
+// to the last byte, which it leaves for the byte after it to be read. It stops
+// at the marks of a letter that has no text with them, and with little room
+// for output it translates less, never writing past the room.
 TEST(Conversion, FastPathTakesPlainRunsWhole) {
   std::string input = "<p>$";
   while (input.size() < 1000) input += "m^hnin >/aeide qe\\a Phlh=i/adew >Acil^hos, ";
@@ -292,6 +293,15 @@ TEST(Conversion, FastPathTakesPlainRunsWhole) {
     EXPECT_EQ(progress.read, input.size() - 1);
     EXPECT_EQ(output.substr(0, progress.written), expected.substr(0, expected.size() - 1));
     EXPECT_FALSE(progress.in_run);
+
+    // A letter whose marks have no text stops the fast path at its first mark.
+    std::string bad = input.substr(0, 150) + ">/b" + input.substr(150);
+    progress = translate_span({reinterpret_cast<const unsigned char*>(bad.data()), bad.size()},
+                              output, false);
+    EXPECT_EQ(progress.read, 150u);
+    EXPECT_EQ(output.substr(0, progress.written),
+              convert(general_path, input.substr(0, 150)).output);
+    EXPECT_TRUE(progress.in_run);
 
     std::string small(fast_path_room(100), '\0');
     progress = translate_span({bytes, input.size()}, small, false);
