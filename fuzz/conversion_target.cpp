@@ -168,9 +168,17 @@ void require_report(const conversion_error& error, std::string_view path,
 }
 
 // A failed write or close is about the output file as a whole, at 1:1.
-void require_write_failure_report(const conversion_error& error, std::string_view path) {
-  reference::expected_error whole_file{1, 1, "Cannot write file " + std::string(output_path)};
-  require_report(error, path, whole_file);
+const std::string write_failure_report =
+    reference::report(input_path, {1, 1, "Cannot write file " + std::string(output_path)});
+
+void require_report_text(const conversion_error& error, const std::string& expected) {
+  require(error.report() == expected, "report", expected, error.report());
+}
+
+// The text stopped the conversion, and saving what was written before failed:
+// both are reported, the text's error first.
+std::string report_with_unsaved_output(const reference::expected_error& first) {
+  return reference::report(input_path, first) + '\n' + write_failure_report;
 }
 
 void require_prefix(std::string_view whole, std::string_view part) {
@@ -196,9 +204,9 @@ void require_after_write_failure(const outcome& actual,
   require(actual.error.has_value(), "succeeded although a write failed");
   require_prefix(expected.output, actual.output);
   if (expected.error && actual.error->message() == expected.error->message)
-    require_report(*actual.error, input_path, *expected.error);
+    require_report_text(*actual.error, report_with_unsaved_output(*expected.error));
   else
-    require_write_failure_report(*actual.error, input_path);
+    require_report_text(*actual.error, write_failure_report);
 }
 
 // Converts the first file in memory through the planned fault; returns whether
@@ -222,11 +230,12 @@ bool check_in_memory(converter& files, const plan& how, bool& quote_open) {
     require_after_write_failure(actual, expected);
     return false;
   }
-  if (how.first_fault == fault::close && !expected.error) {
-    // Everything was written; closing fails where the reading ended.
+  if (how.first_fault == fault::close) {
+    // Everything was written; closing fails, after the text's own error if any.
     require(actual.output == expected.output, "output", expected.output, actual.output);
     require(actual.error.has_value(), "succeeded although closing failed");
-    require_write_failure_report(*actual.error, input_path);
+    require_report_text(*actual.error, expected.error ? report_with_unsaved_output(*expected.error)
+                                                      : write_failure_report);
     return true;
   }
   require_as_expected(actual, expected, input_path);

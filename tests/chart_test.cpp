@@ -56,12 +56,12 @@ TEST(Chart, EscapesKeysForMarkdownAndRoff) {
             "| `` ` `` | ' |\n"
             "| `\\-^~\"'` | . |\n");
   EXPECT_EQ(render(format::roff, chart),
-            ".SS Keys\nType \\fB\\e\\fP for a grave.\n.PP\n.RS 4\n.nf\n.ta 8n\n"
+            ".SS Keys\nType \\fB\\e\\fP for a grave.\n.PP\n.RS 4\n.TS\nnokeep;\nl2 l.\n"
             "\\fIKey\\fP\t\\fIGreek\\fP\n"
             "\\fB|\\fP\t\\[u1FBF]\n"
             "\\fB\\(ga\\fP\t\\(aq\n"
             "\\fB\\e\\-\\(ha\\(ti\\(dq\\(aq\\fP\t.\n"
-            ".fi\n.RE\n");
+            ".TE\n.RE\n");
 }
 
 TEST(Chart, ReplacesOnlyTheTextBetweenTheMarkers) {

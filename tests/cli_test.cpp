@@ -4,6 +4,7 @@
 #include <string>
 
 #include "cli/driver.hpp"
+#include "cli/terminal_text.hpp"
 #include "command_line.hpp"
 
 namespace grapho {
@@ -41,20 +42,34 @@ TEST_F(CommandLine, LaterFileWithTheSameOutputNameReplacesTheEarlier) {
   EXPECT_EQ(read_file(dir / "x.html"), "&beta;");
 }
 
-TEST_F(CommandLine, ReportsAMissingInputAndLeavesAnEmptyOutput) {
+// An input that cannot be opened or read leaves an existing output byte for
+// byte as it was, and makes no new one.
+TEST_F(CommandLine, LeavesTheOutputAloneWhenTheInputCannotBeRead) {
+  const std::string page = "<p>&alpha;</p>\n";
+  fs::create_directory(dir / "folder.txt");
   struct case_ {
     std::string arguments, report, output_name;
+    bool output_exists;
   };
-  for (const auto& [arguments, report, output_name] : {
-           case_{"in.txt", "in.txt:1:1 Cannot open file in.txt for reading", "in.html"},
-           case_{"-e", "-e:1:1 Cannot open file -e for reading", "-e.html"},
-           case_{"''", ":1:1 Cannot open file  for reading", ".html"},
+  for (const auto& [arguments, report, output_name, output_exists] : {
+           case_{"in.txt", "in.txt:1:1 Cannot open file in.txt for reading", "in.html", false},
+           case_{"page.tx", "page.tx:1:1 Cannot open file page.tx for reading", "page.html", true},
+           case_{"-e", "-e:1:1 Cannot open file -e for reading", "-e.html", false},
+           case_{"-", "-:1:1 Cannot open file - for reading", ".html", false},
+           case_{"--help", "--help:1:1 Cannot open file --help for reading", "--help.html", false},
+           case_{"''", ":1:1 Cannot open file  for reading", ".html", false},
+           case_{"folder.txt", "folder.txt:1:1 Cannot read file folder.txt", "folder.html", false},
+           case_{"folder.txt", "folder.txt:1:1 Cannot read file folder.txt", "folder.html", true},
        }) {
+    if (output_exists) write_file(dir / output_name, page);
     auto result = run(arguments);
     EXPECT_EQ(result.status, 1) << arguments;
     EXPECT_EQ(result.error, report + prompt);
-    EXPECT_TRUE(fs::is_regular_file(dir / output_name)) << output_name;
-    EXPECT_EQ(fs::file_size(dir / output_name), 0u) << output_name;
+    if (output_exists) {
+      EXPECT_EQ(read_file(dir / output_name), page) << output_name;
+      fs::remove(dir / output_name);
+    }
+    EXPECT_FALSE(fs::exists(dir / output_name)) << output_name;
   }
 }
 
@@ -112,16 +127,21 @@ TEST_F(CommandLine, RefusesToOverwriteItsInput) {
 }
 
 TEST_F(CommandLine, ReportsFailedReadsAndWrites) {
-  fs::create_directory(dir / "folder.txt");
-  auto result = run("folder.txt");
-  EXPECT_EQ(result.status, 1);
-  EXPECT_EQ(result.error, "folder.txt:1:1 Cannot read file folder.txt" + prompt);
-
   write_file(dir / "full.txt", "abc");
   fs::create_symlink("/dev/full", dir / "full.html");
-  result = run("full.txt");
+  auto result = run("full.txt");
   EXPECT_EQ(result.status, 1);
   EXPECT_EQ(result.error, "full.txt:1:1 Cannot write file full.html" + prompt);
+
+  // The text's error first, then the output written before it, which cannot be saved.
+  write_file(dir / "lost.txt", "$m^hnin <>a$");
+  fs::create_symlink("/dev/full", dir / "lost.html");
+  result = run("lost.txt");
+  EXPECT_EQ(result.status, 1);
+  EXPECT_EQ(result.error,
+            "lost.txt:1:11 Cannot mix different breathings: a with rough smooth \n"
+            "lost.txt:1:1 Cannot write file lost.html" +
+                prompt);
 
   write_file(dir / "taken.txt", "abc");
   fs::create_directory(dir / "taken.html");
@@ -166,6 +186,32 @@ TEST(OutputName, ReplacesTheTextAfterTheLastDot) {
            case_{std::string(1000, 'x') + ".txt", std::string(1000, 'x') + ".html"},
        }) {
     EXPECT_EQ(output_name_for(input), output) << input;
+  }
+}
+
+TEST(TerminalText, ShowsControlCharactersAsEscapes) {
+  struct case_ {
+    std::string text, shown;
+  };
+  for (const auto& [text, shown] : {
+           case_{"ode.txt:1:4 plain ~ text", "ode.txt:1:4 plain ~ text"},
+           case_{"\x1b]0;owned\a\x1b[2Jevil.txt", "\\x1b]0;owned\\x07\\x1b[2Jevil.txt"},
+           case_{std::string("\n\r\t\x7f\0", 5), "\\n\\r\\t\\x7f\\x00"},
+           // Printable UTF-8 stays: Greek, a no-break space, a four-byte character.
+           case_{"\xce\xbc\xe1\xbf\x86\xce\xbd.txt \xc2\xa0\xf0\x9f\x8f\x9b",
+                 "\xce\xbc\xe1\xbf\x86\xce\xbd.txt \xc2\xa0\xf0\x9f\x8f\x9b"},
+           // C1 controls, such as the one-byte CSI, in UTF-8.
+           case_{"\xc2\x9b"
+                 "2J\xc2\x85",
+                 "\\xc2\\x9b"
+                 "2J\\xc2\\x85"},
+           // Not UTF-8: stray bytes, overlong forms, surrogates, past U+10FFFF, cut short.
+           case_{"\xff\x80\xce", "\\xff\\x80\\xce"},
+           case_{"\xc0\xaf\xe0\x80\xaf", "\\xc0\\xaf\\xe0\\x80\\xaf"},
+           case_{"\xed\xa0\x80\xf4\x90\x80\x80", "\\xed\\xa0\\x80\\xf4\\x90\\x80\\x80"},
+           case_{"a\xe1\xbf", "a\\xe1\\xbf"},
+       }) {
+    EXPECT_EQ(escape_control_characters(text), shown) << text;
   }
 }
 

@@ -36,11 +36,21 @@ run_result CommandLine::run(const std::string& arguments, const std::string& inp
 
 run_result CommandLine::run_redirected(const std::string& arguments,
                                        const std::string& redirection) {
-  std::string command = "cd '" + dir.string() + "' && '" GRAPHO_EXE "' " + arguments + " " +
-                        redirection + " >stdout 2>stderr";
-  int status = std::system(command.c_str());
-  return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, read_file(dir / "stderr"),
-          read_file(dir / "stdout")};
+  int status = shell("GRAPHO " + arguments + " " + redirection + " >stdout 2>stderr");
+  return {status, read_file(dir / "stderr"), read_file(dir / "stdout")};
+}
+
+int CommandLine::shell(const std::string& command) {
+  std::string line = "cd '" + dir.string() + "' && { ";
+  for (std::size_t at = 0, next; at < command.size(); at = next + 6) {
+    next = command.find("GRAPHO", at);
+    line += command.substr(at, next - at);
+    if (next == std::string::npos) break;
+    line += "'" GRAPHO_EXE "'";
+  }
+  line += "; }";
+  int status = std::system(line.c_str());
+  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
 }  // namespace grapho

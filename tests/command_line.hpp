@@ -36,6 +36,10 @@ class CommandLine : public ::testing::Test {
   // "</dev/null" or "<&-" (closed).
   run_result run_redirected(const std::string& arguments, const std::string& redirection);
 
+  // Runs a shell command in the test folder, in which "GRAPHO" stands for the
+  // program; returns its exit status, or -1 when it did not exit by itself.
+  int shell(const std::string& command);
+
   fs::path dir;
 };
 

@@ -209,5 +209,63 @@ TEST_F(HostileInput, CountsAColumnPastTwoToThe31st) {
                               " Cannot mix different accents: a with acute grave " + prompt);
 }
 
+// A file name made to retitle and clear the terminal, holding an escape byte
+// in a run: on a terminal both show as escapes, through a pipe the bytes stay.
+TEST_F(HostileInput, ShowsControlCharactersOnATerminalOnly) {
+  const std::string name = "\x1b]0;owned\a\x1b[2Jevil.txt";
+  write_file(dir / name, "$<>\x1b$");
+  const std::string message = ":1:4 Cannot mix different breathings: \x1b with rough smooth ";
+
+  auto result = run("*evil.txt");
+  EXPECT_EQ(result.status, 1);
+  EXPECT_EQ(result.error, name + message + prompt);
+
+  // script gives the program a pseudo-terminal, which ends each line with CR LF.
+  int status = shell("script -qec 'GRAPHO *evil.txt </dev/null' /dev/null </dev/null >screen");
+  if (status == 127) GTEST_SKIP() << "script is not installed";
+  EXPECT_EQ(status, 1);
+  EXPECT_EQ(read_file(dir / "screen"),
+            "\\x1b]0;owned\\x07\\x1b[2Jevil.txt:1:4 Cannot mix "
+            "different breathings: \\x1b with rough smooth \r\n"
+            "Press <ENTER> to terminate...");
+}
+
+// No signal ends the program: a closed standard error leaves the status as
+// earned, and an output whose reader has gone is reported.
+TEST_F(HostileInput, ReportsAReaderThatHasGoneInsteadOfDying) {
+  write_file(dir / "good.txt", "$a$");
+  // The pipe on standard error has lost its only reader before the program starts.
+  EXPECT_EQ(shell("mkfifo err && exec 3<>err 4>err 3<&- && GRAPHO good.txt </dev/null 2>&4"), 0);
+  EXPECT_EQ(read_file(dir / "good.html"), "&alpha;");
+
+  write_file(dir / "big.txt", repeated("$m^hnin >/aeide$ ", 100000));
+  ASSERT_EQ(shell("mkfifo big.html"), 0);
+  EXPECT_EQ(shell("GRAPHO big.txt </dev/null 2>stderr & head -c 1 big.html >/dev/null; wait $!"),
+            1);
+  EXPECT_EQ(read_file(dir / "stderr"), "big.txt:1:1 Cannot write file big.html" + prompt);
+}
+
+// Memory too short for the program's buffers: a message and status 1, never
+// an abort. Below some limit the program cannot even be loaded (status 127),
+// and above another it has all it needs; in between it must report.
+TEST_F(HostileInput, ReportsRunningOutOfMemory) {
+#ifdef GRAPHO_SANITIZED
+  GTEST_SKIP() << "the sanitizers need more address space than the limits tried";
+#endif
+  write_file(dir / "in.txt", "$a$");
+  int reported = 0;
+  for (int kib = 3072; kib <= 16384; kib += 256) {
+    int status =
+        shell("ulimit -v " + std::to_string(kib) + " && GRAPHO in.txt </dev/null 2>stderr");
+    std::string error = read_file(dir / "stderr");
+    EXPECT_TRUE(status == 0 || status == 1 || status == 127) << status << " at " << kib << " KiB";
+    if (status == 1) {
+      EXPECT_EQ(error, "Out of memory" + prompt) << kib << " KiB";
+    }
+    reported += status == 1;
+  }
+  EXPECT_GT(reported, 0);
+}
+
 }  // namespace
 }  // namespace grapho

@@ -1,11 +1,42 @@
 #include "cli/driver.hpp"
 
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
+#include <new>
+#include <stdexcept>
+#include <string>
+#include <vector>
 
+#ifdef _WIN32
+#include <io.h>
+#define isatty _isatty
+#else
+#include <unistd.h>
+#endif
+
+#include "cli/terminal_text.hpp"
 #include "convert/converter.hpp"
 
 namespace grapho {
+namespace {
+
+// Writes a report on standard error, by size: it may hold any byte. On a
+// terminal its control characters are shown as escapes, so that no file name
+// or file content can drive the terminal; elsewhere the bytes stay as they are
+// for scripts to read. The line ends between the reports of two failures are
+// the program's own.
+void print_reports(const std::vector<std::string>& reports) {
+  bool to_terminal = isatty(fileno(stderr));
+  std::string text;
+  for (const std::string& report : reports) {
+    if (!text.empty()) text += '\n';
+    text += to_terminal ? escape_control_characters(report) : report;
+  }
+  std::fwrite(text.data(), 1, text.size(), stderr);
+}
+
+}  // namespace
 
 std::string output_name_for(const std::string& input_path) {
   // The last dot anywhere, a directory's name included, starts the extension.
@@ -22,12 +53,22 @@ void pause_before_exit() {
 
 int run_driver(int argc, char** argv) {
   std::atexit(pause_before_exit);
-  converter files;
+#ifdef SIGPIPE
+  // A reader that has gone makes a write fail, which is reported, rather than
+  // end the program; a closed standard error leaves the status as earned.
+  std::signal(SIGPIPE, SIG_IGN);
+#endif
   try {
+    converter files;
     for (int i = 1; i < argc; ++i) files.convert_file(argv[i], output_name_for(argv[i]));
   } catch (const conversion_error& error) {
-    std::string report = error.report();
-    std::fwrite(report.data(), 1, report.size(), stderr);
+    print_reports(error.reports());
+    return 1;
+  } catch (const std::bad_alloc&) {
+    print_reports({"Out of memory"});
+    return 1;
+  } catch (const std::exception& error) {
+    print_reports({std::string("Internal error: ") + error.what()});
     return 1;
   }
   return 0;

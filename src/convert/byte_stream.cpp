@@ -5,18 +5,21 @@
 
 namespace grapho {
 
+bool file_reader::read_first_block() {
+  try {
+    first_block_left_ = {first_block_.data(), file_.read(first_block_.data(), first_block_.size())};
+  } catch (const read_failure&) {
+    return false;
+  }
+  return true;
+}
+
 std::size_t file_reader::read(unsigned char* buffer, std::size_t capacity) {
-  std::size_t count = std::fread(buffer, 1, capacity, file_.get());
-  if (count == 0 && std::ferror(file_.get())) throw read_failure{};
+  if (first_block_left_.empty()) return file_.read(buffer, capacity);
+  std::size_t count = std::min(capacity, first_block_left_.size());
+  std::memcpy(buffer, first_block_left_.data(), count);
+  first_block_left_ = first_block_left_.subspan(count);
   return count;
-}
-
-void file_writer::write(const char* data, std::size_t size) {
-  if (std::fwrite(data, 1, size, file_.get()) != size) throw write_failure{};
-}
-
-void file_writer::close() {
-  if (std::fclose(file_.release()) != 0) throw write_failure{};
 }
 
 std::size_t memory_reader::read(unsigned char* buffer, std::size_t capacity) {

@@ -2,11 +2,14 @@
 // memory for tests, fuzzing and benchmarks.
 #pragma once
 
+#include <array>
 #include <cstddef>
-#include <cstdio>
-#include <memory>
+#include <span>
 #include <string>
 #include <string_view>
+#include <utility>
+
+#include "convert/native_file.hpp"
 
 namespace grapho {
 
@@ -32,28 +35,30 @@ class byte_writer {
   virtual void close() {}
 };
 
-struct file_closer {
-  void operator()(std::FILE* file) const { std::fclose(file); }
-};
-using file_handle = std::unique_ptr<std::FILE, file_closer>;
-
+// Reads a file; its first block can be read before anything else is done, so
+// that an input that cannot be read is known before its output is touched.
 class file_reader final : public byte_reader {
  public:
-  explicit file_reader(file_handle file) : file_(std::move(file)) {}
+  explicit file_reader(native_file file) : file_(std::move(file)) {}
+  // Reads the first block ahead of the reads that follow; false when the file
+  // cannot be read (a folder, a failing device).
+  bool read_first_block();
   std::size_t read(unsigned char* buffer, std::size_t capacity) override;
 
  private:
-  file_handle file_;
+  native_file file_;
+  std::array<unsigned char, 4096> first_block_;
+  std::span<const unsigned char> first_block_left_;
 };
 
 class file_writer final : public byte_writer {
  public:
-  explicit file_writer(file_handle file) : file_(std::move(file)) {}
-  void write(const char* data, std::size_t size) override;
-  void close() override;
+  explicit file_writer(native_file file) : file_(std::move(file)) {}
+  void write(const char* data, std::size_t size) override { file_.write(data, size); }
+  void close() override { file_.close(); }
 
  private:
-  file_handle file_;
+  native_file file_;
 };
 
 class memory_reader final : public byte_reader {

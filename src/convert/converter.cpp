@@ -1,9 +1,8 @@
 #include "convert/converter.hpp"
 
 #include <algorithm>
-#include <cstdio>
 #include <cstring>
-#include <filesystem>
+#include <optional>
 
 #include "convert/char_source.hpp"
 #include "convert/output_sink.hpp"
@@ -13,17 +12,8 @@
 namespace grapho {
 namespace {
 
-// Opens without the C library's own buffering: the converter buffers itself,
-// and a failing device is then seen by the write that fails.
-file_handle open_unbuffered(const std::string& path, const char* mode) {
-  file_handle file(std::fopen(path.c_str(), mode));
-  if (file) std::setvbuf(file.get(), nullptr, _IONBF, 0);
-  return file;
-}
-
-bool same_file(const std::string& a, const std::string& b) {
-  std::error_code error;
-  return std::filesystem::equivalent(a, b, error);
+bool same_file(const std::optional<file_identity>& a, const std::optional<file_identity>& b) {
+  return a && b && *a == *b;
 }
 
 // Copies the text outside runs and hands each run to the Greek translator.
@@ -49,6 +39,17 @@ void copy_text(char_source& source, output_sink& sink, bool& quote_state) {
   }
 }
 
+// Hands what the sink holds to the writer and closes it; false when either fails.
+bool save_output(output_sink& sink, byte_writer& writer) {
+  try {
+    sink.drain();
+    writer.close();
+    return true;
+  } catch (const write_failure&) {
+    return false;
+  }
+}
+
 }  // namespace
 
 // The input buffer holds one byte more, for the guard after the pending input;
@@ -63,35 +64,53 @@ void converter::convert_stream(byte_reader& reader, byte_writer& writer,
                                std::string_view input_path, std::string_view output_path) {
   char_source source(reader, std::string(input_path), {input_buffer_.get(), input_buffer_size_});
   output_sink sink(writer, {output_buffer_.get(), output_buffer_size_});
+  // A failed write or close is about the output as a whole: it stands at 1:1.
+  auto cannot_write = [&] {
+    return conversion_error({std::string(input_path)},
+                            format_message("Cannot write file %s", output_path));
+  };
   try {
     copy_text(source, sink, quote_state_);
-    sink.drain();
-    writer.close();
   } catch (const write_failure&) {
-    fail_at({std::string(input_path)}, true, "Cannot write file %s", output_path);
+    throw cannot_write();
+  } catch (conversion_error& error) {
+    // Keep in the output what was written before the error, and say so when
+    // that fails too.
+    if (!save_output(sink, writer)) error.add_follow_up(cannot_write());
+    throw;
   } catch (...) {
-    // Keep in the output what was written before the error.
-    try {
-      sink.drain();
-    } catch (const write_failure&) {
-    }
+    save_output(sink, writer);
     throw;
   }
+  if (!save_output(sink, writer)) throw cannot_write();
 }
 
+// The input is opened and read before the output is touched, so that an input
+// that cannot be converted leaves an existing output as it was and makes no new
+// one.
 void converter::convert_file(const std::string& input_path, const std::string& output_path) {
   source_position start{input_path};
-  // The output is created empty on opening: refuse before that when it is the
-  // input itself (a name that maps to itself, a link, a case-blind file system).
-  fail_at(start, same_file(input_path, output_path), "Cannot write file %s: it is the input file",
-          output_path);
-  file_handle input = open_unbuffered(input_path, "rb");
-  file_handle output = open_unbuffered(output_path, "wb");
-  fail_at(start, !input, "Cannot open file %s for reading", input_path);
-  fail_at(start, !output, "Cannot open file %s for writing", output_path);
+  native_file input = native_file::open_input(input_path);
+  fail_at(start, !input.is_open(), "Cannot open file %s for reading", input_path);
+  const std::optional<file_identity> input_identity = input.identity();
+  const auto refuse_if_input = [&](const std::optional<file_identity>& output_identity) {
+    fail_at(start, same_file(input_identity, output_identity),
+            "Cannot write file %s: it is the input file", output_path);
+  };
+  // By name first (a name that maps to itself, a link, a case-blind file
+  // system), so that such an input is not even read.
+  refuse_if_input(native_file::identity_of(output_path));
+  file_reader reader(std::move(input));
+  fail_at(start, !reader.read_first_block(), "Cannot read file %s", input_path);
+
+  // What protects the input is the file actually opened, compared before it is
+  // emptied: the name may have come to mean another file since it was checked.
+  native_file output = native_file::open_output(output_path);
+  fail_at(start, !output.is_open(), "Cannot open file %s for writing", output_path);
+  refuse_if_input(output.identity());
+  fail_at(start, !output.truncate(), "Cannot open file %s for writing", output_path);
 
   file_writer writer(std::move(output));
-  file_reader reader(std::move(input));
   convert_stream(reader, writer, input_path, output_path);
 }
 

@@ -7,9 +7,17 @@ namespace grapho {
 conversion_error::conversion_error(source_position where, std::string message)
     : std::runtime_error(message), where_(std::move(where)), message_(std::move(message)) {}
 
+std::vector<std::string> conversion_error::reports() const {
+  std::vector<std::string> lines{where_.path + ':' + std::to_string(where_.line) + ':' +
+                                 std::to_string(where_.column) + ' ' + message_};
+  if (!follow_up_.empty()) lines.push_back(follow_up_);
+  return lines;
+}
+
 std::string conversion_error::report() const {
-  return where_.path + ':' + std::to_string(where_.line) + ':' + std::to_string(where_.column) +
-         ' ' + message_;
+  std::string text;
+  for (const std::string& line : reports()) text += (text.empty() ? "" : "\n") + line;
+  return text;
 }
 
 std::string format_message(std::string_view format, std::string_view argument) {

@@ -5,6 +5,7 @@
 #include <stdexcept>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace grapho {
 
@@ -24,12 +25,20 @@ class conversion_error : public std::runtime_error {
 
   const source_position& where() const noexcept { return where_; }
   const std::string& message() const noexcept { return message_; }
-  // The full report; may hold any byte, NUL included, so write it by size.
+  // The full report: reports() joined by line ends. It may hold any byte, NUL
+  // included, so write it by size.
   std::string report() const;
+  // This failure's report, then that of the failure that followed it, if any.
+  std::vector<std::string> reports() const;
+
+  // Records a second failure met while handling this one, such as the output
+  // written before it that could not be saved.
+  void add_follow_up(const conversion_error& later) { follow_up_ = later.report(); }
 
  private:
   source_position where_;
   std::string message_;
+  std::string follow_up_;
 };
 
 // Fills the single "%s" of a message format with its argument.

@@ -18,7 +18,8 @@ endfunction()
 # The prefix of an installed tree: every file a user is promised is there, and
 # the program converts the example exactly.
 function(check_installed_tree prefix)
-  foreach(file bin/grapho share/man/man1/grapho.1 share/doc/grapho/README.md
+  foreach(file bin/grapho share/man/man1/grapho.1.gz share/doc/grapho/README.md
+               share/doc/grapho/copyright share/doc/grapho/changelog.gz
                share/doc/grapho/examples/quotations.txt)
     if(NOT EXISTS "${prefix}/${file}")
       message(FATAL_ERROR "not installed: ${file}")
@@ -61,7 +62,7 @@ elseif(MODE STREQUAL "package")
   file(GLOB deb "${WORK_DIR}/grapho_*.deb")
   check_field("${deb}" Package "^grapho\n$")
   check_field("${deb}" Version "^${VERSION}\n$")
-  check_field("${deb}" Maintainer "^grapho developers <grapho@example.org>\n$")
+  check_field("${deb}" Maintainer "^The grapho authors <[^@ ]+@[^@ ]+>\n$")
   check_field("${deb}" Description "^Transliterated polytonic Greek.*\n .*manual page")
   run_or_fail(ignored dpkg-deb --extract "${deb}" "${WORK_DIR}/root")
   check_installed_tree("${WORK_DIR}/root/usr")

@@ -1,6 +1,5 @@
 #include "render.hpp"
 
-#include <algorithm>
 #include <cstdio>
 #include <stdexcept>
 
@@ -42,8 +41,9 @@ std::string markdown_section(const section& part) {
 
 // ---------------------------------------------------------------------------
 // roff: ASCII only, Greek as groff's \[uXXXX] escapes, so that the page reads
-// the same whatever the reader's locale; tables as tab-aligned lines, which the
-// man macros show without a preprocessor.
+// the same whatever the reader's locale; tables for tbl, which sizes each
+// column by what the terminal shows, so that the columns stay aligned even
+// where the Greek is shown as names such as <alpha>.
 
 std::string roff_escape(std::u32string_view text) {
   std::string escaped;
@@ -114,32 +114,25 @@ std::string roff_paragraph(std::string_view words) {
   return text + "\n";
 }
 
-// Tab stops two ens past the widest cell of each column but the last.
-std::string roff_tab_stops(const section& part) {
-  std::vector<std::size_t> widths;
-  for (const auto& heading : part.headings) widths.push_back(heading.size());
-  for (const auto& cells : part.rows)
-    for (std::size_t i = 0; i < cells.size(); ++i)
-      widths[i] = std::max(widths[i], cells[i].text.size());
-  std::string stops = ".ta";
-  std::size_t position = 0;
-  for (std::size_t i = 0; i + 1 < widths.size(); ++i) {
-    position += widths[i] + 2;
-    stops += ' ' + std::to_string(position) + 'n';
-  }
-  return stops + "\n";
+// tbl's options and format: columns left-aligned, two ens apart so that the
+// widest table fits 80 columns even where the Greek is shown by name; no keep,
+// which would make man leave a blank line inside a table.
+std::string roff_table_format(const section& part) {
+  std::string format = "nokeep;\n";
+  for (std::size_t i = 0; i + 1 < part.headings.size(); ++i) format += "l2 ";
+  return format + "l.\n";
 }
 
 std::string roff_section(const section& part) {
   std::string text = ".SS " + part.title + "\n" + roff_paragraph(part.intro);
-  text += ".PP\n.RS 4\n.nf\n" + roff_tab_stops(part);
+  text += ".PP\n.RS 4\n.TS\n" + roff_table_format(part);
   // The headings in italics: a row whose cells all take the font given.
   std::vector<cell> headings;
   for (const auto& heading : part.headings)
     headings.push_back({std::u32string(heading.begin(), heading.end()), true});
   text += roff_line(headings, "\\fI");
   for (const auto& cells : part.rows) text += roff_line(cells, "\\fB");
-  return text + ".fi\n.RE\n";
+  return text + ".TE\n.RE\n";
 }
 
 // ---------------------------------------------------------------------------

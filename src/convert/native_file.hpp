@@ -1,0 +1,61 @@
+// The operating system's files as the converter uses them: opened by name, read
+// and written as bytes with no translation of any kind, and told apart by their
+// identity. Each platform has its own implementation of this one interface
+// (native_file_posix.cpp, native_file_windows.cpp).
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string>
+
+namespace grapho {
+
+// What makes a file itself whatever name it was opened by: a device and inode,
+// or a volume serial number and file index.
+struct file_identity {
+  std::uint64_t volume = 0;
+  std::uint64_t index = 0;
+  friend bool operator==(const file_identity&, const file_identity&) = default;
+};
+
+class native_file {
+ public:
+  // Opens an existing file for reading. The result is not open on failure.
+  static native_file open_input(const std::string& path);
+  // Opens a file for writing, creating it when it is missing but never emptying
+  // it, so that it can be compared with the input first. Not open on failure,
+  // and not open either when the name is not that of a disk file.
+  static native_file open_output(const std::string& path);
+  // The identity of the file that `path` names, if there is one.
+  static std::optional<file_identity> identity_of(const std::string& path);
+
+  native_file(native_file&& other) noexcept;
+  native_file& operator=(native_file&& other) noexcept;
+  ~native_file();
+
+  bool is_open() const;
+  std::optional<file_identity> identity() const;
+  // Empties the file from its start; false when that fails. Something that is
+  // not a regular file (a terminal, /dev/null) has nothing to empty.
+  bool truncate();
+  // Fills up to `capacity` bytes; returns how many, 0 only at end of input.
+  // Throws read_failure.
+  std::size_t read(unsigned char* buffer, std::size_t capacity);
+  // Writes all `size` bytes or throws write_failure.
+  void write(const char* data, std::size_t size);
+  // Closes the file; throws write_failure when what was written cannot be
+  // made to last.
+  void close();
+
+ private:
+  // A file descriptor or a handle; -1 for none on both platforms.
+  using handle = std::intptr_t;
+  static constexpr handle no_handle = -1;
+  explicit native_file(handle file) : file_(file) {}
+  static void close_handle(handle file) noexcept;
+
+  handle file_;
+};
+
+}  // namespace grapho

@@ -1,0 +1,96 @@
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <utility>
+
+#include "convert/byte_stream.hpp"
+#include "convert/native_file.hpp"
+
+namespace grapho {
+namespace {
+
+int descriptor(std::intptr_t file) {
+  return static_cast<int>(file);
+}
+
+file_identity identity_from(const struct stat& status) {
+  return {static_cast<std::uint64_t>(status.st_dev), static_cast<std::uint64_t>(status.st_ino)};
+}
+
+}  // namespace
+
+native_file native_file::open_input(const std::string& path) {
+  return native_file(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+}
+
+native_file native_file::open_output(const std::string& path) {
+  return native_file(::open(path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0666));
+}
+
+std::optional<file_identity> native_file::identity_of(const std::string& path) {
+  struct stat status;
+  if (::stat(path.c_str(), &status) != 0) return std::nullopt;
+  return identity_from(status);
+}
+
+native_file::native_file(native_file&& other) noexcept
+    : file_(std::exchange(other.file_, no_handle)) {}
+
+native_file& native_file::operator=(native_file&& other) noexcept {
+  if (this != &other) {
+    if (is_open()) close_handle(file_);
+    file_ = std::exchange(other.file_, no_handle);
+  }
+  return *this;
+}
+
+native_file::~native_file() {
+  if (is_open()) close_handle(file_);
+}
+
+void native_file::close_handle(handle file) noexcept {
+  ::close(descriptor(file));
+}
+
+bool native_file::is_open() const {
+  return file_ != no_handle;
+}
+
+std::optional<file_identity> native_file::identity() const {
+  struct stat status;
+  if (::fstat(descriptor(file_), &status) != 0) return std::nullopt;
+  return identity_from(status);
+}
+
+bool native_file::truncate() {
+  struct stat status;
+  if (::fstat(descriptor(file_), &status) != 0) return false;
+  return !S_ISREG(status.st_mode) || ::ftruncate(descriptor(file_), 0) == 0;
+}
+
+std::size_t native_file::read(unsigned char* buffer, std::size_t capacity) {
+  for (;;) {
+    ssize_t count = ::read(descriptor(file_), buffer, capacity);
+    if (count >= 0) return static_cast<std::size_t>(count);
+    if (errno != EINTR) throw read_failure{};
+  }
+}
+
+void native_file::write(const char* data, std::size_t size) {
+  while (size > 0) {
+    ssize_t count = ::write(descriptor(file_), data, size);
+    if (count < 0 && errno == EINTR) continue;
+    if (count <= 0) throw write_failure{};
+    data += count;
+    size -= static_cast<std::size_t>(count);
+  }
+}
+
+void native_file::close() {
+  // Not retried on EINTR: the descriptor is released either way.
+  if (::close(descriptor(std::exchange(file_, no_handle))) != 0) throw write_failure{};
+}
+
+}  // namespace grapho
