@@ -118,7 +118,8 @@ inline constexpr auto marked_letter_offset_by_character = [] {
 }();
 
 // ---------------------------------------------------------------------------
-// The portable classifier, byte by byte; it also takes the last, shorter block.
+// The portable classifier, eight bytes at a time; it also takes the last,
+// shorter block of a span.
 
 // The classes of eight bytes side by side, one byte each, become one bit of
 // each mask: a multiplication gathers the eight bits into the top byte.
