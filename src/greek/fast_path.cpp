@@ -93,20 +93,32 @@ bool has_text(std::uint16_t offset) {
   return text_slots[offset / slot_size].size != fast_path_invalid_text_size;
 }
 
-// Copies the text of each offset, 16 bytes each time, moving on by its size.
-char* write_texts(const std::uint16_t* offsets, std::size_t count, char* out) {
+// Copies the text at `offset`, as 16 bytes, and moves on by its size.
+char* write_text(std::size_t offset, char* out) {
   const auto* texts = reinterpret_cast<const char*>(text_slots.data());
-  const char* sizes = texts + slot_text_size;
-  auto write = [&](std::size_t offset) {
-    std::uint16_t size;
-    std::memcpy(&size, sizes + offset, sizeof size);
-    std::memcpy(out, texts + offset, slot_size);
-    out += size;
-  };
+  std::uint16_t size;
+  std::memcpy(&size, texts + slot_text_size + offset, sizeof size);
+  std::memcpy(out, texts + offset, slot_size);
+  return out + size;
+}
+
+// Eight texts at a time, then one at a time.
+char* write_eight_texts(const std::uint16_t* offsets, char* out) {
+  for (std::size_t i = 0; i < 8; ++i) out = write_text(offsets[i], out);
+  return out;
+}
+
+char* write_texts(const std::uint16_t* offsets, std::size_t count, char* out) {
   std::size_t i = 0;
-  for (; i + 8 <= count; i += 8)
-    for (std::size_t j = 0; j < 8; ++j) write(offsets[i + j]);
-  for (; i < count; ++i) write(offsets[i]);
+  for (; i + 8 <= count; i += 8) out = write_eight_texts(offsets + i, out);
+  for (; i < count; ++i) out = write_text(offsets[i], out);
+  return out;
+}
+
+// The same for a whole block, where the loop's end is always the same.
+char* write_block_texts(const std::uint16_t* offsets, char* out) {
+  for (std::size_t i = 0; i < fast_path_block_size; i += 8)
+    out = write_eight_texts(offsets + i, out);
   return out;
 }
 
@@ -274,8 +286,12 @@ block_result translate_block(const unsigned char* block, std::size_t size, bool 
   else
     write_byte_offsets(block, size, contexts, offsets);
 
-  char* written = write_texts(offsets, stop, out);
-  if (static_cast<std::size_t>(written - out) > stop * fast_path_output_per_byte) {
+  // Marks that end the block write nothing, so a block that stops nowhere
+  // writes all its texts, as many as a whole block has most often.
+  const std::size_t count = stop < end ? stop : size;
+  char* written = count == fast_path_block_size ? write_block_texts(offsets, out)
+                                                : write_texts(offsets, count, out);
+  if (static_cast<std::size_t>(written - out) > count * fast_path_output_per_byte) {
     // A letter whose marks have no text: stop at its first mark.
     std::uint64_t letters = contexts.marked_letter;
     while (has_text(offsets[std::countr_zero(letters)])) letters &= letters - 1;
