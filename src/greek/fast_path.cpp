@@ -202,10 +202,10 @@ void write_byte_offsets(const unsigned char* block, std::size_t size,
 // ---------------------------------------------------------------------------
 // Choosing the classifier.
 
-const block_classifier* classifier_of(fast_path_kind kind) {
+block_planner planner_of(fast_path_kind kind) {
 #if GRAPHO_SIMD_X86
-  if (kind == fast_path_kind::avx2) return &avx2_classifier;
-  if (kind == fast_path_kind::sse42) return &sse42_classifier;
+  if (kind == fast_path_kind::avx2) return plan_block_avx2;
+  if (kind == fast_path_kind::sse42) return plan_block_sse42;
 #endif
   (void)kind;
   return nullptr;
@@ -218,21 +218,10 @@ fast_path_kind best_available() {
 }
 
 fast_path_kind active_kind = best_available();
-const block_classifier* active_classifier = classifier_of(active_kind);
+block_planner active_planner = planner_of(active_kind);
 
 // ---------------------------------------------------------------------------
 // One block.
-
-// Sets each bit to the parity of the bits up to and including it.
-constexpr std::uint64_t prefix_xor(std::uint64_t bits) {
-  for (int shift = 1; shift < 64; shift *= 2) bits ^= bits << shift;
-  return bits;
-}
-
-// How many bits are set right below bit `at`.
-std::size_t ones_before(std::uint64_t bits, std::size_t at) {
-  return at == 0 ? 0 : static_cast<std::size_t>(std::countl_one(bits << (64 - at)));
-}
 
 struct block_result {
   std::size_t read;
@@ -242,49 +231,23 @@ struct block_result {
   bool stopped;
 };
 
+// The portable planner, which also takes the last, shorter block of a span.
+block_plan plan_bytes(const unsigned char* block, std::size_t size, bool in_run,
+                      std::uint16_t* offsets) {
+  block_plan plan =
+      plan_block(classify_bytes(block, size), size, in_run, class_by_character[block[size]]);
+  write_byte_offsets(block, size, plan.contexts, offsets);
+  return plan;
+}
+
 // Translates up to `size` bytes (at most 64) of `block`, reading the byte after them too.
 block_result translate_block(const unsigned char* block, std::size_t size, bool in_run, char* out) {
-  const bool whole = size == fast_path_block_size && active_classifier != nullptr;
-  block_classes cls = whole ? active_classifier->classify(block) : classify_bytes(block, size);
-  const std::uint64_t valid = size == 64 ? ~0ull : (1ull << size) - 1;
-  const std::uint64_t last = 1ull << (size - 1);
-  // The classes of the byte after each byte.
-  const std::uint8_t after = class_by_character[block[size]];
-  auto next = [&](std::uint64_t bits, std::uint8_t cls_bit) {
-    return (bits >> 1) | (after & cls_bit ? last : 0);
-  };
-
-  // After each byte: in a run or not. Every "$" opens or closes a run, but for
-  // "$$" outside a run, which stops the block.
-  const std::uint64_t after_byte = prefix_xor(cls.dollar) ^ (in_run ? ~0ull : 0);
-  block_contexts contexts;
-  contexts.run = after_byte & ~cls.dollar & valid;
-  const std::uint64_t run_marks = contexts.run & cls.mark;
-  const std::uint64_t letter_or_mark_next =
-      next(cls.letter, class_letter) | next(cls.mark, class_mark);
-  // A letter after marks takes the text of its row and mark set, or stops the
-  // block (see below). The general path checks the marks before each
-  // character, but the rules only count marks, and no row breaks them.
-  contexts.marked_letter = contexts.run & cls.letter & (run_marks << 1);
-  // Marks must end in a letter, and more than three of them go the general way.
-  const std::uint64_t long_marks =
-      contexts.marked_letter & (run_marks << 2) & (run_marks << 3) & (run_marks << 4);
-  std::uint64_t stops = (cls.dollar & after_byte & next(cls.dollar, class_dollar)) |
-                        (contexts.run & cls.special) | (run_marks & ~letter_or_mark_next) |
-                        long_marks;
-  // Marks that end the block wait for the letter in the next one.
-  std::size_t end = size - ones_before(run_marks, size);
-  std::size_t stop = std::min<std::size_t>(static_cast<std::size_t>(std::countr_zero(stops)), end);
-  // The general path starts at the first of the marks before a stop.
-  stop -= ones_before(run_marks, stop);
-  const std::uint64_t medial_next = letter_or_mark_next | next(cls.bracket, class_bracket);
-  contexts.final_sigma = contexts.run & cls.sigma & ~medial_next;
-
   alignas(32) std::uint16_t offsets[fast_path_block_size];
-  if (whole)
-    active_classifier->write_offsets(block, contexts, offsets);
-  else
-    write_byte_offsets(block, size, contexts, offsets);
+  const block_plan plan = size == fast_path_block_size && active_planner != nullptr
+                              ? active_planner(block, in_run, offsets)
+                              : plan_bytes(block, size, in_run, offsets);
+  std::size_t stop = plan.stop;
+  const std::size_t end = plan.end;
 
   // Marks that end the block write nothing, so a block that stops nowhere
   // writes all its texts, as many as a whole block has most often.
@@ -293,13 +256,13 @@ block_result translate_block(const unsigned char* block, std::size_t size, bool 
                                                 : write_texts(offsets, count, out);
   if (static_cast<std::size_t>(written - out) > count * fast_path_output_per_byte) {
     // A letter whose marks have no text: stop at its first mark.
-    std::uint64_t letters = contexts.marked_letter;
+    std::uint64_t letters = plan.contexts.marked_letter;
     while (has_text(offsets[std::countr_zero(letters)])) letters &= letters - 1;
     auto letter = static_cast<std::size_t>(std::countr_zero(letters));
-    stop = letter - ones_before(run_marks, letter);
+    stop = letter - ones_before(plan.run_marks, letter);
     written = write_texts(offsets, stop, out);
   }
-  bool run_after = stop == 0 ? in_run : (after_byte >> (stop - 1) & 1) != 0;
+  bool run_after = stop == 0 ? in_run : (plan.run_after >> (stop - 1) & 1) != 0;
   return {stop, written, run_after, stop < end};
 }
 
@@ -308,8 +271,11 @@ block_result translate_block(const unsigned char* block, std::size_t size, bool 
 bool fast_path_available(fast_path_kind kind) {
 #if GRAPHO_SIMD_X86
   __builtin_cpu_init();
-  if (kind == fast_path_kind::avx2) return __builtin_cpu_supports("avx2");
-  if (kind == fast_path_kind::sse42) return __builtin_cpu_supports("sse4.2");
+  if (kind == fast_path_kind::avx2)
+    return __builtin_cpu_supports("avx2") && __builtin_cpu_supports("bmi") &&
+           __builtin_cpu_supports("bmi2") && __builtin_cpu_supports("popcnt");
+  if (kind == fast_path_kind::sse42)
+    return __builtin_cpu_supports("sse4.2") && __builtin_cpu_supports("popcnt");
 #endif
   return kind == fast_path_kind::scalar;
 }
@@ -321,7 +287,7 @@ fast_path_kind active_fast_path() {
 bool force_fast_path(fast_path_kind kind) {
   if (!fast_path_available(kind)) return false;
   active_kind = kind;
-  active_classifier = classifier_of(kind);
+  active_planner = planner_of(kind);
   return true;
 }
 

@@ -5,9 +5,11 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <cstdint>
 
 #include "greek/dispatch.hpp"
+#include "greek/fast_path.hpp"
 
 namespace grapho {
 
@@ -116,20 +118,80 @@ struct block_contexts {
   std::uint64_t marked_letter = 0;  // a letter after marks, at most three
 };
 
-// A classifier of whole blocks of 64 bytes, for one kind of processor.
-struct block_classifier {
-  block_classes (*classify)(const unsigned char* block);
-  // Writes the offset of each byte's text in the table of texts.
-  void (*write_offsets)(const unsigned char* block, const block_contexts& contexts,
-                        std::uint16_t* offsets);
+// Sets each bit to the parity of the bits up to and including it.
+constexpr std::uint64_t prefix_xor(std::uint64_t bits) {
+  for (int shift = 1; shift < 64; shift *= 2) bits ^= bits << shift;
+  return bits;
+}
+
+// How many bits are set right below bit `at`.
+inline std::size_t ones_before(std::uint64_t bits, std::size_t at) {
+  return at == 0 ? 0 : static_cast<std::size_t>(std::countl_one(bits << (64 - at)));
+}
+
+// What the bit operations on a block's classes find.
+struct block_plan {
+  block_contexts contexts;
+  // After each byte: in a run or not.
+  std::uint64_t run_after;
+  std::uint64_t run_marks;
+  // The bytes before the marks that end the block, which wait for the letter
+  // in the next one; and the bytes before the first that the general path
+  // must take, at most `end`.
+  std::size_t end;
+  std::size_t stop;
 };
+
+// Plans up to `size` bytes (at most 64), given the classes of the byte after them.
+inline block_plan plan_block(const block_classes& cls, std::size_t size, bool in_run,
+                             std::uint8_t after) {
+  const std::uint64_t valid = size == 64 ? ~0ull : (1ull << size) - 1;
+  const std::uint64_t last = 1ull << (size - 1);
+  // The classes of the byte after each byte.
+  auto next = [&](std::uint64_t bits, std::uint8_t cls_bit) {
+    return (bits >> 1) | (after & cls_bit ? last : 0);
+  };
+
+  // Every "$" opens or closes a run, but for "$$" outside a run, which stops the block.
+  block_plan plan;
+  plan.run_after = prefix_xor(cls.dollar) ^ (in_run ? ~0ull : 0);
+  block_contexts& contexts = plan.contexts;
+  contexts.run = plan.run_after & ~cls.dollar & valid;
+  const std::uint64_t run_marks = contexts.run & cls.mark;
+  plan.run_marks = run_marks;
+  const std::uint64_t letter_or_mark_next =
+      next(cls.letter, class_letter) | next(cls.mark, class_mark);
+  // A letter after marks takes the text of its row and mark set, or stops the
+  // block (see translate_block). The general path checks the marks before
+  // each character, but the rules only count marks, and no row breaks them.
+  contexts.marked_letter = contexts.run & cls.letter & (run_marks << 1);
+  // Marks must end in a letter, and more than three of them go the general way.
+  const std::uint64_t long_marks =
+      contexts.marked_letter & (run_marks << 2) & (run_marks << 3) & (run_marks << 4);
+  std::uint64_t stops = (cls.dollar & plan.run_after & next(cls.dollar, class_dollar)) |
+                        (contexts.run & cls.special) | (run_marks & ~letter_or_mark_next) |
+                        long_marks;
+  plan.end = size - ones_before(run_marks, size);
+  std::size_t stop =
+      std::min<std::size_t>(static_cast<std::size_t>(std::countr_zero(stops)), plan.end);
+  // The general path starts at the first of the marks before a stop.
+  plan.stop = stop - ones_before(run_marks, stop);
+  const std::uint64_t medial_next = letter_or_mark_next | next(cls.bracket, class_bracket);
+  contexts.final_sigma = contexts.run & cls.sigma & ~medial_next;
+  return plan;
+}
+
+// Classifies a whole block of 64 bytes, plans it and writes the offset of each
+// byte's text in the table of texts; one for each kind of processor.
+using block_planner = block_plan (*)(const unsigned char* block, bool in_run,
+                                     std::uint16_t* offsets);
 
 #if GRAPHO_SIMD_X86
 #if !defined(__x86_64__) || !defined(__GNUC__)
 #error "The SIMD classifiers need x86-64 and GCC or clang"
 #endif
-extern const block_classifier sse42_classifier;
-extern const block_classifier avx2_classifier;
+block_plan plan_block_sse42(const unsigned char* block, bool in_run, std::uint16_t* offsets);
+block_plan plan_block_avx2(const unsigned char* block, bool in_run, std::uint16_t* offsets);
 #endif
 
 }  // namespace grapho
