@@ -341,9 +341,11 @@ __attribute__((target("avx2"))) void write_offsets_avx2(const unsigned char* blo
 }
 }  // namespace
 
-// Each planner is one function, so that the compiler shares the work of the
-// classifier and of the offsets and keeps their constants in registers; the
-// bit operations between them use the processor's bit instructions.
+// Each kind translates spans in one function, so that the compiler shares the
+// work of the classes and of the offsets, keeps their constants out of the
+// loop over blocks, and uses the processor's bit instructions.
+namespace {
+
 __attribute__((target("sse4.2,popcnt"))) block_plan plan_block_sse42(const unsigned char* block,
                                                                      bool in_run,
                                                                      std::uint16_t* offsets) {
@@ -359,6 +361,18 @@ __attribute__((target("avx2,bmi,bmi2,popcnt"))) block_plan plan_block_avx2(
                                class_by_character[block[fast_path_block_size]]);
   write_offsets_avx2(block, plan.contexts, offsets);
   return plan;
+}
+
+}  // namespace
+
+__attribute__((target("sse4.2,popcnt"))) fast_path_progress translate_span_sse42(
+    std::span<const unsigned char> input, std::span<char> output, bool in_run) {
+  return translate_blocks<plan_block_sse42>(input, output, in_run);
+}
+
+__attribute__((target("avx2,bmi,bmi2,popcnt"))) fast_path_progress translate_span_avx2(
+    std::span<const unsigned char> input, std::span<char> output, bool in_run) {
+  return translate_blocks<plan_block_avx2>(input, output, in_run);
 }
 
 }  // namespace grapho
