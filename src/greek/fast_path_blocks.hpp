@@ -280,39 +280,58 @@ inline constexpr auto marked_letter_offset_by_character = [] {
 // The portable classifier, eight bytes at a time; it also takes the last,
 // shorter block of a span.
 
-// The classes of eight bytes side by side, one byte each, become one bit of
-// each mask: a multiplication gathers the eight bits into the top byte.
-inline std::uint64_t gather_class(std::uint64_t classes, std::uint8_t cls) {
-  constexpr std::uint64_t low_bits = 0x0101010101010101;
-  constexpr std::uint64_t gather = 0x0102040810204080;
-  int shift = std::countr_zero(cls);
-  return (((classes >> shift) & low_bits) * gather) >> 56;
-}
+// The classes of each byte value spread out, class bit k to bit 8k: the
+// classes of eight bytes, each shifted by its place in the eight, then add up
+// with no carry into one byte for each class, bit i for byte i.
+inline constexpr auto spread_classes_by_character = [] {
+  std::array<std::uint64_t, 256> spread{};
+  for (std::size_t c = 0; c < spread.size(); ++c)
+    for (int k = 0; k < 8; ++k)
+      if (class_by_character[c] >> k & 1) spread[c] |= 1ull << (8 * k);
+  return spread;
+}();
 
 inline block_classes classify_bytes(const unsigned char* block, std::size_t size) {
   block_classes masks;
   auto add_eight = [&](std::uint64_t classes, std::size_t first) {
-    masks.dollar |= gather_class(classes, class_dollar) << first;
-    masks.sigma |= gather_class(classes, class_sigma) << first;
-    masks.mark |= gather_class(classes, class_mark) << first;
-    masks.letter |= gather_class(classes, class_letter) << first;
-    masks.special |= gather_class(classes, class_special) << first;
-    masks.bracket |= gather_class(classes, class_bracket) << first;
+    auto eight = [&](std::uint8_t cls) {
+      return (classes >> (8 * std::countr_zero(cls)) & 0xff) << first;
+    };
+    masks.dollar |= eight(class_dollar);
+    masks.sigma |= eight(class_sigma);
+    masks.mark |= eight(class_mark);
+    masks.letter |= eight(class_letter);
+    masks.special |= eight(class_special);
+    masks.bracket |= eight(class_bracket);
   };
   std::size_t first = 0;
   for (; first + 8 <= size; first += 8) {
     std::uint64_t classes = 0;
     for (std::size_t i = 0; i < 8; ++i)
-      classes |= std::uint64_t{class_by_character[block[first + i]]} << (8 * i);
+      classes |= spread_classes_by_character[block[first + i]] << i;
     add_eight(classes, first);
   }
   if (first < size) {
     std::uint64_t classes = 0;
     for (std::size_t i = 0; first + i < size; ++i)
-      classes |= std::uint64_t{class_by_character[block[first + i]]} << (8 * i);
+      classes |= spread_classes_by_character[block[first + i]] << i;
     add_eight(classes, first);
   }
   return masks;
+}
+
+// The set of the marks right before a letter with marks, at `letter` of a
+// block: up to three, as more stop the block before it.
+inline unsigned marks_before(const unsigned char* block, std::size_t letter) {
+  auto mark_at = [&](std::size_t at) { return unsigned{mark_bit_by_character[block[at]]}; };
+  unsigned marks = mark_at(letter - 1);
+  if (letter >= 3) {
+    unsigned second = mark_at(letter - 2);
+    marks |= second | (second != 0 ? mark_at(letter - 3) : 0);
+  } else if (letter == 2) {
+    marks |= mark_at(0);
+  }
+  return marks;
 }
 
 inline void write_byte_offsets(const unsigned char* block, std::size_t size,
@@ -339,10 +358,8 @@ inline void write_byte_offsets(const unsigned char* block, std::size_t size,
     offsets[std::countr_zero(sigmas)] = final_sigma_slot * slot_size;
   for (std::uint64_t letters = contexts.marked_letter; letters != 0; letters &= letters - 1) {
     auto letter = static_cast<std::size_t>(std::countr_zero(letters));
-    unsigned marks = 0;
-    for (std::size_t i = letter; i > 0 && (class_by_character[block[i - 1]] & class_mark); --i)
-      marks |= mark_bit_by_character[block[i - 1]];
-    offsets[letter] = marked_letter_offset_by_character[block[letter]] + marks * slot_size;
+    offsets[letter] =
+        marked_letter_offset_by_character[block[letter]] + marks_before(block, letter) * slot_size;
   }
 }
 
