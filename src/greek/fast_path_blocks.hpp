@@ -334,21 +334,29 @@ inline unsigned marks_before(const unsigned char* block, std::size_t letter) {
   return marks;
 }
 
+// The run parts of four offsets, in the four 16-bit lanes of a 64-bit word,
+// by the four bytes' run bits.
+inline constexpr auto run_offsets_by_four_bits = [] {
+  std::array<std::uint64_t, 16> words{};
+  for (std::size_t bits = 0; bits < words.size(); ++bits)
+    for (std::size_t lane = 0; lane < 4; ++lane)
+      if (bits >> lane & 1)
+        words[bits] |= std::uint64_t{run_slots_first * slot_size} << (16 * lane);
+  return words;
+}();
+
 inline void write_byte_offsets(const unsigned char* block, std::size_t size,
                                const block_contexts& contexts, std::uint16_t* offsets) {
   // Four at a time where words are little-endian, in the four 16-bit lanes of
-  // a 64-bit word: the bytes, and each one's run bit moved to the bottom of
-  // its lane by a multiplication.
-  constexpr std::uint64_t lanes = 0x0001000100010001;
-  constexpr std::uint64_t bit_to_lane = 1 | 1ull << 15 | 1ull << 30 | 1ull << 45;
+  // a 64-bit word: the bytes, and the run part of their offsets by their four
+  // run bits.
   std::size_t i = 0;
   for (; std::endian::native == std::endian::little && i + 4 <= size; i += 4) {
     std::uint32_t four;
     std::memcpy(&four, block + i, sizeof four);
     std::uint64_t bytes = (four | std::uint64_t{four} << 16) & 0x0000ffff0000ffff;
     bytes = (bytes | bytes << 8) & 0x00ff00ff00ff00ff;
-    std::uint64_t runs = ((contexts.run >> i & 0xf) * bit_to_lane) & lanes;
-    std::uint64_t words = (bytes | runs * run_slots_first) * slot_size;
+    std::uint64_t words = bytes * slot_size | run_offsets_by_four_bits[contexts.run >> i & 0xf];
     std::memcpy(offsets + i, &words, sizeof words);
   }
   for (; i < size; ++i)
