@@ -80,7 +80,8 @@ bool fast_path_available(fast_path_kind kind) {
   __builtin_cpu_init();
   if (kind == fast_path_kind::avx2)
     return __builtin_cpu_supports("avx2") && __builtin_cpu_supports("bmi") &&
-           __builtin_cpu_supports("bmi2") && __builtin_cpu_supports("popcnt");
+           __builtin_cpu_supports("bmi2") && __builtin_cpu_supports("popcnt") &&
+           __builtin_cpu_supports("pclmul");
   if (kind == fast_path_kind::sse42)
     return __builtin_cpu_supports("sse4.2") && __builtin_cpu_supports("popcnt");
 #endif

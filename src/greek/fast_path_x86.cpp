@@ -349,16 +349,24 @@ namespace {
 __attribute__((target("sse4.2,popcnt"))) block_plan plan_block_sse42(const unsigned char* block,
                                                                      bool in_run,
                                                                      std::uint16_t* offsets) {
-  block_plan plan = plan_block(classify_sse42(block), fast_path_block_size, in_run,
+  const block_classes classes = classify_sse42(block);
+  block_plan plan = plan_block(classes, prefix_xor(classes.dollar), fast_path_block_size, in_run,
                                class_by_character[block[fast_path_block_size]]);
   write_offsets_sse42(block, plan.contexts, offsets);
   return plan;
 }
 
-__attribute__((target("avx2,bmi,bmi2,popcnt"))) block_plan plan_block_avx2(
+// prefix_xor as one carry-less multiplication by all ones.
+__attribute__((target("pclmul"))) std::uint64_t prefix_xor_clmul(std::uint64_t bits) {
+  return static_cast<std::uint64_t>(_mm_cvtsi128_si64(
+      _mm_clmulepi64_si128(_mm_cvtsi64_si128(static_cast<long long>(bits)), _mm_set1_epi8(-1), 0)));
+}
+
+__attribute__((target("avx2,bmi,bmi2,popcnt,pclmul"))) block_plan plan_block_avx2(
     const unsigned char* block, bool in_run, std::uint16_t* offsets) {
-  block_plan plan = plan_block(classify_avx2(block), fast_path_block_size, in_run,
-                               class_by_character[block[fast_path_block_size]]);
+  const block_classes classes = classify_avx2(block);
+  block_plan plan = plan_block(classes, prefix_xor_clmul(classes.dollar), fast_path_block_size,
+                               in_run, class_by_character[block[fast_path_block_size]]);
   write_offsets_avx2(block, plan.contexts, offsets);
   return plan;
 }
@@ -370,7 +378,7 @@ __attribute__((target("sse4.2,popcnt"))) fast_path_progress translate_span_sse42
   return translate_blocks<plan_block_sse42>(input, output, in_run);
 }
 
-__attribute__((target("avx2,bmi,bmi2,popcnt"))) fast_path_progress translate_span_avx2(
+__attribute__((target("avx2,bmi,bmi2,popcnt,pclmul"))) fast_path_progress translate_span_avx2(
     std::span<const unsigned char> input, std::span<char> output, bool in_run) {
   return translate_blocks<plan_block_avx2>(input, output, in_run);
 }
