@@ -15,6 +15,7 @@ static_assert(std::all_of(text_slots.begin(), text_slots.end(), [](const text_sl
   return slot.size <= fast_path_output_per_byte || slot.size == fast_path_invalid_text_size;
 }));
 static_assert(fast_path_store_overhang >= slot_size);
+static_assert(final_sigma_slot < marked_letter_slots_first);
 // Every offset fits the 16 bits the classifiers write.
 static_assert(text_slots.size() * slot_size <= 65536);
 // Every letter with marks has a slot of its own.

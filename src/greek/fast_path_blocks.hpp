@@ -101,14 +101,16 @@ struct block_classes {
 
 // The table of texts, in slots of 16 bytes: a text of up to 14 bytes, then
 // its size in 16 bits. It holds a slot for each byte value outside runs, one
-// for each inside, the final sigma, then a row of 128 slots, one for each mark
+// for each inside, the final sigma 256 slots after the medial one (so that
+// it differs from it by the high byte of its slot number alone), then from
+// slot 768 a row of 128 slots, one for each mark
 // set, for each letter with marks. A letter's row is twice the place of its
 // small form in `letters_with_marks` (8 for any other letter), plus 1 for a
 // capital: the row and the mark set are then simple to compute with SIMD.
 // Slots are addressed by their offset in bytes, which fits 16 bits.
 inline constexpr std::size_t slot_size = 16;
 inline constexpr std::size_t run_slots_first = 256;
-inline constexpr std::size_t final_sigma_slot = 512;
+inline constexpr std::size_t final_sigma_slot = 2 * run_slots_first + sigma_key;
 inline constexpr std::size_t marked_letter_slots_first = 768;
 inline constexpr std::string_view letters_with_marks = "aehiouwr";
 inline constexpr std::size_t marked_letter_rows = 2 * (letters_with_marks.size() + 1);

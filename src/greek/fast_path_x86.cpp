@@ -93,33 +93,35 @@ static_assert([] {
   return true;
 }());
 
-// Half of the row of a letter with marks (see marked_letter_row), looked up by
-// the letter's low five bits: one table for 0 to 15, one for 16 to 31.
-constexpr auto letter_row_halves(int first) {
-  std::array<std::uint8_t, 16> halves{};
+// The high byte of the slot number of a letter with marks (see
+// marked_letter_row) is the first row's plus half its row, looked up by the
+// letter's low five bits: one table for 0 to 15, one for 16 to 31. The low
+// byte is its mark set, with the top bit for a capital.
+constexpr std::uint8_t marked_letter_high_byte = marked_letter_slots_first / 256;
+static_assert(marked_letter_slots_first % 256 == 0);
+constexpr auto letter_high_bytes(int first) {
+  std::array<std::uint8_t, 16> high_bytes{};
   for (int low = 0; low < 16; ++low)
-    halves[static_cast<std::size_t>(low)] =
-        static_cast<std::uint8_t>(marked_letter_row('a' - 1 + first + low) / 2);
-  return halves;
+    high_bytes[static_cast<std::size_t>(low)] = static_cast<std::uint8_t>(
+        marked_letter_high_byte + marked_letter_row('a' - 1 + first + low) / 2);
+  return high_bytes;
 }
-alignas(16) constexpr auto letter_row_halves_low = letter_row_halves(0);
-alignas(16) constexpr auto letter_row_halves_high = letter_row_halves(16);
+alignas(16) constexpr auto letter_high_bytes_low = letter_high_bytes(0);
+alignas(16) constexpr auto letter_high_bytes_high = letter_high_bytes(16);
 static_assert([] {
   for (int c = 'A'; c <= 'z'; ++c) {
     if (!is_letter(c)) continue;
     auto low = static_cast<std::size_t>(c & 15);
-    auto half = (c & 16) ? letter_row_halves_high[low] : letter_row_halves_low[low];
-    if (2u * half + (c < 'a' ? 1u : 0u) != marked_letter_row(c)) return false;
+    auto high_byte = (c & 16) ? letter_high_bytes_high[low] : letter_high_bytes_low[low];
+    if (marked_letter_offset(c, 0) / slot_size != 256u * high_byte + (c < 'a' ? 128u : 0u))
+      return false;
   }
   return true;
 }());
 
-// The high byte of the slot number of a letter with marks is this plus half
-// its row; the low byte is its mark set, with the top bit for a capital.
-constexpr std::uint8_t marked_letter_high_byte = marked_letter_slots_first / 256;
-static_assert(marked_letter_slots_first % 256 == 0);
-constexpr std::uint8_t final_sigma_high_byte = final_sigma_slot / 256;
-static_assert(final_sigma_slot % 256 == 0);
+// The final sigma's slot number is the medial one's plus 256: its high byte
+// is one more than a letter's in a run.
+static_assert(final_sigma_slot == run_slots_first + sigma_key + 256);
 
 // ---------------------------------------------------------------------------
 // SSE4.2: four vectors of 16 bytes.
@@ -178,9 +180,9 @@ __attribute__((target("sse4.2"))) void write_offsets_sse42(const unsigned char* 
   const __m128i mark_bits =
       _mm_load_si128(reinterpret_cast<const __m128i*>(mark_bit_by_hash.data()));
   const __m128i rows_low =
-      _mm_load_si128(reinterpret_cast<const __m128i*>(letter_row_halves_low.data()));
+      _mm_load_si128(reinterpret_cast<const __m128i*>(letter_high_bytes_low.data()));
   const __m128i rows_high =
-      _mm_load_si128(reinterpret_cast<const __m128i*>(letter_row_halves_high.data()));
+      _mm_load_si128(reinterpret_cast<const __m128i*>(letter_high_bytes_high.data()));
   __m128i previous_marks = zero;
   for (int quarter = 0; quarter < 4; ++quarter) {
     __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(block + 16 * quarter));
@@ -198,11 +200,11 @@ __attribute__((target("sse4.2"))) void write_offsets_sse42(const unsigned char* 
     __m128i three_before = _mm_alignr_epi8(marks, previous_marks, 13);
     __m128i further =
         _mm_or_si128(two_before, _mm_andnot_si128(_mm_cmpeq_epi8(two_before, zero), three_before));
-    __m128i mark_set =
-        _mm_or_si128(one_before, _mm_andnot_si128(_mm_cmpeq_epi8(one_before, zero), further));
+    // Only a letter with marks, which has one right before it, takes this.
+    __m128i mark_set = _mm_or_si128(one_before, further);
     previous_marks = marks;
     // A letter with marks: its row and mark set make its slot number.
-    __m128i row_half =
+    __m128i row_high_byte =
         _mm_blendv_epi8(_mm_shuffle_epi8(rows_low, _mm_and_si128(v, halves)),
                         _mm_shuffle_epi8(rows_high, _mm_and_si128(v, halves)),
                         _mm_cmpeq_epi8(_mm_and_si128(v, _mm_set1_epi8(0x10)), _mm_set1_epi8(0x10)));
@@ -211,12 +213,9 @@ __attribute__((target("sse4.2"))) void write_offsets_sse42(const unsigned char* 
     __m128i run = spread_sse(contexts.run >> (16 * quarter));
     __m128i final_sigma = spread_sse(contexts.final_sigma >> (16 * quarter));
     __m128i marked = spread_sse(contexts.marked_letter >> (16 * quarter));
-    __m128i low =
-        _mm_blendv_epi8(_mm_andnot_si128(final_sigma, v), _mm_or_si128(mark_set, capital), marked);
-    __m128i high =
-        _mm_blendv_epi8(_mm_blendv_epi8(_mm_and_si128(run, _mm_set1_epi8(1)),
-                                        _mm_set1_epi8(final_sigma_high_byte), final_sigma),
-                        _mm_add_epi8(row_half, _mm_set1_epi8(marked_letter_high_byte)), marked);
+    __m128i low = _mm_blendv_epi8(v, _mm_or_si128(mark_set, capital), marked);
+    __m128i high = _mm_blendv_epi8(_mm_sub_epi8(_mm_and_si128(run, _mm_set1_epi8(1)), final_sigma),
+                                   row_high_byte, marked);
     auto* out = reinterpret_cast<__m128i*>(offsets + 16 * quarter);
     _mm_storeu_si128(out, _mm_slli_epi16(_mm_unpacklo_epi8(low, high), 4));
     _mm_storeu_si128(out + 1, _mm_slli_epi16(_mm_unpackhi_epi8(low, high), 4));
@@ -286,8 +285,8 @@ __attribute__((target("avx2"))) void write_offsets_avx2(const unsigned char* blo
   const __m256i low_table = broadcast_table(low_half_groups);
   const __m256i high_table = broadcast_table(high_half_groups);
   const __m256i mark_bits = broadcast_table(mark_bit_by_hash.data());
-  const __m256i rows_low = broadcast_table(letter_row_halves_low.data());
-  const __m256i rows_high = broadcast_table(letter_row_halves_high.data());
+  const __m256i rows_low = broadcast_table(letter_high_bytes_low.data());
+  const __m256i rows_high = broadcast_table(letter_high_bytes_high.data());
   __m256i previous_marks = zero;
   for (int half = 0; half < 2; ++half) {
     __m256i v = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(block + 32 * half));
@@ -310,11 +309,11 @@ __attribute__((target("avx2"))) void write_offsets_avx2(const unsigned char* blo
     __m256i three_before = _mm256_alignr_epi8(marks, before, 13);
     __m256i further = _mm256_or_si256(
         two_before, _mm256_andnot_si256(_mm256_cmpeq_epi8(two_before, zero), three_before));
-    __m256i mark_set = _mm256_or_si256(
-        one_before, _mm256_andnot_si256(_mm256_cmpeq_epi8(one_before, zero), further));
+    // Only a letter with marks, which has one right before it, takes this.
+    __m256i mark_set = _mm256_or_si256(one_before, further);
     previous_marks = marks;
     // A letter with marks: its row and mark set make its slot number.
-    __m256i row_half = _mm256_blendv_epi8(
+    __m256i row_high_byte = _mm256_blendv_epi8(
         _mm256_shuffle_epi8(rows_low, _mm256_and_si256(v, halves)),
         _mm256_shuffle_epi8(rows_high, _mm256_and_si256(v, halves)),
         _mm256_cmpeq_epi8(_mm256_and_si256(v, _mm256_set1_epi8(0x10)), _mm256_set1_epi8(0x10)));
@@ -324,12 +323,10 @@ __attribute__((target("avx2"))) void write_offsets_avx2(const unsigned char* blo
     __m256i run = spread_avx2(contexts.run >> (32 * half));
     __m256i final_sigma = spread_avx2(contexts.final_sigma >> (32 * half));
     __m256i marked = spread_avx2(contexts.marked_letter >> (32 * half));
-    __m256i low = _mm256_blendv_epi8(_mm256_andnot_si256(final_sigma, v),
-                                     _mm256_or_si256(mark_set, capital), marked);
-    __m256i high = _mm256_blendv_epi8(
-        _mm256_blendv_epi8(_mm256_and_si256(run, _mm256_set1_epi8(1)),
-                           _mm256_set1_epi8(final_sigma_high_byte), final_sigma),
-        _mm256_add_epi8(row_half, _mm256_set1_epi8(marked_letter_high_byte)), marked);
+    __m256i low = _mm256_blendv_epi8(v, _mm256_or_si256(mark_set, capital), marked);
+    __m256i high =
+        _mm256_blendv_epi8(_mm256_sub_epi8(_mm256_and_si256(run, _mm256_set1_epi8(1)), final_sigma),
+                           row_high_byte, marked);
     // Unpacking works within each 128-bit lane: put bytes 0-7 and 8-15 in the
     // low halves of the two lanes, 16-23 and 24-31 in the high halves.
     low = _mm256_permute4x64_epi64(low, 0xd8);
