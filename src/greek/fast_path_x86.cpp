@@ -229,11 +229,14 @@ __attribute__((target("avx2"))) std::uint64_t bits_avx2(__m256i bytes, int half)
          << (32 * half);
 }
 
-__attribute__((target("avx2"))) std::uint64_t groups_avx2(__m256i groups, std::uint8_t set,
-                                                          int half) {
-  __m256i outside = _mm256_cmpeq_epi8(
-      _mm256_and_si256(groups, _mm256_set1_epi8(static_cast<char>(set))), _mm256_setzero_si256());
-  return bits_avx2(_mm256_xor_si256(outside, _mm256_set1_epi8(-1)), half);
+// The bits of the bytes in none of the groups of `set`; the classifier turns
+// them over once for the whole block.
+__attribute__((target("avx2"))) std::uint64_t outside_groups_avx2(__m256i groups, std::uint8_t set,
+                                                                  int half) {
+  return bits_avx2(
+      _mm256_cmpeq_epi8(_mm256_and_si256(groups, _mm256_set1_epi8(static_cast<char>(set))),
+                        _mm256_setzero_si256()),
+      half);
 }
 
 __attribute__((target("avx2"))) block_classes classify_avx2(const unsigned char* block) {
@@ -243,6 +246,9 @@ __attribute__((target("avx2"))) block_classes classify_avx2(const unsigned char*
       _mm_load_si128(reinterpret_cast<const __m128i*>(high_half_groups)));
   const __m256i halves = _mm256_set1_epi8(0x0f);
   block_classes classes;
+  std::uint64_t not_mark = 0;
+  std::uint64_t not_special = 0;
+  std::uint64_t not_bracket = 0;
   for (int half = 0; half < 2; ++half) {
     __m256i v = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(block + 32 * half));
     __m256i groups = _mm256_and_si256(
@@ -252,24 +258,31 @@ __attribute__((target("avx2"))) block_classes classify_avx2(const unsigned char*
         _mm256_sub_epi8(_mm256_or_si256(v, _mm256_set1_epi8(0x20)), _mm256_set1_epi8('a'));
     classes.dollar |= bits_avx2(_mm256_cmpeq_epi8(v, _mm256_set1_epi8(escape_character)), half);
     classes.sigma |= bits_avx2(_mm256_cmpeq_epi8(v, _mm256_set1_epi8(sigma_key)), half);
-    classes.mark |= groups_avx2(groups, mark_groups, half);
+    not_mark |= outside_groups_avx2(groups, mark_groups, half);
     classes.letter |=
         bits_avx2(_mm256_cmpeq_epi8(_mm256_min_epu8(folded, _mm256_set1_epi8(25)), folded), half);
-    classes.special |= groups_avx2(groups, special_groups, half);
-    classes.bracket |= groups_avx2(groups, group_brackets, half);
+    not_special |= outside_groups_avx2(groups, special_groups, half);
+    not_bracket |= outside_groups_avx2(groups, group_brackets, half);
   }
+  classes.mark = ~not_mark;
+  classes.special = ~not_special;
+  classes.bracket = ~not_bracket;
   return classes;
 }
 
-// Spreads 32 bits of a mask into 32 bytes, 0 or 0xff.
-__attribute__((target("avx2"))) __m256i spread_avx2(std::uint64_t bits) {
+// Spreads half of a mask, 32 bits, into 32 bytes, 0 or 0xff. The whole mask
+// is broadcast, which the compiler does once for both halves.
+__attribute__((target("avx2"))) __m256i spread_avx2(std::uint64_t bits, int half) {
   const __m256i bit_of_byte =
       _mm256_setr_epi8(1, 2, 4, 8, 16, 32, 64, -128, 1, 2, 4, 8, 16, 32, 64, -128, 1, 2, 4, 8, 16,
                        32, 64, -128, 1, 2, 4, 8, 16, 32, 64, -128);
+  const __m256i byte_of_bit =
+      half == 0 ? _mm256_setr_epi8(0, 0, 0, 0, 0, 0, 0, 0, 1, 1, 1, 1, 1, 1, 1, 1, 2, 2, 2, 2, 2, 2,
+                                   2, 2, 3, 3, 3, 3, 3, 3, 3, 3)
+                : _mm256_setr_epi8(4, 4, 4, 4, 4, 4, 4, 4, 5, 5, 5, 5, 5, 5, 5, 5, 6, 6, 6, 6, 6, 6,
+                                   6, 6, 7, 7, 7, 7, 7, 7, 7, 7);
   __m256i spread =
-      _mm256_shuffle_epi8(_mm256_set1_epi32(static_cast<int>(static_cast<std::uint32_t>(bits))),
-                          _mm256_setr_epi8(0, 0, 0, 0, 0, 0, 0, 0, 1, 1, 1, 1, 1, 1, 1, 1, 2, 2, 2,
-                                           2, 2, 2, 2, 2, 3, 3, 3, 3, 3, 3, 3, 3));
+      _mm256_shuffle_epi8(_mm256_set1_epi64x(static_cast<long long>(bits)), byte_of_bit);
   return _mm256_cmpeq_epi8(_mm256_and_si256(spread, bit_of_byte), bit_of_byte);
 }
 
@@ -320,9 +333,9 @@ __attribute__((target("avx2"))) void write_offsets_avx2(const unsigned char* blo
     __m256i capital =
         _mm256_and_si256(_mm256_slli_epi16(_mm256_andnot_si256(v, _mm256_set1_epi8(0x20)), 2),
                          _mm256_set1_epi8(static_cast<char>(0x80)));
-    __m256i run = spread_avx2(contexts.run >> (32 * half));
-    __m256i final_sigma = spread_avx2(contexts.final_sigma >> (32 * half));
-    __m256i marked = spread_avx2(contexts.marked_letter >> (32 * half));
+    __m256i run = spread_avx2(contexts.run, half);
+    __m256i final_sigma = spread_avx2(contexts.final_sigma, half);
+    __m256i marked = spread_avx2(contexts.marked_letter, half);
     __m256i low = _mm256_blendv_epi8(v, _mm256_or_si256(mark_set, capital), marked);
     __m256i high =
         _mm256_blendv_epi8(_mm256_sub_epi8(_mm256_and_si256(run, _mm256_set1_epi8(1)), final_sigma),
