@@ -77,7 +77,8 @@ static_assert([] {
 }());
 
 // The bit of each mark, looked up by a hash of its key that SIMD computes
-// simply: (c - (c >> 3)) mod 16, different for each of the seven keys.
+// simply: (c - (c >> 3)) mod 16, different for each of the seven keys. As
+// c - (c >> 3) stays below 128 for them, a shuffle takes it as it is.
 constexpr int mark_hash(int c) {
   return (c - (c >> 3)) & 15;
 }
@@ -89,7 +90,9 @@ alignas(16) constexpr auto mark_bit_by_hash = [] {
 }();
 static_assert([] {
   for (const auto& mark : mark_table)
-    if (mark_bit_by_hash[static_cast<std::size_t>(mark_hash(mark.key))] != mark.bit) return false;
+    if (mark_bit_by_hash[static_cast<std::size_t>(mark_hash(mark.key))] != mark.bit ||
+        mark.key - (mark.key >> 3) >= 128)
+      return false;
   return true;
 }());
 
@@ -191,8 +194,7 @@ __attribute__((target("sse4.2"))) void write_offsets_sse42(const unsigned char* 
         _mm_and_si128(_mm_shuffle_epi8(low_table, _mm_and_si128(v, halves)),
                       _mm_shuffle_epi8(high_table, _mm_and_si128(_mm_srli_epi16(v, 4), halves)));
     __m128i not_mark = _mm_cmpeq_epi8(_mm_and_si128(groups, _mm_set1_epi8(mark_groups)), zero);
-    __m128i hash = _mm_and_si128(
-        _mm_sub_epi8(v, _mm_and_si128(_mm_srli_epi16(v, 3), _mm_set1_epi8(0x1f))), halves);
+    __m128i hash = _mm_sub_epi8(v, _mm_and_si128(_mm_srli_epi16(v, 3), _mm_set1_epi8(0x1f)));
     __m128i marks = _mm_andnot_si128(not_mark, _mm_shuffle_epi8(mark_bits, hash));
     // The marks of up to three bytes before each byte, as long as all are marks.
     __m128i one_before = _mm_alignr_epi8(marks, previous_marks, 15);
@@ -203,13 +205,13 @@ __attribute__((target("sse4.2"))) void write_offsets_sse42(const unsigned char* 
     // Only a letter with marks, which has one right before it, takes this.
     __m128i mark_set = _mm_or_si128(one_before, further);
     previous_marks = marks;
-    // A letter with marks: its row and mark set make its slot number.
-    __m128i row_high_byte =
-        _mm_blendv_epi8(_mm_shuffle_epi8(rows_low, _mm_and_si128(v, halves)),
-                        _mm_shuffle_epi8(rows_high, _mm_and_si128(v, halves)),
-                        _mm_cmpeq_epi8(_mm_and_si128(v, _mm_set1_epi8(0x10)), _mm_set1_epi8(0x10)));
-    __m128i capital = _mm_and_si128(_mm_slli_epi16(_mm_andnot_si128(v, _mm_set1_epi8(0x20)), 2),
-                                    _mm_set1_epi8(static_cast<char>(0x80)));
+    // A letter with marks: its row and mark set make its slot number. Bit 4
+    // of a letter picks its table of rows, bit 5 tells a capital; each is
+    // shifted to the top of its byte.
+    __m128i row_high_byte = _mm_blendv_epi8(_mm_shuffle_epi8(rows_low, _mm_and_si128(v, halves)),
+                                            _mm_shuffle_epi8(rows_high, _mm_and_si128(v, halves)),
+                                            _mm_slli_epi16(v, 3));
+    __m128i capital = _mm_slli_epi16(_mm_andnot_si128(v, _mm_set1_epi8(0x20)), 2);
     __m128i run = spread_sse(contexts.run >> (16 * quarter));
     __m128i final_sigma = spread_sse(contexts.final_sigma >> (16 * quarter));
     __m128i marked = spread_sse(contexts.marked_letter >> (16 * quarter));
@@ -309,9 +311,8 @@ __attribute__((target("avx2"))) void write_offsets_avx2(const unsigned char* blo
         _mm256_shuffle_epi8(high_table, _mm256_and_si256(_mm256_srli_epi16(v, 4), halves)));
     __m256i not_mark =
         _mm256_cmpeq_epi8(_mm256_and_si256(groups, _mm256_set1_epi8(mark_groups)), zero);
-    __m256i hash = _mm256_and_si256(
-        _mm256_sub_epi8(v, _mm256_and_si256(_mm256_srli_epi16(v, 3), _mm256_set1_epi8(0x1f))),
-        halves);
+    __m256i hash =
+        _mm256_sub_epi8(v, _mm256_and_si256(_mm256_srli_epi16(v, 3), _mm256_set1_epi8(0x1f)));
     __m256i marks = _mm256_andnot_si256(not_mark, _mm256_shuffle_epi8(mark_bits, hash));
     // The marks of up to three bytes before each byte, as long as all are
     // marks. Byte shifts work within 128-bit lanes: each lane takes the bytes
@@ -325,14 +326,13 @@ __attribute__((target("avx2"))) void write_offsets_avx2(const unsigned char* blo
     // Only a letter with marks, which has one right before it, takes this.
     __m256i mark_set = _mm256_or_si256(one_before, further);
     previous_marks = marks;
-    // A letter with marks: its row and mark set make its slot number.
+    // A letter with marks: its row and mark set make its slot number. Bit 4
+    // of a letter picks its table of rows, bit 5 tells a capital; each is
+    // shifted to the top of its byte.
     __m256i row_high_byte = _mm256_blendv_epi8(
         _mm256_shuffle_epi8(rows_low, _mm256_and_si256(v, halves)),
-        _mm256_shuffle_epi8(rows_high, _mm256_and_si256(v, halves)),
-        _mm256_cmpeq_epi8(_mm256_and_si256(v, _mm256_set1_epi8(0x10)), _mm256_set1_epi8(0x10)));
-    __m256i capital =
-        _mm256_and_si256(_mm256_slli_epi16(_mm256_andnot_si256(v, _mm256_set1_epi8(0x20)), 2),
-                         _mm256_set1_epi8(static_cast<char>(0x80)));
+        _mm256_shuffle_epi8(rows_high, _mm256_and_si256(v, halves)), _mm256_slli_epi16(v, 3));
+    __m256i capital = _mm256_slli_epi16(_mm256_andnot_si256(v, _mm256_set1_epi8(0x20)), 2);
     __m256i run = spread_avx2(contexts.run, half);
     __m256i final_sigma = spread_avx2(contexts.final_sigma, half);
     __m256i marked = spread_avx2(contexts.marked_letter, half);
