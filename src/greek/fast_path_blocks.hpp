@@ -255,14 +255,22 @@ inline char* write_text(std::size_t offset, char* out) {
 
 // Eight texts at a time, then one at a time. The eight are all read before
 // any is written: the processor then never holds a read of the table back
-// behind a write to the output that it cannot yet tell apart from it.
+// behind a write to the output that it cannot yet tell apart from it. Where
+// words are little-endian the offsets are read two at a time, which the
+// processor takes from the wide stores that wrote them far sooner than one
+// at a time.
 inline char* write_eight_texts(const std::uint16_t* offsets, char* out) {
   const auto* texts = reinterpret_cast<const char*>(text_slots.data());
+  std::uint32_t pairs[4];
+  std::memcpy(pairs, offsets, sizeof pairs);
   char eight[8][slot_size];
   std::uint16_t sizes[8];
   for (std::size_t i = 0; i < 8; ++i) {
-    std::memcpy(&sizes[i], texts + slot_text_size + offsets[i], sizeof sizes[i]);
-    std::memcpy(eight[i], texts + offsets[i], slot_size);
+    std::size_t offset = std::endian::native == std::endian::little
+                             ? pairs[i / 2] >> (16 * (i % 2)) & 0xffff
+                             : offsets[i];
+    std::memcpy(&sizes[i], texts + slot_text_size + offset, sizeof sizes[i]);
+    std::memcpy(eight[i], texts + offset, slot_size);
   }
   for (std::size_t i = 0; i < 8; ++i) {
     std::memcpy(out, eight[i], slot_size);
