@@ -1,53 +1,110 @@
 #!/usr/bin/env python3
-"""Builds grapho in Release and measures it on generated Greek-heavy input.
+"""Builds grapho in Release and measures it against copying the file.
 
-Prints the input and output sizes, the conversion speed, the median ratio of
-its wall time to the I/O floor (reading the input and writing an output of
-the same size with cat), the instructions executed per input byte (counted by
-callgrind, the same on every run), and the peak memory at two input sizes.
-A measurement, never a test: it prints figures and fails only when a step
-cannot run.
+Three inputs: a page of real Greek (Iliad Book 1, bench/iliad-1.txt, each
+verse a paragraph with its Greek between dollar signs, repeated to the size
+asked for), the generated Greek-heavy input of grapho_make_input, and the same
+page as plain HTML without any run. For each it prints the instructions
+executed per input byte (counted by callgrind, the same on every run), and the
+medians of grapho's CPU time (user + system) and wall time against the floor:
+`cat` reading the input and copying an output of the same size. Then the peak
+memory at two input sizes. A measurement, never a test: it prints figures and
+fails only when a step cannot run.
 
 Each timed command replaces the file it wrote the run before, as a user
 converting again would, and starts after the data written so far has reached
 the disk, so that neither pays for the write-back of what the other wrote.
 
-    python3 bench/run_benchmark.py [--size-mib 64] [--runs 7]
+    python3 bench/run_benchmark.py [--size-mib 64] [--runs 11] [--cmake-option ...]
 """
 import argparse
 import os
 import re
+import resource
 import shutil
 import statistics
 import subprocess
-import sys
 import tempfile
 import time
 
 ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
-BUILD = os.path.join(ROOT, "build-bench")
+MIB = 1 << 20
 
 
-def build():
-    subprocess.run(["cmake", "-S", ROOT, "-B", BUILD, "-DCMAKE_BUILD_TYPE=Release",
-                    "-DGRAPHO_BUILD_TESTS=OFF"], check=True, stdout=subprocess.DEVNULL)
-    subprocess.run(["cmake", "--build", BUILD, "-j2", "--target", "grapho", "grapho_make_input"],
-                   check=True, stdout=subprocess.DEVNULL)
-    return os.path.join(BUILD, "grapho"), os.path.join(BUILD, "grapho_make_input")
+def build(options):
+    build_dir = os.path.join(ROOT, "build-bench")
+    subprocess.run(["cmake", "-S", ROOT, "-B", build_dir, "-DCMAKE_BUILD_TYPE=Release",
+                    "-DGRAPHO_BUILD_TESTS=OFF", "-DGRAPHO_SIMD=ON", *options], check=True,
+                   stdout=subprocess.DEVNULL)
+    subprocess.run(["cmake", "--build", build_dir, "-j2", "--target", "grapho",
+                    "grapho_make_input"], check=True, stdout=subprocess.DEVNULL)
+    return os.path.join(build_dir, "grapho"), os.path.join(build_dir, "grapho_make_input")
 
 
-def make_input(generator, path, size):
+def page_of_verses(with_runs):
+    with open(os.path.join(ROOT, "bench", "iliad-1.txt"), "rb") as text:
+        verses = text.read().splitlines()
+    if with_runs:
+        return b"".join(b"<p>$" + verse + b"$</p>\n" for verse in verses)
+    return b"".join(b"<p>" + verse + b"</p>\n" for verse in verses)
+
+
+def write_repeated(page, path, size):
+    """Writes whole copies of `page`, then as much of it as makes up `size` bytes."""
     with open(path, "wb") as out:
+        for _ in range(size // len(page)):
+            out.write(page)
+        out.write(page[:size % len(page)])
+
+
+def make_inputs(generator, work, size):
+    inputs = {}
+    for name, page in (("real", page_of_verses(True)), ("plain", page_of_verses(False))):
+        inputs[name] = os.path.join(work, f"{name}.txt")
+        write_repeated(page, inputs[name], size)
+    inputs["generated"] = os.path.join(work, "generated.txt")
+    with open(inputs["generated"], "wb") as out:
         subprocess.run([generator, str(size)], check=True, stdout=out)
+    return inputs
+
+
+def timed(command, **options):
+    """Runs a command after a sync; returns its wall time and CPU time (user +
+    system, of all its processes) in seconds."""
+    os.sync()
+    before = resource.getrusage(resource.RUSAGE_CHILDREN)
+    start = time.perf_counter()
+    subprocess.run(command, check=True, stdin=subprocess.DEVNULL, **options)
+    wall = time.perf_counter() - start
+    after = resource.getrusage(resource.RUSAGE_CHILDREN)
+    return wall, (after.ru_utime - before.ru_utime) + (after.ru_stime - before.ru_stime)
 
 
 def run_grapho(grapho, path):
-    """Converts one file; returns the wall time in seconds."""
-    os.sync()
-    start = time.perf_counter()
-    subprocess.run([grapho, path], stdin=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
-                   check=True)
-    return time.perf_counter() - start
+    return timed([grapho, path], stderr=subprocess.DEVNULL)
+
+
+def run_floor(input_path, output_path, copy_path):
+    return timed(f"cat '{input_path}' >/dev/null; cat '{output_path}' > '{copy_path}'",
+                 shell=True)
+
+
+def instructions(grapho, path):
+    """Instructions executed converting `path`, as callgrind counts them."""
+    result = subprocess.run(["valgrind", "--tool=callgrind", "--callgrind-out-file=/dev/null",
+                             grapho, path], stdin=subprocess.DEVNULL, capture_output=True,
+                            text=True, check=True)
+    return int(re.search(r"refs:\s+([\d,]+)", result.stderr).group(1).replace(",", ""))
+
+
+def instructions_per_byte(grapho, path, work):
+    """Per input byte, over the first 4 MiB of `path`, start-up subtracted."""
+    small = os.path.join(work, "small.txt")
+    empty = os.path.join(work, "empty.txt")
+    with open(path, "rb") as source, open(small, "wb") as out:
+        out.write(source.read(4 * MIB))
+    open(empty, "wb").close()
+    return (instructions(grapho, small) - instructions(grapho, empty)) / (4 * MIB)
 
 
 def peak_memory(grapho, path):
@@ -60,82 +117,65 @@ def peak_memory(grapho, path):
         return int(kib.read().split()[-1])
 
 
-def time_floor(input_path, output_path, copy_path):
-    os.sync()
-    start = time.perf_counter()
-    subprocess.run(f"cat '{input_path}' >/dev/null; cat '{output_path}' > '{copy_path}'",
-                   shell=True, check=True)
-    return time.perf_counter() - start
-
-
-def instructions(grapho, path):
-    """Instructions executed converting `path`, as callgrind counts them."""
-    result = subprocess.run(["valgrind", "--tool=callgrind", "--callgrind-out-file=/dev/null",
-                             grapho, path], stdin=subprocess.DEVNULL, capture_output=True,
-                            text=True, check=True)
-    return int(re.search(r"refs:\s+([\d,]+)", result.stderr).group(1).replace(",", ""))
+def measure(grapho, work, name, source, runs):
+    output = source[:-4] + ".html"
+    copy = os.path.join(work, "copy.html")
+    run_grapho(grapho, source)  # warm the page cache and make the output
+    run_floor(source, output, copy)
+    cpu_ratios, wall_ratios, walls = [], [], []
+    for _ in range(runs):
+        floor_wall, floor_cpu = run_floor(source, output, copy)
+        wall, cpu = run_grapho(grapho, source)
+        walls.append(wall)
+        cpu_ratios.append(cpu / floor_cpu)
+        wall_ratios.append(wall / floor_wall)
+    os.remove(copy)
+    in_size, out_size = os.path.getsize(source), os.path.getsize(output)
+    print(f"{name}: {in_size / MIB:.0f} MiB in, {out_size / MIB:.0f} MiB out, "
+          f"{in_size / statistics.median(walls) / 1e6:.0f} MB/s of input")
+    if shutil.which("valgrind"):
+        print(f"  instructions: {instructions_per_byte(grapho, source, work):.2f} per input byte")
+    print(f"  CPU time to the floor's:  median {statistics.median(cpu_ratios):.2f} "
+          f"(min {min(cpu_ratios):.2f}, max {max(cpu_ratios):.2f})")
+    print(f"  wall time to the floor's: median {statistics.median(wall_ratios):.2f} "
+          f"(min {min(wall_ratios):.2f}, max {max(wall_ratios):.2f})")
+    os.remove(output)
 
 
 def main():
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
     parser.add_argument("--size-mib", type=int, default=64, help="input for the timing runs")
-    parser.add_argument("--runs", type=int, default=7, help="alternating timing runs")
+    parser.add_argument("--runs", type=int, default=11, help="alternating timing runs")
     parser.add_argument("--large-mib", type=int, default=256, help="input for the memory check")
+    parser.add_argument("--cmake-option", action="append", default=[],
+                        help="passed to cmake, e.g. -DGRAPHO_SIMD=OFF")
     args = parser.parse_args()
 
-    grapho, generator = build()
+    grapho, generator = build(args.cmake_option)
     work = tempfile.mkdtemp(prefix="grapho-bench-")
     try:
-        mib = 1 << 20
-        source = os.path.join(work, "in.txt")
-        output = os.path.join(work, "in.html")
-        copy = os.path.join(work, "copy.html")
-        make_input(generator, source, args.size_mib * mib)
-        run_grapho(grapho, source)  # warm the page cache and make the output
-        time_floor(source, output, copy)
-        in_size, out_size = os.path.getsize(source), os.path.getsize(output)
-
-        ratios, walls, floors = [], [], []
-        for _ in range(args.runs):
-            floor = time_floor(source, output, copy)
-            wall = run_grapho(grapho, source)
-            floors.append(floor)
-            walls.append(wall)
-            ratios.append(wall / floor)
-        os.remove(copy)
-
-        print(f"input:  {in_size:,} bytes (Greek-heavy, generated)")
-        print(f"output: {out_size:,} bytes")
-        print(f"grapho: median {statistics.median(walls):.3f} s, "
-              f"{in_size / statistics.median(walls) / 1e6:.0f} MB/s of input")
-        print(f"floor:  median {statistics.median(floors):.3f} s "
-              "(cat input >/dev/null; cat output > copy)")
-        print(f"ratio to the floor: median {statistics.median(ratios):.2f} over {args.runs} "
-              f"alternating runs (min {min(ratios):.2f}, max {max(ratios):.2f})")
-
-        if shutil.which("valgrind"):
-            small = os.path.join(work, "small.txt")
-            empty = os.path.join(work, "empty.txt")
-            make_input(generator, small, 4 * mib)
-            open(empty, "wb").close()
-            per_byte = (instructions(grapho, small) - instructions(grapho, empty)) / (4 * mib)
-            print(f"instructions: {per_byte:.2f} per input byte (callgrind, 4 MiB input, "
-                  "start-up subtracted)")
-        else:
-            print("instructions: valgrind not found, not counted")
+        inputs = make_inputs(generator, work, args.size_mib * MIB)
+        print(f"floor: cat input >/dev/null; cat output > copy; medians of {args.runs} "
+              "alternating runs")
+        for name, description in (("real", "real text (Iliad 1, a run per verse)"),
+                                  ("generated", "generated Greek-heavy input"),
+                                  ("plain", "plain HTML, no runs")):
+            measure(grapho, work, description, inputs[name], args.runs)
+            os.remove(inputs[name])
 
         if not os.access("/usr/bin/time", os.X_OK):
             print("peak memory: GNU time not found (apt-get install time), not measured")
             return
         memory = {}
+        page = page_of_verses(True)
         for size in (1, args.large_mib):
             path = os.path.join(work, f"mem-{size}.txt")
-            make_input(generator, path, size * mib)
+            write_repeated(page, path, size * MIB)
             memory[size] = peak_memory(grapho, path)
             os.remove(path)
             os.remove(path[:-4] + ".html")
-        print(f"peak memory: {memory[1]:,} KiB at 1 MiB, {memory[args.large_mib]:,} KiB at "
-              f"{args.large_mib} MiB (difference {memory[args.large_mib] - memory[1]:,} KiB)")
+        print(f"peak memory (real text): {memory[1]:,} KiB at 1 MiB, "
+              f"{memory[args.large_mib]:,} KiB at {args.large_mib} MiB")
     finally:
         shutil.rmtree(work)
 

@@ -1,8 +1,9 @@
-// Conversions in memory, each run at several buffer sizes, so that a run, a
-// pushed-back character, a line end or an error that straddles a buffer
-// boundary is exercised as well as the usual case. The smallest sizes leave no
-// room for the translator's fast path, so everything goes the general way; the
-// middle ones make the fast path stop and restart every few characters.
+// Conversions in memory, each run at several buffer sizes and with each kind
+// of fast path the machine has, so that a run, a pushed-back character, a line
+// end or an error that straddles a buffer boundary is exercised as well as the
+// usual case. With a one-byte buffer everything goes the general way; small
+// buffers make the fast path stop and restart every few characters, and only
+// buffers of more than 64 bytes reach the SIMD classifiers.
 #include <gtest/gtest.h>
 
 #include <cstddef>
@@ -12,11 +13,25 @@
 #include <vector>
 
 #include "convert/converter.hpp"
+#include "greek/fast_path.hpp"
 
 namespace grapho {
 namespace {
 
 const std::size_t buffer_sizes[] = {1, 2, 3, 7, 40, 100, converter::default_buffer_size};
+
+// Runs `check` once with each kind of fast path that this build and processor
+// have, then goes back to the best.
+template <typename Check>
+void with_each_fast_path(Check check) {
+  fast_path_kind best = active_fast_path();
+  for (auto kind : {fast_path_kind::scalar, fast_path_kind::sse42, fast_path_kind::avx2}) {
+    if (!force_fast_path(kind)) continue;
+    SCOPED_TRACE("fast path " + std::to_string(static_cast<int>(kind)));
+    check();
+  }
+  force_fast_path(best);
+}
 
 struct outcome {
   std::string output;
@@ -41,14 +56,16 @@ struct example {
 };
 
 void expect_conversions(const std::vector<example>& examples) {
-  for (std::size_t size : buffer_sizes) {
-    for (const auto& [input, output] : examples) {
-      converter files(size);
-      auto result = convert(files, input);
-      EXPECT_EQ(result.output, output) << "input: " << input << ", buffer size " << size;
-      EXPECT_EQ(result.report, "") << "input: " << input << ", buffer size " << size;
+  with_each_fast_path([&] {
+    for (std::size_t size : buffer_sizes) {
+      for (const auto& [input, output] : examples) {
+        converter files(size);
+        auto result = convert(files, input);
+        EXPECT_EQ(result.output, output) << "input: " << input << ", buffer size " << size;
+        EXPECT_EQ(result.report, "") << "input: " << input << ", buffer size " << size;
+      }
     }
-  }
+  });
 }
 
 TEST(Conversion, CopiesTextAndEscapesDollar) {
@@ -224,19 +241,21 @@ TEST(Conversion, StopsAtTransliterationErrors) {
       {"$l/ogos$ and $>/b$", "&lambda;&#x1f79;&gamma;&omicron;&sigmaf; and ",
        "in.txt:1:17 Invalid diacritic combination: b with smooth acute "},
   };
-  for (std::size_t size : buffer_sizes) {
-    for (const auto& [input, output, report] : failures) {
-      converter files(size);
-      auto result = convert(files, input);
-      EXPECT_EQ(result.report, report) << "input: " << input << ", buffer size " << size;
-      EXPECT_EQ(result.output, output) << "input: " << input << ", buffer size " << size;
+  with_each_fast_path([&] {
+    for (std::size_t size : buffer_sizes) {
+      for (const auto& [input, output, report] : failures) {
+        converter files(size);
+        auto result = convert(files, input);
+        EXPECT_EQ(result.report, report) << "input: " << input << ", buffer size " << size;
+        EXPECT_EQ(result.output, output) << "input: " << input << ", buffer size " << size;
+      }
     }
-  }
+  });
 }
 
 // With a one-byte buffer every character takes the translator's general path;
-// with larger buffers most take the fast path. Both must agree on every byte
-// written and on every message, position included.
+// with larger buffers most take the fast path, of each kind. All must agree on
+// every byte written and on every message, position included.
 TEST(Conversion, FastAndGeneralPathsAgree) {
   const std::string_view alphabet = "aehiouwAEIOUWrRsbqk$$\n\n  <>/\\^=|-[]{}\"';&.?\xce";
   std::mt19937 random(7);
@@ -246,13 +265,50 @@ TEST(Conversion, FastAndGeneralPathsAgree) {
       c = alphabet[std::uniform_int_distribution<std::size_t>(0, alphabet.size() - 1)(random)];
     converter general_path(1);
     outcome expected = convert(general_path, input);
-    for (std::size_t size : {40, 100, 4096}) {
-      converter files(size);
-      outcome result = convert(files, input);
-      ASSERT_EQ(result.output, expected.output) << "input: " << input << ", buffer size " << size;
-      ASSERT_EQ(result.report, expected.report) << "input: " << input << ", buffer size " << size;
-    }
+    with_each_fast_path([&] {
+      for (std::size_t size : {2, 40, 100, 4096}) {
+        converter files(size);
+        outcome result = convert(files, input);
+        ASSERT_EQ(result.output, expected.output) << "input: " << input << ", buffer size " << size;
+        ASSERT_EQ(result.report, expected.report) << "input: " << input << ", buffer size " << size;
+      }
+    });
   }
+}
+
+// A plain run, letters with their marks, goes through the fast path whole, up
+// to the last byte, which it leaves for the byte after it to be read. It stops
+// at the marks of a letter that has no text with them, and with little room
+// for output it translates less, never writing past the room.
+TEST(Conversion, FastPathTakesPlainRunsWhole) {
+  std::string input = "<p>$";
+  while (input.size() < 1000) input += "m^hnin >/aeide qe\\a Phlh=i/adew >Acil^hos, ";
+  input += "$</p>";
+  converter general_path(1);
+  const std::string expected = convert(general_path, input).output;
+  const auto* bytes = reinterpret_cast<const unsigned char*>(input.data());
+  with_each_fast_path([&] {
+    std::string output(fast_path_room(input.size()), '\0');
+    fast_path_progress progress = translate_span({bytes, input.size()}, output, false);
+    EXPECT_EQ(progress.read, input.size() - 1);
+    EXPECT_EQ(output.substr(0, progress.written), expected.substr(0, expected.size() - 1));
+    EXPECT_FALSE(progress.in_run);
+
+    // A letter whose marks have no text stops the fast path at its first mark.
+    std::string bad = input.substr(0, 150) + ">/b" + input.substr(150);
+    progress = translate_span({reinterpret_cast<const unsigned char*>(bad.data()), bad.size()},
+                              output, false);
+    EXPECT_EQ(progress.read, 150u);
+    EXPECT_EQ(output.substr(0, progress.written),
+              convert(general_path, input.substr(0, 150)).output);
+    EXPECT_TRUE(progress.in_run);
+
+    std::string small(fast_path_room(100), '\0');
+    progress = translate_span({bytes, input.size()}, small, false);
+    EXPECT_GE(progress.read, 100u);
+    EXPECT_LE(progress.written, small.size());
+    EXPECT_EQ(small.substr(0, progress.written), expected.substr(0, progress.written));
+  });
 }
 
 }  // namespace

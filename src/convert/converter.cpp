@@ -6,7 +6,8 @@
 
 #include "convert/char_source.hpp"
 #include "convert/output_sink.hpp"
-#include "greek/greek_run.hpp"
+#include "greek/fast_path.hpp"
+#include "greek/run_translator.hpp"
 
 namespace grapho {
 namespace {
@@ -15,22 +16,13 @@ bool same_file(const std::optional<file_identity>& a, const std::optional<file_i
   return a && b && *a == *b;
 }
 
-// Copies the text outside runs that is already buffered, up to the next "$",
-// in one piece.
-void copy_buffered_text(char_source& source, output_sink& sink) {
-  std::span<const unsigned char> input = source.pending();
-  const auto* stop =
-      static_cast<const unsigned char*>(std::memchr(input.data(), escape_character, input.size()));
-  if (stop == nullptr) stop = input.data() + input.size();
-  sink.write(
-      {reinterpret_cast<const char*>(input.data()), static_cast<std::size_t>(stop - input.data())});
-  source.consume(stop);
-}
-
 // Copies the text outside runs and hands each run to the Greek translator.
 void copy_text(char_source& source, output_sink& sink, bool& quote_state) {
   for (;;) {
-    copy_buffered_text(source, sink);
+    if (translate_buffered(source, sink, false)) {
+      translate_greek_run(source, sink, quote_state);
+      continue;
+    }
     int c = source.read_source_char();
     if (c == end_of_input) return;
     if (c != escape_character) {
@@ -61,11 +53,11 @@ bool save_output(output_sink& sink, byte_writer& writer) {
 }  // namespace
 
 // The input buffer holds one byte more, for the guard after the pending input;
-// the output buffer has room for the translation of a whole input buffer.
+// the output buffer has room for the fast path to translate a whole input buffer.
 converter::converter(std::size_t buffer_size, std::nothrow_t) noexcept
     : input_buffer_size_(std::max<std::size_t>(buffer_size, 1) + 1),
       input_buffer_(static_cast<unsigned char*>(std::malloc(input_buffer_size_))),
-      output_buffer_size_(std::max<std::size_t>(buffer_size, 1) * most_stored_per_character),
+      output_buffer_size_(fast_path_room(std::max<std::size_t>(buffer_size, 1))),
       output_buffer_(static_cast<char*>(std::malloc(output_buffer_size_))) {}
 
 converter::converter(std::size_t buffer_size) : converter(buffer_size, std::nothrow) {

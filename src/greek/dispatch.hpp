@@ -31,7 +31,7 @@ inline constexpr action_entry action_table[] = {
     {'\\', add_pending_mark<grave>},
     {']', write_bracket_or_right_white_bracket},
     {'^', add_pending_mark<circumflex>},
-    {'s', write_sigma},
+    {sigma_key, write_sigma},
     {'{', write_brace_or_left_angle_bracket},
     {'|', add_pending_mark<iota_subscript>},
     {'}', write_brace_or_right_angle_bracket},
@@ -62,13 +62,6 @@ constexpr std::string_view letter_entity(int c) {
 
 inline constexpr auto combination_letters = std::string_view("aAeEhHiIoOuUwWrR");
 
-// Every entity of the combination table spells one code point: "&#x" hhhh ";".
-inline constexpr std::size_t combination_entity_size = 8;
-static_assert(std::all_of(std::begin(combination_table), std::end(combination_table),
-                          [](const auto& row) {
-                            return row.entity.size() == combination_entity_size;
-                          }));
-
 // Each byte value's slot in the index below: its place in `combination_letters`,
 // or, for every byte that is not such a letter, the last slot, which is empty.
 inline constexpr auto combination_slot_by_character = [] {
@@ -95,69 +88,9 @@ inline const combination_row* find_combination_row(unsigned char letter, unsigne
   return row == 0 ? nullptr : &combination_table[row - 1];
 }
 
-// Whether a set of pending marks keeps every rule of combination.
-inline constexpr auto mark_set_is_valid = [] {
-  std::array<bool, 128> valid{};
-  for (unsigned marks = 0; marks < valid.size(); ++marks) valid[marks] = !broken_mark_rule(marks);
-  return valid;
-}();
-
-// ---------------------------------------------------------------------------
-// The common characters of a run, for the fast path of the translator.
-
-// The characters of a run written always as the same text of at most 16
-// bytes, without marks pending: letters and signs with their entities, and
-// the characters that pass through unchanged. The texts are padded so that
-// each can be copied as one block of 16 bytes.
-struct alignas(16) fixed_text {
-  char text[16];
-};
-
-inline constexpr auto byte_values = [] {
-  std::array<char, 256> bytes{};
-  for (std::size_t c = 0; c < bytes.size(); ++c) bytes[c] = static_cast<char>(c);
-  return bytes;
-}();
-
-// The fixed text of a character, or an empty view where it has none.
-constexpr std::string_view fixed_text_of(int c) {
-  std::string_view text = letter_entity(c);
-  if (text.empty() && !action_for(c) && c != escape_character && c != '\n')
-    text = std::string_view(&byte_values[static_cast<std::size_t>(c)], 1);
-  if (text.size() > sizeof(fixed_text)) text = {};
-  return text;
-}
-
-inline constexpr auto fixed_text_by_character = [] {
-  std::array<fixed_text, 256> table{};
-  for (int c = 0; c < 256; ++c) {
-    std::string_view text = fixed_text_of(c);
-    for (std::size_t i = 0; i < text.size(); ++i)
-      table[static_cast<std::size_t>(c)].text[i] = text[i];
-  }
-  return table;
-}();
-
-// The size of each character's fixed text; 0 where it has none.
-inline constexpr auto fixed_text_size_by_character = [] {
-  std::array<std::uint8_t, 256> sizes{};
-  for (int c = 0; c < 256; ++c)
-    sizes[static_cast<std::size_t>(c)] = static_cast<std::uint8_t>(fixed_text_of(c).size());
-  return sizes;
-}();
-
-// The bit of each mark character; 0 for every other character.
-inline constexpr auto mark_bit_by_character = [] {
-  std::array<std::uint8_t, 256> bits{};
-  for (const auto& mark : mark_table)
-    bits[static_cast<unsigned char>(mark.key)] = static_cast<std::uint8_t>(mark.bit);
-  return bits;
-}();
-
-inline constexpr auto sigma_stays_medial_before = [] {
-  std::array<bool, 256> medial{};
-  for (int c = 0; c < 256; ++c) medial[static_cast<std::size_t>(c)] = keeps_sigma_medial(c);
-  return medial;
-}();
+// No row holds a set of marks that breaks a rule of combination, so a letter
+// whose marks have a row needs no further check.
+static_assert(std::none_of(std::begin(combination_table), std::end(combination_table),
+                           [](const auto& row) { return broken_mark_rule(row.marks) != nullptr; }));
 
 }  // namespace grapho

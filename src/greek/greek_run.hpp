@@ -9,17 +9,10 @@
 
 #include "convert/char_source.hpp"
 #include "convert/output_sink.hpp"
+#include "greek/run_translator.hpp"
 #include "greek/tables.hpp"
 
 namespace grapho {
-
-inline constexpr int escape_character = '$';
-
-// The most that the translator's fast path stores into the output for one
-// input character (texts are copied in blocks of 16 bytes, of which the first
-// few count). It runs only where the output has this much room for each
-// character of buffered input.
-inline constexpr std::size_t most_stored_per_character = 16;
 
 struct greek_run {
   char_source& source;
@@ -51,15 +44,6 @@ constexpr const char* broken_mark_rule(unsigned marks) {
   if (std::popcount(marks) > 3) return "More than three diacritics together: %s";
   return nullptr;
 }
-
-// Translates the run whose opening "$" has just been read, up to and including
-// the closing "$", or to end of input.
-void translate_greek_run(char_source& source, output_sink& sink, bool& quote_state);
-
-// Translates, straight from the input buffer into the output buffer, the
-// characters that follow in the run as long as each is simple to translate;
-// stops before the first that needs the general path. No marks may be pending.
-void translate_common_characters(greek_run& run);
 
 // Special characters: sigma, quotation marks, doubled dashes and brackets.
 void write_quotation_mark(greek_run& run);

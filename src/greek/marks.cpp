@@ -19,13 +19,8 @@ std::string describe_marks(unsigned marks, int c) {
 // The checks run before every character of a run while marks are pending, so
 // a conflict is reported at the character after the marks, naming it.
 void check_marks(const greek_run& run, int c) {
-  unsigned marks = run.pending_marks;
-  const char* broken_rule =
-      std::popcount(marks & breathings) > 1 ? "Cannot mix different breathings: %s"
-      : std::popcount(marks & accents) > 1  ? "Cannot mix different accents: %s"
-      : std::popcount(marks) > 3            ? "More than three diacritics together: %s"
-                                            : nullptr;
-  if (broken_rule) run.source.fail(broken_rule, describe_marks(marks, c));
+  if (const char* broken_rule = broken_mark_rule(run.pending_marks))
+    run.source.fail(broken_rule, describe_marks(run.pending_marks, c));
 }
 
 std::optional<std::string_view> find_combination(int letter, unsigned marks) {

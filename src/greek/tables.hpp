@@ -56,6 +56,9 @@ inline constexpr letter_entry letter_entries[] = {
 };
 // clang-format on
 
+// The key of the sigma that is medial or final by what follows it.
+inline constexpr char sigma_key = 's';
+
 // The same entries by character code: slot c - 32 for the codes 32 to 127,
 // empty where a character has no entity of its own.
 inline constexpr int letter_table_first = 32;

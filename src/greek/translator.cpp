@@ -1,5 +1,9 @@
+#include "convert/char_source.hpp"
+#include "convert/output_sink.hpp"
 #include "greek/dispatch.hpp"
+#include "greek/fast_path.hpp"
 #include "greek/greek_run.hpp"
+#include "greek/run_translator.hpp"
 
 namespace grapho {
 namespace {
@@ -17,10 +21,21 @@ void translate_plain_char(greek_run& run, int c) {
 
 }  // namespace
 
+bool translate_buffered(char_source& source, output_sink& sink, bool in_run) {
+  std::span<const unsigned char> input = source.pending();
+  std::span<char> room = sink.reserve(fast_path_room(input.size()));
+  fast_path_progress progress = translate_span(input, room, in_run);
+  sink.commit(room.data() + progress.written);
+  source.consume(input.data() + progress.read);
+  return progress.in_run;
+}
+
 void translate_greek_run(char_source& source, output_sink& sink, bool& quote_state) {
   greek_run run{source, sink, quote_state};
   for (;;) {
-    if (run.pending_marks == 0) translate_common_characters(run);
+    // The fast path may close this run and go on through others; it returns
+    // inside a run, or outside after the last one it closed.
+    if (run.pending_marks == 0 && !translate_buffered(source, sink, true)) return;
     // The general path, one character at a time.
     int c = source.read_source_char();
     if (c == end_of_input || c == escape_character) return;

@@ -1,0 +1,498 @@
+// The fast path, private to it. The input goes in blocks of up to 64 bytes. A
+// classifier marks in one bit per byte the bytes of each class (for whole
+// blocks with SIMD where the processor has it). Bit operations on these masks
+// find which bytes are in a run (every "$" opens or closes one), where the
+// block must stop, which sigmas are final and which letters carry marks. The
+// classifier then gives each byte the offset of its text in one table: outside
+// a run the byte itself; inside, its letter entity or the byte itself, the
+// final sigma, or the letter with its marks. Last, each text is copied as one
+// block of 16 bytes and the output moves on by the text's size, with no branch
+// per byte.
+//
+// This header holds it all, so that each kind of processor compiles the whole
+// loop over blocks as one function (fast_path_x86.cpp) and the portable kind
+// another (fast_path.cpp).
+#pragma once
+
+#include <algorithm>
+#include <array>
+#include <bit>
+#include <cstdint>
+#include <cstring>
+#include <span>
+
+#include "greek/dispatch.hpp"
+#include "greek/fast_path.hpp"
+
+namespace grapho {
+
+// ---------------------------------------------------------------------------
+// Classes of bytes, each a bit.
+
+enum : std::uint8_t {
+  class_dollar = 1,    // the escape character, which opens and closes runs
+  class_sigma = 2,     // "s", medial or final by what follows it
+  class_mark = 4,      // a diacritic mark
+  class_letter = 8,    // an ASCII letter, "s" included
+  class_special = 16,  // in a run, left to the general path: "-", quotes, brackets, "&"
+  class_bracket = 32,  // neither letter nor mark, yet keeps a sigma before it medial
+};
+
+// The bit of each mark character; 0 for every other character.
+inline constexpr auto mark_bit_by_character = [] {
+  std::array<std::uint8_t, 256> bits{};
+  for (const auto& mark : mark_table)
+    bits[static_cast<unsigned char>(mark.key)] = static_cast<std::uint8_t>(mark.bit);
+  return bits;
+}();
+
+inline constexpr auto byte_values = [] {
+  std::array<char, 256> bytes{};
+  for (std::size_t c = 0; c < bytes.size(); ++c) bytes[c] = static_cast<char>(c);
+  return bytes;
+}();
+
+// The text a character of a run stands for when no mark is pending and it
+// depends on nothing around it, or an empty view: the letter or sign entity,
+// or the character itself when it has no action.
+constexpr std::string_view fixed_run_text(int c) {
+  std::string_view text = letter_entity(c);
+  if (text.empty() && !action_for(c) && c != escape_character)
+    text = std::string_view(&byte_values[static_cast<std::size_t>(c)], 1);
+  return text;
+}
+
+// The longest text that a slot of the table of texts (below) holds.
+inline constexpr std::size_t slot_text_size = 14;
+
+// The classes of each byte value, from the tables. A special character is any
+// other than "$", "s" and the marks that has no fixed text, or one too long
+// for a slot (the "&" of kai).
+inline constexpr auto class_by_character = [] {
+  std::array<std::uint8_t, 256> classes{};
+  for (int c = 0; c < 256; ++c) {
+    auto& cls = classes[static_cast<std::size_t>(c)];
+    bool mark = mark_bit_by_character[static_cast<std::size_t>(c)] != 0;
+    if (c == escape_character) cls |= class_dollar;
+    if (c == sigma_key) cls |= class_sigma;
+    if (mark) cls |= class_mark;
+    if (is_letter(c)) cls |= class_letter;
+    if (keeps_sigma_medial(c) && !is_letter(c) && !mark) cls |= class_bracket;
+    std::size_t text_size = fixed_run_text(c).size();
+    if (c != escape_character && c != sigma_key && !mark &&
+        (text_size == 0 || text_size > slot_text_size))
+      cls |= class_special;
+  }
+  return classes;
+}();
+
+// ---------------------------------------------------------------------------
+// Block classifiers.
+
+// One bit per byte of a block of up to 64 bytes, bit i for byte i.
+struct block_classes {
+  std::uint64_t dollar = 0;
+  std::uint64_t sigma = 0;
+  std::uint64_t mark = 0;
+  std::uint64_t letter = 0;
+  std::uint64_t special = 0;
+  std::uint64_t bracket = 0;
+};
+
+// The table of texts, in slots of 16 bytes: a text of up to 14 bytes, then
+// its size in 16 bits. It holds a slot for each byte value outside runs, one
+// for each inside, the final sigma 256 slots after the medial one (so that
+// it differs from it by the high byte of its slot number alone), then from
+// slot 768 a row of 128 slots, one for each mark
+// set, for each letter with marks. A letter's row is twice the place of its
+// small form in `letters_with_marks` (8 for any other letter), plus 1 for a
+// capital: the row and the mark set are then simple to compute with SIMD.
+// Slots are addressed by their offset in bytes, which fits 16 bits.
+inline constexpr std::size_t slot_size = 16;
+inline constexpr std::size_t run_slots_first = 256;
+inline constexpr std::size_t final_sigma_slot = 2 * run_slots_first + sigma_key;
+inline constexpr std::size_t marked_letter_slots_first = 768;
+inline constexpr std::string_view letters_with_marks = "aehiouwr";
+inline constexpr std::size_t marked_letter_rows = 2 * (letters_with_marks.size() + 1);
+
+constexpr std::size_t marked_letter_row(int c) {
+  bool capital = c >= 'A' && c <= 'Z';
+  std::size_t base = letters_with_marks.find(static_cast<char>(capital ? c - 'A' + 'a' : c));
+  return 2 * std::min(base, letters_with_marks.size()) + (capital ? 1 : 0);
+}
+
+constexpr std::uint16_t marked_letter_offset(int c, unsigned marks) {
+  return static_cast<std::uint16_t>(
+      (marked_letter_slots_first + 128 * marked_letter_row(c) + marks) * slot_size);
+}
+
+// What a block's bytes stand for, beyond their own value: one bit per byte.
+struct block_contexts {
+  std::uint64_t run = 0;            // in a run
+  std::uint64_t final_sigma = 0;    // a final sigma
+  std::uint64_t marked_letter = 0;  // a letter after marks, at most three
+};
+
+// Sets each bit to the parity of the bits up to and including it.
+constexpr std::uint64_t prefix_xor(std::uint64_t bits) {
+  for (int shift = 1; shift < 64; shift *= 2) bits ^= bits << shift;
+  return bits;
+}
+
+// How many bits are set right below bit `at`.
+inline std::size_t ones_before(std::uint64_t bits, std::size_t at) {
+  return at == 0 ? 0 : static_cast<std::size_t>(std::countl_one(bits << (64 - at)));
+}
+
+// What the bit operations on a block's classes find.
+struct block_plan {
+  block_contexts contexts;
+  // After each byte: in a run or not.
+  std::uint64_t run_after;
+  std::uint64_t run_marks;
+  // The bytes before the marks that end the block, which wait for the letter
+  // in the next one; and the bytes before the first that the general path
+  // must take, at most `end`.
+  std::size_t end;
+  std::size_t stop;
+};
+
+// Plans up to `size` bytes (at most 64), given the classes of the byte after
+// them and `dollar_parity`, prefix_xor(cls.dollar), which some processors
+// compute faster.
+inline block_plan plan_block(const block_classes& cls, std::uint64_t dollar_parity,
+                             std::size_t size, bool in_run, std::uint8_t after) {
+  const std::uint64_t valid = size == 64 ? ~0ull : (1ull << size) - 1;
+  const std::uint64_t last = 1ull << (size - 1);
+  // The classes of the byte after each byte.
+  auto next = [&](std::uint64_t bits, std::uint8_t cls_bit) {
+    return (bits >> 1) | (after & cls_bit ? last : 0);
+  };
+
+  // Every "$" opens or closes a run, but for "$$" outside a run, which stops the block.
+  block_plan plan;
+  plan.run_after = dollar_parity ^ (in_run ? ~0ull : 0);
+  block_contexts& contexts = plan.contexts;
+  contexts.run = plan.run_after & ~cls.dollar & valid;
+  const std::uint64_t run_marks = contexts.run & cls.mark;
+  plan.run_marks = run_marks;
+  const std::uint64_t letter_or_mark_next =
+      next(cls.letter, class_letter) | next(cls.mark, class_mark);
+  // A letter after marks takes the text of its row and mark set, or stops the
+  // block (see translate_block). The general path checks the marks before
+  // each character, but the rules only count marks, and no row breaks them.
+  contexts.marked_letter = contexts.run & cls.letter & (run_marks << 1);
+  // Marks must end in a letter, and more than three of them go the general way.
+  const std::uint64_t long_marks =
+      contexts.marked_letter & (run_marks << 2) & (run_marks << 3) & (run_marks << 4);
+  std::uint64_t stops = (cls.dollar & plan.run_after & next(cls.dollar, class_dollar)) |
+                        (contexts.run & cls.special) | (run_marks & ~letter_or_mark_next) |
+                        long_marks;
+  plan.end = size - ones_before(run_marks, size);
+  std::size_t stop =
+      std::min<std::size_t>(static_cast<std::size_t>(std::countr_zero(stops)), plan.end);
+  // The general path starts at the first of the marks before a stop.
+  plan.stop = stop - ones_before(run_marks, stop);
+  const std::uint64_t medial_next = letter_or_mark_next | next(cls.bracket, class_bracket);
+  contexts.final_sigma = contexts.run & cls.sigma & ~medial_next;
+  return plan;
+}
+
+// ---------------------------------------------------------------------------
+// The table of texts.
+
+struct alignas(slot_size) text_slot {
+  char text[slot_text_size];
+  std::uint16_t size;
+};
+static_assert(sizeof(text_slot) == slot_size);
+
+constexpr text_slot make_slot(std::string_view text) {
+  text_slot slot{};
+  std::copy(text.begin(), text.end(), slot.text);
+  slot.size = static_cast<std::uint16_t>(text.size());
+  return slot;
+}
+
+// In a run, marks and "$" write nothing, "s" writes a medial sigma unless
+// told otherwise, and the special characters never reach the table.
+constexpr std::string_view run_slot_text(int c) {
+  auto cls = class_by_character[static_cast<std::size_t>(c)];
+  if (cls & class_sigma) return "&sigma;";
+  if (cls & (class_dollar | class_mark | class_special)) return {};
+  return fixed_run_text(c);
+}
+
+inline constexpr auto text_slots = [] {
+  std::array<text_slot, marked_letter_slots_first + 128 * marked_letter_rows> slots{};
+  for (int c = 0; c < 256; ++c) {
+    auto byte = static_cast<std::size_t>(c);
+    // Outside a run a "$" opens one and writes nothing; "$$" goes the general way.
+    slots[byte] = make_slot(c == escape_character ? std::string_view()
+                                                  : std::string_view(&byte_values[byte], 1));
+    slots[run_slots_first + byte] = make_slot(run_slot_text(c));
+  }
+  slots[final_sigma_slot] = make_slot("&sigmaf;");
+  for (std::size_t slot = marked_letter_slots_first; slot < slots.size(); ++slot)
+    slots[slot].size = fast_path_invalid_text_size;
+  for (const auto& row : combination_table)
+    slots[marked_letter_offset(row.letter, row.marks) / slot_size] = make_slot(row.entity);
+  return slots;
+}();
+
+inline bool has_text(std::uint16_t offset) {
+  return text_slots[offset / slot_size].size != fast_path_invalid_text_size;
+}
+
+// Copies the text at `offset`, as 16 bytes, and moves on by its size.
+inline char* write_text(std::size_t offset, char* out) {
+  const auto* texts = reinterpret_cast<const char*>(text_slots.data());
+  std::uint16_t size;
+  std::memcpy(&size, texts + slot_text_size + offset, sizeof size);
+  std::memcpy(out, texts + offset, slot_size);
+  return out + size;
+}
+
+// Eight texts at a time, then one at a time. The eight are all read before
+// any is written: the processor then never holds a read of the table back
+// behind a write to the output that it cannot yet tell apart from it. Where
+// words are little-endian the offsets are read two at a time, which the
+// processor takes from the wide stores that wrote them far sooner than one
+// at a time.
+inline char* write_eight_texts(const std::uint16_t* offsets, char* out) {
+  const auto* texts = reinterpret_cast<const char*>(text_slots.data());
+  std::uint32_t pairs[4];
+  std::memcpy(pairs, offsets, sizeof pairs);
+  char eight[8][slot_size];
+  std::uint16_t sizes[8];
+  for (std::size_t i = 0; i < 8; ++i) {
+    std::size_t offset = std::endian::native == std::endian::little
+                             ? pairs[i / 2] >> (16 * (i % 2)) & 0xffff
+                             : offsets[i];
+    std::memcpy(&sizes[i], texts + slot_text_size + offset, sizeof sizes[i]);
+    std::memcpy(eight[i], texts + offset, slot_size);
+  }
+  for (std::size_t i = 0; i < 8; ++i) {
+    std::memcpy(out, eight[i], slot_size);
+    out += sizes[i];
+  }
+  return out;
+}
+
+inline char* write_texts(const std::uint16_t* offsets, std::size_t count, char* out) {
+  std::size_t i = 0;
+  for (; i + 8 <= count; i += 8) out = write_eight_texts(offsets + i, out);
+  for (; i < count; ++i) out = write_text(offsets[i], out);
+  return out;
+}
+
+// The same for a whole block, unrolled: no branch at all.
+inline char* write_block_texts(const std::uint16_t* offsets, char* out) {
+#pragma GCC unroll 8
+  for (std::size_t i = 0; i < fast_path_block_size; i += 8)
+    out = write_eight_texts(offsets + i, out);
+  return out;
+}
+
+// The offset of each letter's row with no marks.
+inline constexpr auto marked_letter_offset_by_character = [] {
+  std::array<std::uint16_t, 256> offsets{};
+  for (int c = 0; c < 256; ++c) offsets[static_cast<std::size_t>(c)] = marked_letter_offset(c, 0);
+  return offsets;
+}();
+
+// ---------------------------------------------------------------------------
+// The portable classifier, eight bytes at a time; it also takes the last,
+// shorter block of a span.
+
+// The classes of each byte value spread out, class bit k to bit 8k: the
+// classes of eight bytes, each shifted by its place in the eight, then add up
+// with no carry into one byte for each class, bit i for byte i.
+inline constexpr auto spread_classes_by_character = [] {
+  std::array<std::uint64_t, 256> spread{};
+  for (std::size_t c = 0; c < spread.size(); ++c)
+    for (int k = 0; k < 8; ++k)
+      if (class_by_character[c] >> k & 1) spread[c] |= 1ull << (8 * k);
+  return spread;
+}();
+
+inline block_classes classify_bytes(const unsigned char* block, std::size_t size) {
+  block_classes masks;
+  auto add_eight = [&](std::uint64_t classes, std::size_t first) {
+    auto eight = [&](std::uint8_t cls) {
+      return (classes >> (8 * std::countr_zero(cls)) & 0xff) << first;
+    };
+    masks.dollar |= eight(class_dollar);
+    masks.sigma |= eight(class_sigma);
+    masks.mark |= eight(class_mark);
+    masks.letter |= eight(class_letter);
+    masks.special |= eight(class_special);
+    masks.bracket |= eight(class_bracket);
+  };
+  std::size_t first = 0;
+  for (; first + 8 <= size; first += 8) {
+    std::uint64_t classes = 0;
+    for (std::size_t i = 0; i < 8; ++i)
+      classes |= spread_classes_by_character[block[first + i]] << i;
+    add_eight(classes, first);
+  }
+  if (first < size) {
+    std::uint64_t classes = 0;
+    for (std::size_t i = 0; first + i < size; ++i)
+      classes |= spread_classes_by_character[block[first + i]] << i;
+    add_eight(classes, first);
+  }
+  return masks;
+}
+
+// The set of the marks right before a letter with marks, at `letter` of a
+// block: up to three, as more stop the block before it.
+inline unsigned marks_before(const unsigned char* block, std::size_t letter) {
+  auto mark_at = [&](std::size_t at) { return unsigned{mark_bit_by_character[block[at]]}; };
+  unsigned marks = mark_at(letter - 1);
+  if (letter >= 3) {
+    unsigned second = mark_at(letter - 2);
+    marks |= second | (second != 0 ? mark_at(letter - 3) : 0);
+  } else if (letter == 2) {
+    marks |= mark_at(0);
+  }
+  return marks;
+}
+
+// The run parts of four offsets, in the four 16-bit lanes of a 64-bit word,
+// by the four bytes' run bits.
+inline constexpr auto run_offsets_by_four_bits = [] {
+  std::array<std::uint64_t, 16> words{};
+  for (std::size_t bits = 0; bits < words.size(); ++bits)
+    for (std::size_t lane = 0; lane < 4; ++lane)
+      if (bits >> lane & 1)
+        words[bits] |= std::uint64_t{run_slots_first * slot_size} << (16 * lane);
+  return words;
+}();
+
+inline void write_byte_offsets(const unsigned char* block, std::size_t size,
+                               const block_contexts& contexts, std::uint16_t* offsets) {
+  // Four at a time where words are little-endian, in the four 16-bit lanes of
+  // a 64-bit word: the bytes, and the run part of their offsets by their four
+  // run bits.
+  std::size_t i = 0;
+  for (; std::endian::native == std::endian::little && i + 4 <= size; i += 4) {
+    std::uint32_t four;
+    std::memcpy(&four, block + i, sizeof four);
+    std::uint64_t bytes = (four | std::uint64_t{four} << 16) & 0x0000ffff0000ffff;
+    bytes = (bytes | bytes << 8) & 0x00ff00ff00ff00ff;
+    std::uint64_t words = bytes * slot_size | run_offsets_by_four_bits[contexts.run >> i & 0xf];
+    std::memcpy(offsets + i, &words, sizeof words);
+  }
+  for (; i < size; ++i)
+    offsets[i] = static_cast<std::uint16_t>((block[i] + (contexts.run >> i & 1) * run_slots_first) *
+                                            slot_size);
+  for (std::uint64_t sigmas = contexts.final_sigma; sigmas != 0; sigmas &= sigmas - 1)
+    offsets[std::countr_zero(sigmas)] = final_sigma_slot * slot_size;
+  for (std::uint64_t letters = contexts.marked_letter; letters != 0; letters &= letters - 1) {
+    auto letter = static_cast<std::size_t>(std::countr_zero(letters));
+    offsets[letter] =
+        marked_letter_offset_by_character[block[letter]] + marks_before(block, letter) * slot_size;
+  }
+}
+
+// ---------------------------------------------------------------------------
+// One block.
+
+struct block_result {
+  std::size_t read;
+  char* out;
+  bool in_run;
+  // Whether the block stopped before something the general path must take.
+  bool stopped;
+};
+
+// The portable planner, which also takes the last, shorter block of a span.
+inline block_plan plan_bytes(const unsigned char* block, std::size_t size, bool in_run,
+                             std::uint16_t* offsets) {
+  const block_classes classes = classify_bytes(block, size);
+  block_plan plan = plan_block(classes, prefix_xor(classes.dollar), size, in_run,
+                               class_by_character[block[size]]);
+  write_byte_offsets(block, size, plan.contexts, offsets);
+  return plan;
+}
+
+// Translates up to `size` bytes (at most 64) of `block`, reading the byte after
+// them too; `plan_whole_block` plans a whole block.
+template <auto plan_whole_block>
+[[gnu::always_inline]] inline block_result translate_block(const unsigned char* block,
+                                                           std::size_t size, bool in_run,
+                                                           char* out) {
+  alignas(32) std::uint16_t offsets[fast_path_block_size];
+  const block_plan plan = size == fast_path_block_size ? plan_whole_block(block, in_run, offsets)
+                                                       : plan_bytes(block, size, in_run, offsets);
+  std::size_t stop = plan.stop;
+  const std::size_t end = plan.end;
+
+  // Marks that end the block write nothing, so a block that stops nowhere
+  // writes all its texts, as many as a whole block has most often.
+  const std::size_t count = stop < end ? stop : size;
+  char* written = count == fast_path_block_size ? write_block_texts(offsets, out)
+                                                : write_texts(offsets, count, out);
+  if (static_cast<std::size_t>(written - out) > count * fast_path_output_per_byte) {
+    // A letter whose marks have no text: stop at its first mark.
+    std::uint64_t letters = plan.contexts.marked_letter;
+    while (has_text(offsets[std::countr_zero(letters)])) letters &= letters - 1;
+    auto letter = static_cast<std::size_t>(std::countr_zero(letters));
+    stop = letter - ones_before(plan.run_marks, letter);
+    written = write_texts(offsets, stop, out);
+  }
+  bool run_after = stop == 0 ? in_run : (plan.run_after >> (stop - 1) & 1) != 0;
+  return {stop, written, run_after, stop < end};
+}
+
+// The fast path's contract (see translate_span), with a planner of whole
+// blocks; compiled into one function for each kind of processor.
+template <auto plan_whole_block>
+[[gnu::always_inline]] inline fast_path_progress translate_blocks(
+    std::span<const unsigned char> input, std::span<char> output, bool in_run) {
+  const unsigned char* in = input.data();
+  const unsigned char* in_end = in + input.size();
+  char* out = output.data();
+  char* out_end = out + output.size();
+  for (;;) {
+    // A block needs the byte after it, and room for its longest translation.
+    auto left = static_cast<std::size_t>(in_end - in);
+    auto room = static_cast<std::size_t>(out_end - out);
+    if (left < 2 || room < fast_path_room(1)) break;
+    if (!in_run) {
+      // Text outside runs is copied up to the next "$" in one piece.
+      std::size_t span = std::min(left - 1, room - fast_path_store_overhang);
+      const auto* dollar =
+          static_cast<const unsigned char*>(std::memchr(in, escape_character, span));
+      auto plain = static_cast<std::size_t>((dollar ? dollar : in + span) - in);
+      std::memcpy(out, in, plain);
+      in += plain;
+      out += plain;
+      room -= plain;
+      if (dollar == nullptr || room < fast_path_room(1)) break;
+      left -= plain;
+    }
+    std::size_t size = std::min({fast_path_block_size, left - 1,
+                                 (room - fast_path_store_overhang) / fast_path_output_per_byte});
+    block_result block = translate_block<plan_whole_block>(in, size, in_run, out);
+    in += block.read;
+    out = block.out;
+    in_run = block.in_run;
+    if (block.stopped || block.read == 0) break;
+  }
+  return {static_cast<std::size_t>(in - input.data()),
+          static_cast<std::size_t>(out - output.data()), in_run};
+}
+
+#if GRAPHO_SIMD_X86
+#if !defined(__x86_64__) || !defined(__GNUC__)
+#error "The SIMD classifiers need x86-64 and GCC or clang"
+#endif
+fast_path_progress translate_span_sse42(std::span<const unsigned char> input,
+                                        std::span<char> output, bool in_run);
+fast_path_progress translate_span_avx2(std::span<const unsigned char> input, std::span<char> output,
+                                       bool in_run);
+#endif
+
+}  // namespace grapho

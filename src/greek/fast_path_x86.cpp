@@ -1,0 +1,396 @@
+// The block classifiers for x86-64 processors with SSE4.2 or AVX2, chosen at
+// run time. Each function is compiled for its instruction set alone, so the
+// rest of the program runs on any x86-64.
+//
+// A byte's class comes from two table look-ups, one by each half of the byte
+// (a SIMD shuffle looks up 16 or 32 bytes at once): a byte belongs to a group
+// when both of its halves do. Seven groups, each a set of high halves times a
+// set of low halves, make up the marks, the special characters and the
+// brackets; letters are found by their range, "$" and "s" by comparison.
+#include <immintrin.h>
+
+#include "greek/fast_path_blocks.hpp"
+
+namespace grapho {
+namespace {
+
+enum : std::uint8_t {
+  group_quote_ampersand = 1,   // " &
+  group_hyphen = 2,            // -
+  group_slash = 4,             // /
+  group_angle_equals = 8,      // < = >
+  group_brackets = 16,         // [ ] { }
+  group_backslash_caret = 32,  // \ ^
+  group_bar = 64,              // |
+};
+constexpr std::uint8_t mark_groups =
+    group_slash | group_angle_equals | group_backslash_caret | group_bar;
+constexpr std::uint8_t special_groups = group_quote_ampersand | group_hyphen | group_brackets;
+
+// The groups of each low half and each high half.
+alignas(16) constexpr std::uint8_t low_half_groups[16] = {
+    0,
+    0,
+    group_quote_ampersand,
+    0,
+    0,
+    0,
+    group_quote_ampersand,
+    0,
+    0,
+    0,
+    0,
+    group_brackets,
+    group_angle_equals | group_backslash_caret | group_bar,
+    group_hyphen | group_angle_equals | group_brackets,
+    group_angle_equals | group_backslash_caret,
+    group_slash};
+alignas(16) constexpr std::uint8_t high_half_groups[16] = {
+    0,
+    0,
+    group_quote_ampersand | group_hyphen | group_slash,
+    group_angle_equals,
+    0,
+    group_brackets | group_backslash_caret,
+    0,
+    group_brackets | group_bar};
+
+constexpr std::uint8_t groups_of(int c) {
+  return low_half_groups[c & 15] & high_half_groups[c >> 4];
+}
+
+// The groups and the range of letters give the classes of the table, byte for byte.
+static_assert([] {
+  for (int c = 0; c < 256; ++c) {
+    auto cls = class_by_character[static_cast<std::size_t>(c)];
+    auto groups = groups_of(c);
+    auto folded = static_cast<std::uint8_t>((c | 0x20) - 'a');
+    if (((groups & mark_groups) != 0) != ((cls & class_mark) != 0) ||
+        ((groups & special_groups) != 0) != ((cls & class_special) != 0) ||
+        ((groups & group_brackets) != 0) != ((cls & class_bracket) != 0) ||
+        (folded < 26) != ((cls & class_letter) != 0) ||
+        (c == escape_character) != ((cls & class_dollar) != 0) ||
+        (c == sigma_key) != ((cls & class_sigma) != 0))
+      return false;
+  }
+  return true;
+}());
+
+// The bit of each mark, looked up by a hash of its key that SIMD computes
+// simply: (c - (c >> 3)) mod 16, different for each of the seven keys. As
+// c - (c >> 3) stays below 128 for them, a shuffle takes it as it is.
+constexpr int mark_hash(int c) {
+  return (c - (c >> 3)) & 15;
+}
+alignas(16) constexpr auto mark_bit_by_hash = [] {
+  std::array<std::uint8_t, 16> bits{};
+  for (const auto& mark : mark_table)
+    bits[static_cast<std::size_t>(mark_hash(mark.key))] |= mark.bit;
+  return bits;
+}();
+static_assert([] {
+  for (const auto& mark : mark_table)
+    if (mark_bit_by_hash[static_cast<std::size_t>(mark_hash(mark.key))] != mark.bit ||
+        mark.key - (mark.key >> 3) >= 128)
+      return false;
+  return true;
+}());
+
+// The high byte of the slot number of a letter with marks (see
+// marked_letter_row) is the first row's plus half its row, looked up by the
+// letter's low five bits: one table for 0 to 15, one for 16 to 31. The low
+// byte is its mark set, with the top bit for a capital.
+constexpr std::uint8_t marked_letter_high_byte = marked_letter_slots_first / 256;
+static_assert(marked_letter_slots_first % 256 == 0);
+constexpr auto letter_high_bytes(int first) {
+  std::array<std::uint8_t, 16> high_bytes{};
+  for (int low = 0; low < 16; ++low)
+    high_bytes[static_cast<std::size_t>(low)] = static_cast<std::uint8_t>(
+        marked_letter_high_byte + marked_letter_row('a' - 1 + first + low) / 2);
+  return high_bytes;
+}
+alignas(16) constexpr auto letter_high_bytes_low = letter_high_bytes(0);
+alignas(16) constexpr auto letter_high_bytes_high = letter_high_bytes(16);
+static_assert([] {
+  for (int c = 'A'; c <= 'z'; ++c) {
+    if (!is_letter(c)) continue;
+    auto low = static_cast<std::size_t>(c & 15);
+    auto high_byte = (c & 16) ? letter_high_bytes_high[low] : letter_high_bytes_low[low];
+    if (marked_letter_offset(c, 0) / slot_size != 256u * high_byte + (c < 'a' ? 128u : 0u))
+      return false;
+  }
+  return true;
+}());
+
+// The final sigma's slot number is the medial one's plus 256: its high byte
+// is one more than a letter's in a run.
+static_assert(final_sigma_slot == run_slots_first + sigma_key + 256);
+
+// ---------------------------------------------------------------------------
+// SSE4.2: four vectors of 16 bytes.
+
+__attribute__((target("sse4.2"))) std::uint64_t bits_sse(__m128i bytes, int quarter) {
+  return static_cast<std::uint64_t>(static_cast<std::uint16_t>(_mm_movemask_epi8(bytes)))
+         << (16 * quarter);
+}
+
+// The bits of the bytes in any of the groups of `set`.
+__attribute__((target("sse4.2"))) std::uint64_t groups_sse(__m128i groups, std::uint8_t set,
+                                                           int quarter) {
+  __m128i outside = _mm_cmpeq_epi8(_mm_and_si128(groups, _mm_set1_epi8(static_cast<char>(set))),
+                                   _mm_setzero_si128());
+  return bits_sse(_mm_xor_si128(outside, _mm_set1_epi8(-1)), quarter);
+}
+
+__attribute__((target("sse4.2"))) block_classes classify_sse42(const unsigned char* block) {
+  const __m128i low_table = _mm_load_si128(reinterpret_cast<const __m128i*>(low_half_groups));
+  const __m128i high_table = _mm_load_si128(reinterpret_cast<const __m128i*>(high_half_groups));
+  const __m128i halves = _mm_set1_epi8(0x0f);
+  block_classes classes;
+  for (int quarter = 0; quarter < 4; ++quarter) {
+    __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(block + 16 * quarter));
+    __m128i groups =
+        _mm_and_si128(_mm_shuffle_epi8(low_table, _mm_and_si128(v, halves)),
+                      _mm_shuffle_epi8(high_table, _mm_and_si128(_mm_srli_epi16(v, 4), halves)));
+    __m128i folded = _mm_sub_epi8(_mm_or_si128(v, _mm_set1_epi8(0x20)), _mm_set1_epi8('a'));
+    classes.dollar |= bits_sse(_mm_cmpeq_epi8(v, _mm_set1_epi8(escape_character)), quarter);
+    classes.sigma |= bits_sse(_mm_cmpeq_epi8(v, _mm_set1_epi8(sigma_key)), quarter);
+    classes.mark |= groups_sse(groups, mark_groups, quarter);
+    classes.letter |=
+        bits_sse(_mm_cmpeq_epi8(_mm_min_epu8(folded, _mm_set1_epi8(25)), folded), quarter);
+    classes.special |= groups_sse(groups, special_groups, quarter);
+    classes.bracket |= groups_sse(groups, group_brackets, quarter);
+  }
+  return classes;
+}
+
+// Spreads 16 bits of a mask into 16 bytes, 0 or 0xff.
+__attribute__((target("sse4.2"))) __m128i spread_sse(std::uint64_t bits) {
+  const __m128i bit_of_byte =
+      _mm_setr_epi8(1, 2, 4, 8, 16, 32, 64, -128, 1, 2, 4, 8, 16, 32, 64, -128);
+  __m128i spread = _mm_shuffle_epi8(_mm_set1_epi16(static_cast<short>(bits)),
+                                    _mm_setr_epi8(0, 0, 0, 0, 0, 0, 0, 0, 1, 1, 1, 1, 1, 1, 1, 1));
+  return _mm_cmpeq_epi8(_mm_and_si128(spread, bit_of_byte), bit_of_byte);
+}
+
+__attribute__((target("sse4.2"))) void write_offsets_sse42(const unsigned char* block,
+                                                           const block_contexts& contexts,
+                                                           std::uint16_t* offsets) {
+  const __m128i halves = _mm_set1_epi8(0x0f);
+  const __m128i zero = _mm_setzero_si128();
+  const __m128i low_table = _mm_load_si128(reinterpret_cast<const __m128i*>(low_half_groups));
+  const __m128i high_table = _mm_load_si128(reinterpret_cast<const __m128i*>(high_half_groups));
+  const __m128i mark_bits =
+      _mm_load_si128(reinterpret_cast<const __m128i*>(mark_bit_by_hash.data()));
+  const __m128i rows_low =
+      _mm_load_si128(reinterpret_cast<const __m128i*>(letter_high_bytes_low.data()));
+  const __m128i rows_high =
+      _mm_load_si128(reinterpret_cast<const __m128i*>(letter_high_bytes_high.data()));
+  __m128i previous_marks = zero;
+  for (int quarter = 0; quarter < 4; ++quarter) {
+    __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(block + 16 * quarter));
+    // The bit of each mark, 0 for other bytes.
+    __m128i groups =
+        _mm_and_si128(_mm_shuffle_epi8(low_table, _mm_and_si128(v, halves)),
+                      _mm_shuffle_epi8(high_table, _mm_and_si128(_mm_srli_epi16(v, 4), halves)));
+    __m128i not_mark = _mm_cmpeq_epi8(_mm_and_si128(groups, _mm_set1_epi8(mark_groups)), zero);
+    __m128i hash = _mm_sub_epi8(v, _mm_and_si128(_mm_srli_epi16(v, 3), _mm_set1_epi8(0x1f)));
+    __m128i marks = _mm_andnot_si128(not_mark, _mm_shuffle_epi8(mark_bits, hash));
+    // The marks of up to three bytes before each byte, as long as all are marks.
+    __m128i one_before = _mm_alignr_epi8(marks, previous_marks, 15);
+    __m128i two_before = _mm_alignr_epi8(marks, previous_marks, 14);
+    __m128i three_before = _mm_alignr_epi8(marks, previous_marks, 13);
+    __m128i further =
+        _mm_or_si128(two_before, _mm_andnot_si128(_mm_cmpeq_epi8(two_before, zero), three_before));
+    // Only a letter with marks, which has one right before it, takes this.
+    __m128i mark_set = _mm_or_si128(one_before, further);
+    previous_marks = marks;
+    // A letter with marks: its row and mark set make its slot number. Bit 4
+    // of a letter picks its table of rows, bit 5 tells a capital; each is
+    // shifted to the top of its byte.
+    __m128i row_high_byte = _mm_blendv_epi8(_mm_shuffle_epi8(rows_low, _mm_and_si128(v, halves)),
+                                            _mm_shuffle_epi8(rows_high, _mm_and_si128(v, halves)),
+                                            _mm_slli_epi16(v, 3));
+    __m128i capital = _mm_slli_epi16(_mm_andnot_si128(v, _mm_set1_epi8(0x20)), 2);
+    __m128i run = spread_sse(contexts.run >> (16 * quarter));
+    __m128i final_sigma = spread_sse(contexts.final_sigma >> (16 * quarter));
+    __m128i marked = spread_sse(contexts.marked_letter >> (16 * quarter));
+    __m128i low = _mm_blendv_epi8(v, _mm_or_si128(mark_set, capital), marked);
+    __m128i high = _mm_blendv_epi8(_mm_sub_epi8(_mm_and_si128(run, _mm_set1_epi8(1)), final_sigma),
+                                   row_high_byte, marked);
+    auto* out = reinterpret_cast<__m128i*>(offsets + 16 * quarter);
+    _mm_storeu_si128(out, _mm_slli_epi16(_mm_unpacklo_epi8(low, high), 4));
+    _mm_storeu_si128(out + 1, _mm_slli_epi16(_mm_unpackhi_epi8(low, high), 4));
+  }
+}
+// ---------------------------------------------------------------------------
+// AVX2: two vectors of 32 bytes.
+
+__attribute__((target("avx2"))) std::uint64_t bits_avx2(__m256i bytes, int half) {
+  return static_cast<std::uint64_t>(static_cast<std::uint32_t>(_mm256_movemask_epi8(bytes)))
+         << (32 * half);
+}
+
+// The bits of the bytes in none of the groups of `set`; the classifier turns
+// them over once for the whole block.
+__attribute__((target("avx2"))) std::uint64_t outside_groups_avx2(__m256i groups, std::uint8_t set,
+                                                                  int half) {
+  return bits_avx2(
+      _mm256_cmpeq_epi8(_mm256_and_si256(groups, _mm256_set1_epi8(static_cast<char>(set))),
+                        _mm256_setzero_si256()),
+      half);
+}
+
+__attribute__((target("avx2"))) block_classes classify_avx2(const unsigned char* block) {
+  const __m256i low_table = _mm256_broadcastsi128_si256(
+      _mm_load_si128(reinterpret_cast<const __m128i*>(low_half_groups)));
+  const __m256i high_table = _mm256_broadcastsi128_si256(
+      _mm_load_si128(reinterpret_cast<const __m128i*>(high_half_groups)));
+  const __m256i halves = _mm256_set1_epi8(0x0f);
+  block_classes classes;
+  std::uint64_t not_mark = 0;
+  std::uint64_t not_special = 0;
+  std::uint64_t not_bracket = 0;
+  for (int half = 0; half < 2; ++half) {
+    __m256i v = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(block + 32 * half));
+    __m256i groups = _mm256_and_si256(
+        _mm256_shuffle_epi8(low_table, _mm256_and_si256(v, halves)),
+        _mm256_shuffle_epi8(high_table, _mm256_and_si256(_mm256_srli_epi16(v, 4), halves)));
+    __m256i folded =
+        _mm256_sub_epi8(_mm256_or_si256(v, _mm256_set1_epi8(0x20)), _mm256_set1_epi8('a'));
+    classes.dollar |= bits_avx2(_mm256_cmpeq_epi8(v, _mm256_set1_epi8(escape_character)), half);
+    classes.sigma |= bits_avx2(_mm256_cmpeq_epi8(v, _mm256_set1_epi8(sigma_key)), half);
+    not_mark |= outside_groups_avx2(groups, mark_groups, half);
+    classes.letter |=
+        bits_avx2(_mm256_cmpeq_epi8(_mm256_min_epu8(folded, _mm256_set1_epi8(25)), folded), half);
+    not_special |= outside_groups_avx2(groups, special_groups, half);
+    not_bracket |= outside_groups_avx2(groups, group_brackets, half);
+  }
+  classes.mark = ~not_mark;
+  classes.special = ~not_special;
+  classes.bracket = ~not_bracket;
+  return classes;
+}
+
+// Spreads half of a mask, 32 bits, into 32 bytes, 0 or 0xff. The whole mask
+// is broadcast, which the compiler does once for both halves.
+__attribute__((target("avx2"))) __m256i spread_avx2(std::uint64_t bits, int half) {
+  const __m256i bit_of_byte =
+      _mm256_setr_epi8(1, 2, 4, 8, 16, 32, 64, -128, 1, 2, 4, 8, 16, 32, 64, -128, 1, 2, 4, 8, 16,
+                       32, 64, -128, 1, 2, 4, 8, 16, 32, 64, -128);
+  const __m256i byte_of_bit =
+      half == 0 ? _mm256_setr_epi8(0, 0, 0, 0, 0, 0, 0, 0, 1, 1, 1, 1, 1, 1, 1, 1, 2, 2, 2, 2, 2, 2,
+                                   2, 2, 3, 3, 3, 3, 3, 3, 3, 3)
+                : _mm256_setr_epi8(4, 4, 4, 4, 4, 4, 4, 4, 5, 5, 5, 5, 5, 5, 5, 5, 6, 6, 6, 6, 6, 6,
+                                   6, 6, 7, 7, 7, 7, 7, 7, 7, 7);
+  __m256i spread =
+      _mm256_shuffle_epi8(_mm256_set1_epi64x(static_cast<long long>(bits)), byte_of_bit);
+  return _mm256_cmpeq_epi8(_mm256_and_si256(spread, bit_of_byte), bit_of_byte);
+}
+
+__attribute__((target("avx2"))) __m256i broadcast_table(const std::uint8_t* table) {
+  return _mm256_broadcastsi128_si256(_mm_load_si128(reinterpret_cast<const __m128i*>(table)));
+}
+
+__attribute__((target("avx2"))) void write_offsets_avx2(const unsigned char* block,
+                                                        const block_contexts& contexts,
+                                                        std::uint16_t* offsets) {
+  const __m256i halves = _mm256_set1_epi8(0x0f);
+  const __m256i zero = _mm256_setzero_si256();
+  const __m256i low_table = broadcast_table(low_half_groups);
+  const __m256i high_table = broadcast_table(high_half_groups);
+  const __m256i mark_bits = broadcast_table(mark_bit_by_hash.data());
+  const __m256i rows_low = broadcast_table(letter_high_bytes_low.data());
+  const __m256i rows_high = broadcast_table(letter_high_bytes_high.data());
+  __m256i previous_marks = zero;
+  for (int half = 0; half < 2; ++half) {
+    __m256i v = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(block + 32 * half));
+    // The bit of each mark, 0 for other bytes.
+    __m256i groups = _mm256_and_si256(
+        _mm256_shuffle_epi8(low_table, _mm256_and_si256(v, halves)),
+        _mm256_shuffle_epi8(high_table, _mm256_and_si256(_mm256_srli_epi16(v, 4), halves)));
+    __m256i not_mark =
+        _mm256_cmpeq_epi8(_mm256_and_si256(groups, _mm256_set1_epi8(mark_groups)), zero);
+    __m256i hash =
+        _mm256_sub_epi8(v, _mm256_and_si256(_mm256_srli_epi16(v, 3), _mm256_set1_epi8(0x1f)));
+    __m256i marks = _mm256_andnot_si256(not_mark, _mm256_shuffle_epi8(mark_bits, hash));
+    // The marks of up to three bytes before each byte, as long as all are
+    // marks. Byte shifts work within 128-bit lanes: each lane takes the bytes
+    // before it from the lane before, the first from the vector before.
+    __m256i before = _mm256_permute2x128_si256(previous_marks, marks, 0x21);
+    __m256i one_before = _mm256_alignr_epi8(marks, before, 15);
+    __m256i two_before = _mm256_alignr_epi8(marks, before, 14);
+    __m256i three_before = _mm256_alignr_epi8(marks, before, 13);
+    __m256i further = _mm256_or_si256(
+        two_before, _mm256_andnot_si256(_mm256_cmpeq_epi8(two_before, zero), three_before));
+    // Only a letter with marks, which has one right before it, takes this.
+    __m256i mark_set = _mm256_or_si256(one_before, further);
+    previous_marks = marks;
+    // A letter with marks: its row and mark set make its slot number. Bit 4
+    // of a letter picks its table of rows, bit 5 tells a capital; each is
+    // shifted to the top of its byte.
+    __m256i row_high_byte = _mm256_blendv_epi8(
+        _mm256_shuffle_epi8(rows_low, _mm256_and_si256(v, halves)),
+        _mm256_shuffle_epi8(rows_high, _mm256_and_si256(v, halves)), _mm256_slli_epi16(v, 3));
+    __m256i capital = _mm256_slli_epi16(_mm256_andnot_si256(v, _mm256_set1_epi8(0x20)), 2);
+    __m256i run = spread_avx2(contexts.run, half);
+    __m256i final_sigma = spread_avx2(contexts.final_sigma, half);
+    __m256i marked = spread_avx2(contexts.marked_letter, half);
+    __m256i low = _mm256_blendv_epi8(v, _mm256_or_si256(mark_set, capital), marked);
+    __m256i high =
+        _mm256_blendv_epi8(_mm256_sub_epi8(_mm256_and_si256(run, _mm256_set1_epi8(1)), final_sigma),
+                           row_high_byte, marked);
+    // Unpacking works within each 128-bit lane: put bytes 0-7 and 8-15 in the
+    // low halves of the two lanes, 16-23 and 24-31 in the high halves.
+    low = _mm256_permute4x64_epi64(low, 0xd8);
+    high = _mm256_permute4x64_epi64(high, 0xd8);
+    auto* out = reinterpret_cast<__m256i*>(offsets + 32 * half);
+    _mm256_storeu_si256(out, _mm256_slli_epi16(_mm256_unpacklo_epi8(low, high), 4));
+    _mm256_storeu_si256(out + 1, _mm256_slli_epi16(_mm256_unpackhi_epi8(low, high), 4));
+  }
+}
+}  // namespace
+
+// Each kind translates spans in one function, so that the compiler shares the
+// work of the classes and of the offsets, keeps their constants out of the
+// loop over blocks, and uses the processor's bit instructions.
+namespace {
+
+__attribute__((target("sse4.2,popcnt"))) block_plan plan_block_sse42(const unsigned char* block,
+                                                                     bool in_run,
+                                                                     std::uint16_t* offsets) {
+  const block_classes classes = classify_sse42(block);
+  block_plan plan = plan_block(classes, prefix_xor(classes.dollar), fast_path_block_size, in_run,
+                               class_by_character[block[fast_path_block_size]]);
+  write_offsets_sse42(block, plan.contexts, offsets);
+  return plan;
+}
+
+// prefix_xor as one carry-less multiplication by all ones.
+__attribute__((target("pclmul"))) std::uint64_t prefix_xor_clmul(std::uint64_t bits) {
+  return static_cast<std::uint64_t>(_mm_cvtsi128_si64(
+      _mm_clmulepi64_si128(_mm_cvtsi64_si128(static_cast<long long>(bits)), _mm_set1_epi8(-1), 0)));
+}
+
+__attribute__((target("avx2,bmi,bmi2,popcnt,pclmul"))) block_plan plan_block_avx2(
+    const unsigned char* block, bool in_run, std::uint16_t* offsets) {
+  const block_classes classes = classify_avx2(block);
+  block_plan plan = plan_block(classes, prefix_xor_clmul(classes.dollar), fast_path_block_size,
+                               in_run, class_by_character[block[fast_path_block_size]]);
+  write_offsets_avx2(block, plan.contexts, offsets);
+  return plan;
+}
+
+}  // namespace
+
+__attribute__((target("sse4.2,popcnt"))) fast_path_progress translate_span_sse42(
+    std::span<const unsigned char> input, std::span<char> output, bool in_run) {
+  return translate_blocks<plan_block_sse42>(input, output, in_run);
+}
+
+__attribute__((target("avx2,bmi,bmi2,popcnt,pclmul"))) fast_path_progress translate_span_avx2(
+    std::span<const unsigned char> input, std::span<char> output, bool in_run) {
+  return translate_blocks<plan_block_avx2>(input, output, in_run);
+}
+
+}  // namespace grapho
