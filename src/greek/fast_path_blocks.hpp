@@ -305,9 +305,9 @@ inline constexpr auto marked_letter_offset_by_character = [] {
 // The portable classifier, eight bytes at a time; it also takes the last,
 // shorter block of a span.
 
-// The classes of each byte value spread out, class bit k to bit 8k: the
-// classes of eight bytes, each shifted by its place in the eight, then add up
-// with no carry into one byte for each class, bit i for byte i.
+// The classes of each byte value spread out, class bit k to bit 8k. Eight
+// bytes' classes, each shifted by its place in the eight, add up with no
+// carry into one byte for each class, bit i for byte i.
 inline constexpr auto spread_classes_by_character = [] {
   std::array<std::uint64_t, 256> spread{};
   for (std::size_t c = 0; c < spread.size(); ++c)
@@ -316,33 +316,44 @@ inline constexpr auto spread_classes_by_character = [] {
   return spread;
 }();
 
+// The classes of up to eight bytes, from the last: each step doubles what the
+// bytes after it gave, which one instruction does with the addition.
+inline std::uint64_t classify_eight(const unsigned char* eight, std::size_t size) {
+  std::uint64_t classes = 0;
+  for (std::size_t i = size; i-- > 0;)
+    classes = classes * 2 + spread_classes_by_character[eight[i]];
+  return classes;
+}
+
+// Swaps the upper `shift` bits of each `2 * shift` in `low` with the lower
+// ones of `high`, where `mask` marks those lower ones.
+inline void swap_bits(std::uint64_t& low, std::uint64_t& high, int shift, std::uint64_t mask) {
+  const std::uint64_t swapped = ((low >> shift) ^ high) & mask;
+  high ^= swapped;
+  low ^= swapped << shift;
+}
+
+// Turns eight words of eight bytes over, byte k of word g to byte g of word
+// k, by swapping halves, then quarters, then eighths.
+inline void transpose_bytes(std::array<std::uint64_t, 8>& words) {
+  for (std::size_t g = 0; g < 4; ++g) swap_bits(words[g], words[g + 4], 32, 0x00000000ffffffff);
+  for (std::size_t g : {0, 1, 4, 5}) swap_bits(words[g], words[g + 2], 16, 0x0000ffff0000ffff);
+  for (std::size_t g : {0, 2, 4, 6}) swap_bits(words[g], words[g + 1], 8, 0x00ff00ff00ff00ff);
+}
+
+// The classes of up to 64 bytes: eight bytes at a time, one byte for each
+// class, then all turned over at once into one word for each class.
 inline block_classes classify_bytes(const unsigned char* block, std::size_t size) {
-  block_classes masks;
-  auto add_eight = [&](std::uint64_t classes, std::size_t first) {
-    auto eight = [&](std::uint8_t cls) {
-      return (classes >> (8 * std::countr_zero(cls)) & 0xff) << first;
-    };
-    masks.dollar |= eight(class_dollar);
-    masks.sigma |= eight(class_sigma);
-    masks.mark |= eight(class_mark);
-    masks.letter |= eight(class_letter);
-    masks.special |= eight(class_special);
-    masks.bracket |= eight(class_bracket);
+  std::array<std::uint64_t, 8> words{};
+  std::size_t group = 0;
+  for (; group * 8 + 8 <= size; ++group) words[group] = classify_eight(block + group * 8, 8);
+  if (group * 8 < size) words[group] = classify_eight(block + group * 8, size - group * 8);
+  transpose_bytes(words);
+  auto mask = [&](std::uint8_t cls) {
+    return words[static_cast<std::size_t>(std::countr_zero(cls))];
   };
-  std::size_t first = 0;
-  for (; first + 8 <= size; first += 8) {
-    std::uint64_t classes = 0;
-    for (std::size_t i = 0; i < 8; ++i)
-      classes |= spread_classes_by_character[block[first + i]] << i;
-    add_eight(classes, first);
-  }
-  if (first < size) {
-    std::uint64_t classes = 0;
-    for (std::size_t i = 0; first + i < size; ++i)
-      classes |= spread_classes_by_character[block[first + i]] << i;
-    add_eight(classes, first);
-  }
-  return masks;
+  return {mask(class_dollar), mask(class_sigma),   mask(class_mark),
+          mask(class_letter), mask(class_special), mask(class_bracket)};
 }
 
 // The set of the marks right before a letter with marks, at `letter` of a
