@@ -305,23 +305,25 @@ inline constexpr auto marked_letter_offset_by_character = [] {
 // The portable classifier, eight bytes at a time; it also takes the last,
 // shorter block of a span.
 
-// The classes of each byte value spread out, class bit k to bit 8k. Eight
-// bytes' classes, each shifted by its place in the eight, add up with no
-// carry into one byte for each class, bit i for byte i.
-inline constexpr auto spread_classes_by_character = [] {
-  std::array<std::uint64_t, 256> spread{};
-  for (std::size_t c = 0; c < spread.size(); ++c)
-    for (int k = 0; k < 8; ++k)
-      if (class_by_character[c] >> k & 1) spread[c] |= 1ull << (8 * k);
+// The classes of each byte value spread out, class bit k to bit 8k, and
+// shifted by each place i that the byte may have in a group of eight: the
+// classes of the eight bytes then add up with no carry into one byte for each
+// class, bit i for byte i.
+inline constexpr auto spread_classes_by_place = [] {
+  std::array<std::array<std::uint64_t, 256>, 8> spread{};
+  for (std::size_t place = 0; place < spread.size(); ++place)
+    for (std::size_t c = 0; c < 256; ++c)
+      for (int k = 0; k < 8; ++k)
+        if (class_by_character[c] >> k & 1) spread[place][c] |= 1ull << (8 * k + place);
   return spread;
 }();
 
-// The classes of up to eight bytes, from the last: each step doubles what the
-// bytes after it gave, which one instruction does with the addition.
+// The classes of up to eight bytes, each from the table of its place: two
+// instructions a byte, one that reads it and one that reads the table and
+// merges.
 inline std::uint64_t classify_eight(const unsigned char* eight, std::size_t size) {
   std::uint64_t classes = 0;
-  for (std::size_t i = size; i-- > 0;)
-    classes = classes * 2 + spread_classes_by_character[eight[i]];
+  for (std::size_t i = 0; i < size; ++i) classes |= spread_classes_by_place[i][eight[i]];
   return classes;
 }
 
@@ -346,6 +348,7 @@ inline void transpose_bytes(std::array<std::uint64_t, 8>& words) {
 inline block_classes classify_bytes(const unsigned char* block, std::size_t size) {
   std::array<std::uint64_t, 8> words{};
   std::size_t group = 0;
+#pragma GCC unroll 8
   for (; group * 8 + 8 <= size; ++group) words[group] = classify_eight(block + group * 8, 8);
   if (group * 8 < size) words[group] = classify_eight(block + group * 8, size - group * 8);
   transpose_bytes(words);
