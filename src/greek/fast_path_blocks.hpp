@@ -386,21 +386,20 @@ inline constexpr auto run_offsets_by_four_bits = [] {
 
 inline void write_byte_offsets(const unsigned char* block, std::size_t size,
                                const block_contexts& contexts, std::uint16_t* offsets) {
-  // Four at a time where words are little-endian, in the four 16-bit lanes of
-  // a 64-bit word: the bytes, and the run part of their offsets by their four
-  // run bits.
+  // The bytes first, in a loop simple enough for the compiler to take many at
+  // once; then the run part, four offsets at a time in the 16-bit lanes of a
+  // 64-bit word where words are little-endian, by their four run bits.
+  for (std::size_t i = 0; i < size; ++i)
+    offsets[i] = static_cast<std::uint16_t>(block[i] * slot_size);
   std::size_t i = 0;
   for (; std::endian::native == std::endian::little && i + 4 <= size; i += 4) {
-    std::uint32_t four;
-    std::memcpy(&four, block + i, sizeof four);
-    std::uint64_t bytes = (four | std::uint64_t{four} << 16) & 0x0000ffff0000ffff;
-    bytes = (bytes | bytes << 8) & 0x00ff00ff00ff00ff;
-    std::uint64_t words = bytes * slot_size | run_offsets_by_four_bits[contexts.run >> i & 0xf];
+    std::uint64_t words;
+    std::memcpy(&words, offsets + i, sizeof words);
+    words |= run_offsets_by_four_bits[contexts.run >> i & 0xf];
     std::memcpy(offsets + i, &words, sizeof words);
   }
   for (; i < size; ++i)
-    offsets[i] = static_cast<std::uint16_t>((block[i] + (contexts.run >> i & 1) * run_slots_first) *
-                                            slot_size);
+    offsets[i] |= static_cast<std::uint16_t>((contexts.run >> i & 1) * run_slots_first * slot_size);
   for (std::uint64_t sigmas = contexts.final_sigma; sigmas != 0; sigmas &= sigmas - 1)
     offsets[std::countr_zero(sigmas)] = final_sigma_slot * slot_size;
   for (std::uint64_t letters = contexts.marked_letter; letters != 0; letters &= letters - 1) {
