@@ -373,30 +373,32 @@ inline unsigned marks_before(const unsigned char* block, std::size_t letter) {
   return marks;
 }
 
-// The run parts of four offsets, in the four 16-bit lanes of a 64-bit word,
-// by the four bytes' run bits.
-inline constexpr auto run_offsets_by_four_bits = [] {
-  std::array<std::uint64_t, 16> words{};
+// The run parts of eight offsets, in the 16-bit lanes of two 64-bit words,
+// by the eight bytes' run bits.
+inline constexpr auto run_offsets_by_eight_bits = [] {
+  std::array<std::array<std::uint64_t, 2>, 256> words{};
   for (std::size_t bits = 0; bits < words.size(); ++bits)
-    for (std::size_t lane = 0; lane < 4; ++lane)
+    for (std::size_t lane = 0; lane < 8; ++lane)
       if (bits >> lane & 1)
-        words[bits] |= std::uint64_t{run_slots_first * slot_size} << (16 * lane);
+        words[bits][lane / 4] |= std::uint64_t{run_slots_first * slot_size} << (16 * (lane % 4));
   return words;
 }();
 
 inline void write_byte_offsets(const unsigned char* block, std::size_t size,
                                const block_contexts& contexts, std::uint16_t* offsets) {
   // The bytes first, in a loop simple enough for the compiler to take many at
-  // once; then the run part, four offsets at a time in the 16-bit lanes of a
-  // 64-bit word where words are little-endian, by their four run bits.
+  // once; then the run part, eight offsets at a time in the 16-bit lanes of two
+  // 64-bit words where words are little-endian, by their eight run bits.
   for (std::size_t i = 0; i < size; ++i)
     offsets[i] = static_cast<std::uint16_t>(block[i] * slot_size);
   std::size_t i = 0;
-  for (; std::endian::native == std::endian::little && i + 4 <= size; i += 4) {
-    std::uint64_t words;
-    std::memcpy(&words, offsets + i, sizeof words);
-    words |= run_offsets_by_four_bits[contexts.run >> i & 0xf];
-    std::memcpy(offsets + i, &words, sizeof words);
+  for (; std::endian::native == std::endian::little && i + 8 <= size; i += 8) {
+    std::uint64_t words[2];
+    std::memcpy(words, offsets + i, sizeof words);
+    const auto& parts = run_offsets_by_eight_bits[contexts.run >> i & 0xff];
+    words[0] |= parts[0];
+    words[1] |= parts[1];
+    std::memcpy(offsets + i, words, sizeof words);
   }
   for (; i < size; ++i)
     offsets[i] |= static_cast<std::uint16_t>((contexts.run >> i & 1) * run_slots_first * slot_size);
