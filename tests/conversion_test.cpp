@@ -276,13 +276,14 @@ TEST(Conversion, FastAndGeneralPathsAgree) {
   }
 }
 
-// A plain run, letters with their marks, goes through the fast path whole, up
-// to the last byte, which it leaves for the byte after it to be read. It stops
-// at the marks of a letter that has no text with them, and with little room
-// for output it translates less, never writing past the room.
+// A plain run, letters with up to three marks wherever in a block they fall,
+// goes through the fast path whole, up to the last byte, which it leaves for
+// the byte after it to be read. It stops at the marks of a letter that has no
+// text with them, and with little room for output it translates less, never
+// writing past the room.
 TEST(Conversion, FastPathTakesPlainRunsWhole) {
   std::string input = "<p>$";
-  while (input.size() < 1000) input += "m^hnin >/aeide qe\\a Phlh=i/adew >Acil^hos, ";
+  while (input.size() < 1000) input += "m^hnin >/aeide qe\\a Phlh=i/adew >Acil^hos <^|w >/|h, ";
   input += "$</p>";
   converter general_path(1);
   const std::string expected = convert(general_path, input).output;

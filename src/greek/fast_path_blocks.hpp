@@ -359,20 +359,6 @@ inline block_classes classify_bytes(const unsigned char* block, std::size_t size
           mask(class_letter), mask(class_special), mask(class_bracket)};
 }
 
-// The set of the marks right before a letter with marks, at `letter` of a
-// block: up to three, as more stop the block before it.
-inline unsigned marks_before(const unsigned char* block, std::size_t letter) {
-  auto mark_at = [&](std::size_t at) { return unsigned{mark_bit_by_character[block[at]]}; };
-  unsigned marks = mark_at(letter - 1);
-  if (letter >= 3) {
-    unsigned second = mark_at(letter - 2);
-    marks |= second | (second != 0 ? mark_at(letter - 3) : 0);
-  } else if (letter == 2) {
-    marks |= mark_at(0);
-  }
-  return marks;
-}
-
 // The run parts of eight offsets, in the 16-bit lanes of two 64-bit words,
 // by the eight bytes' run bits.
 inline constexpr auto run_offsets_by_eight_bits = [] {
@@ -385,7 +371,8 @@ inline constexpr auto run_offsets_by_eight_bits = [] {
 }();
 
 inline void write_byte_offsets(const unsigned char* block, std::size_t size,
-                               const block_contexts& contexts, std::uint16_t* offsets) {
+                               const block_contexts& contexts, std::uint64_t run_marks,
+                               std::uint16_t* offsets) {
   // The bytes first, in a loop simple enough for the compiler to take many at
   // once; then the run part, eight offsets at a time in the 16-bit lanes of two
   // 64-bit words where words are little-endian, by their eight run bits.
@@ -404,10 +391,22 @@ inline void write_byte_offsets(const unsigned char* block, std::size_t size,
     offsets[i] |= static_cast<std::uint16_t>((contexts.run >> i & 1) * run_slots_first * slot_size);
   for (std::uint64_t sigmas = contexts.final_sigma; sigmas != 0; sigmas &= sigmas - 1)
     offsets[std::countr_zero(sigmas)] = final_sigma_slot * slot_size;
+  auto mark_offset = [&](std::size_t mark) {
+    return static_cast<std::uint16_t>(mark_bit_by_character[block[mark]] * slot_size);
+  };
   for (std::uint64_t letters = contexts.marked_letter; letters != 0; letters &= letters - 1) {
     auto letter = static_cast<std::size_t>(std::countr_zero(letters));
-    offsets[letter] =
-        marked_letter_offset_by_character[block[letter]] + marks_before(block, letter) * slot_size;
+    offsets[letter] = marked_letter_offset_by_character[block[letter]] | mark_offset(letter - 1);
+  }
+  // Most letters have one mark: the marks two and three before a letter, up
+  // to three as more stop the block before it, are added after.
+  std::uint64_t marks = contexts.marked_letter >> 1;
+  for (std::size_t distance = 2; distance <= 3; ++distance) {
+    marks = marks >> 1 & run_marks;
+    for (std::uint64_t left = marks; left != 0; left &= left - 1) {
+      auto mark = static_cast<std::size_t>(std::countr_zero(left));
+      offsets[mark + distance] |= mark_offset(mark);
+    }
   }
 }
 
@@ -428,7 +427,7 @@ inline block_plan plan_bytes(const unsigned char* block, std::size_t size, bool 
   const block_classes classes = classify_bytes(block, size);
   block_plan plan = plan_block(classes, prefix_xor(classes.dollar), size, in_run,
                                class_by_character[block[size]]);
-  write_byte_offsets(block, size, plan.contexts, offsets);
+  write_byte_offsets(block, size, plan.contexts, plan.run_marks, offsets);
   return plan;
 }
 
