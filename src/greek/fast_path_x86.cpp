@@ -142,16 +142,26 @@ __attribute__((target("sse4.2"))) std::uint64_t groups_sse(__m128i groups, std::
   return bits_sse(_mm_xor_si128(outside, _mm_set1_epi8(-1)), quarter);
 }
 
-__attribute__((target("sse4.2"))) block_classes classify_sse42(const unsigned char* block) {
-  const __m128i low_table = _mm_load_si128(reinterpret_cast<const __m128i*>(low_half_groups));
-  const __m128i high_table = _mm_load_si128(reinterpret_cast<const __m128i*>(high_half_groups));
+__attribute__((target("sse4.2"))) __m128i load_table(const std::uint8_t* table) {
+  return _mm_load_si128(reinterpret_cast<const __m128i*>(table));
+}
+
+// The groups of each byte of `v`: the groups of its low half and of its high
+// half, looked up in the two tables, and kept where both agree.
+__attribute__((target("sse4.2"))) __m128i byte_groups_sse(__m128i v, __m128i low_table,
+                                                          __m128i high_table) {
   const __m128i halves = _mm_set1_epi8(0x0f);
+  return _mm_and_si128(_mm_shuffle_epi8(low_table, _mm_and_si128(v, halves)),
+                       _mm_shuffle_epi8(high_table, _mm_and_si128(_mm_srli_epi16(v, 4), halves)));
+}
+
+__attribute__((target("sse4.2"))) block_classes classify_sse42(const unsigned char* block) {
+  const __m128i low_table = load_table(low_half_groups);
+  const __m128i high_table = load_table(high_half_groups);
   block_classes classes;
   for (int quarter = 0; quarter < 4; ++quarter) {
     __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(block + 16 * quarter));
-    __m128i groups =
-        _mm_and_si128(_mm_shuffle_epi8(low_table, _mm_and_si128(v, halves)),
-                      _mm_shuffle_epi8(high_table, _mm_and_si128(_mm_srli_epi16(v, 4), halves)));
+    __m128i groups = byte_groups_sse(v, low_table, high_table);
     __m128i folded = _mm_sub_epi8(_mm_or_si128(v, _mm_set1_epi8(0x20)), _mm_set1_epi8('a'));
     classes.dollar |= bits_sse(_mm_cmpeq_epi8(v, _mm_set1_epi8(escape_character)), quarter);
     classes.sigma |= bits_sse(_mm_cmpeq_epi8(v, _mm_set1_epi8(sigma_key)), quarter);
@@ -178,21 +188,16 @@ __attribute__((target("sse4.2"))) void write_offsets_sse42(const unsigned char* 
                                                            std::uint16_t* offsets) {
   const __m128i halves = _mm_set1_epi8(0x0f);
   const __m128i zero = _mm_setzero_si128();
-  const __m128i low_table = _mm_load_si128(reinterpret_cast<const __m128i*>(low_half_groups));
-  const __m128i high_table = _mm_load_si128(reinterpret_cast<const __m128i*>(high_half_groups));
-  const __m128i mark_bits =
-      _mm_load_si128(reinterpret_cast<const __m128i*>(mark_bit_by_hash.data()));
-  const __m128i rows_low =
-      _mm_load_si128(reinterpret_cast<const __m128i*>(letter_high_bytes_low.data()));
-  const __m128i rows_high =
-      _mm_load_si128(reinterpret_cast<const __m128i*>(letter_high_bytes_high.data()));
+  const __m128i low_table = load_table(low_half_groups);
+  const __m128i high_table = load_table(high_half_groups);
+  const __m128i mark_bits = load_table(mark_bit_by_hash.data());
+  const __m128i rows_low = load_table(letter_high_bytes_low.data());
+  const __m128i rows_high = load_table(letter_high_bytes_high.data());
   __m128i previous_marks = zero;
   for (int quarter = 0; quarter < 4; ++quarter) {
     __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(block + 16 * quarter));
     // The bit of each mark, 0 for other bytes.
-    __m128i groups =
-        _mm_and_si128(_mm_shuffle_epi8(low_table, _mm_and_si128(v, halves)),
-                      _mm_shuffle_epi8(high_table, _mm_and_si128(_mm_srli_epi16(v, 4), halves)));
+    __m128i groups = byte_groups_sse(v, low_table, high_table);
     __m128i not_mark = _mm_cmpeq_epi8(_mm_and_si128(groups, _mm_set1_epi8(mark_groups)), zero);
     __m128i hash = _mm_sub_epi8(v, _mm_and_si128(_mm_srli_epi16(v, 3), _mm_set1_epi8(0x1f)));
     __m128i marks = _mm_andnot_si128(not_mark, _mm_shuffle_epi8(mark_bits, hash));
@@ -241,21 +246,30 @@ __attribute__((target("avx2"))) std::uint64_t outside_groups_avx2(__m256i groups
       half);
 }
 
-__attribute__((target("avx2"))) block_classes classify_avx2(const unsigned char* block) {
-  const __m256i low_table = _mm256_broadcastsi128_si256(
-      _mm_load_si128(reinterpret_cast<const __m128i*>(low_half_groups)));
-  const __m256i high_table = _mm256_broadcastsi128_si256(
-      _mm_load_si128(reinterpret_cast<const __m128i*>(high_half_groups)));
+__attribute__((target("avx2"))) __m256i broadcast_table(const std::uint8_t* table) {
+  return _mm256_broadcastsi128_si256(_mm_load_si128(reinterpret_cast<const __m128i*>(table)));
+}
+
+// The groups of each byte of `v`: the groups of its low half and of its high
+// half, looked up in the two tables, and kept where both agree.
+__attribute__((target("avx2"))) __m256i byte_groups_avx2(__m256i v, __m256i low_table,
+                                                         __m256i high_table) {
   const __m256i halves = _mm256_set1_epi8(0x0f);
+  return _mm256_and_si256(
+      _mm256_shuffle_epi8(low_table, _mm256_and_si256(v, halves)),
+      _mm256_shuffle_epi8(high_table, _mm256_and_si256(_mm256_srli_epi16(v, 4), halves)));
+}
+
+__attribute__((target("avx2"))) block_classes classify_avx2(const unsigned char* block) {
+  const __m256i low_table = broadcast_table(low_half_groups);
+  const __m256i high_table = broadcast_table(high_half_groups);
   block_classes classes;
   std::uint64_t not_mark = 0;
   std::uint64_t not_special = 0;
   std::uint64_t not_bracket = 0;
   for (int half = 0; half < 2; ++half) {
     __m256i v = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(block + 32 * half));
-    __m256i groups = _mm256_and_si256(
-        _mm256_shuffle_epi8(low_table, _mm256_and_si256(v, halves)),
-        _mm256_shuffle_epi8(high_table, _mm256_and_si256(_mm256_srli_epi16(v, 4), halves)));
+    __m256i groups = byte_groups_avx2(v, low_table, high_table);
     __m256i folded =
         _mm256_sub_epi8(_mm256_or_si256(v, _mm256_set1_epi8(0x20)), _mm256_set1_epi8('a'));
     classes.dollar |= bits_avx2(_mm256_cmpeq_epi8(v, _mm256_set1_epi8(escape_character)), half);
@@ -288,10 +302,6 @@ __attribute__((target("avx2"))) __m256i spread_avx2(std::uint64_t bits, int half
   return _mm256_cmpeq_epi8(_mm256_and_si256(spread, bit_of_byte), bit_of_byte);
 }
 
-__attribute__((target("avx2"))) __m256i broadcast_table(const std::uint8_t* table) {
-  return _mm256_broadcastsi128_si256(_mm_load_si128(reinterpret_cast<const __m128i*>(table)));
-}
-
 __attribute__((target("avx2"))) void write_offsets_avx2(const unsigned char* block,
                                                         const block_contexts& contexts,
                                                         std::uint16_t* offsets) {
@@ -306,9 +316,7 @@ __attribute__((target("avx2"))) void write_offsets_avx2(const unsigned char* blo
   for (int half = 0; half < 2; ++half) {
     __m256i v = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(block + 32 * half));
     // The bit of each mark, 0 for other bytes.
-    __m256i groups = _mm256_and_si256(
-        _mm256_shuffle_epi8(low_table, _mm256_and_si256(v, halves)),
-        _mm256_shuffle_epi8(high_table, _mm256_and_si256(_mm256_srli_epi16(v, 4), halves)));
+    __m256i groups = byte_groups_avx2(v, low_table, high_table);
     __m256i not_mark =
         _mm256_cmpeq_epi8(_mm256_and_si256(groups, _mm256_set1_epi8(mark_groups)), zero);
     __m256i hash =
