@@ -14,15 +14,15 @@ namespace {
 static_assert(std::all_of(text_slots.begin(), text_slots.end(), [](const text_slot& slot) {
   return slot.size <= fast_path_output_per_byte || slot.size == fast_path_invalid_text_size;
 }));
-static_assert(fast_path_store_overhang >= slot_size);
+static_assert(fast_path_store_overhang >= slot_text_size);
 static_assert(final_sigma_slot < marked_letter_slots_first);
 // Every offset fits the 16 bits the classifiers write.
-static_assert(text_slots.size() * slot_size <= 65536);
+static_assert(text_slots.size() * slot_step <= 65536);
 // Every letter with marks has a slot of its own.
 static_assert([] {
   std::array<bool, text_slots.size()> taken{};
   for (const auto& row : combination_table) {
-    bool& slot = taken[marked_letter_offset(row.letter, row.marks) / slot_size];
+    bool& slot = taken[marked_letter_offset(row.letter, row.marks) / slot_step];
     if (slot) return false;
     slot = true;
   }

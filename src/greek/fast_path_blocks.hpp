@@ -17,6 +17,7 @@
 #include <algorithm>
 #include <array>
 #include <bit>
+#include <cstddef>
 #include <cstdint>
 #include <cstring>
 #include <span>
@@ -63,7 +64,7 @@ constexpr std::string_view fixed_run_text(int c) {
 }
 
 // The longest text that a slot of the table of texts (below) holds.
-inline constexpr std::size_t slot_text_size = 14;
+inline constexpr std::size_t slot_text_size = 16;
 
 // The classes of each byte value, from the tables. A special character is any
 // other than "$", "s" and the marks that has no fixed text, or one too long
@@ -99,16 +100,19 @@ struct block_classes {
   std::uint64_t bracket = 0;
 };
 
-// The table of texts, in slots of 16 bytes: a text of up to 14 bytes, then
-// its size in 16 bits. It holds a slot for each byte value outside runs, one
+// The table of texts, in slots of 32 bytes: a text of up to 16 bytes, then
+// its size. It holds a slot for each byte value outside runs, one
 // for each inside, the final sigma 256 slots after the medial one (so that
 // it differs from it by the high byte of its slot number alone), then from
 // slot 768 a row of 128 slots, one for each mark
 // set, for each letter with marks. A letter's row is twice the place of its
 // small form in `letters_with_marks` (8 for any other letter), plus 1 for a
 // capital: the row and the mark set are then simple to compute with SIMD.
-// Slots are addressed by their offset in bytes, which fits 16 bits.
-inline constexpr std::size_t slot_size = 16;
+// Slots are addressed by their offset in units of 8 bytes, the largest scale
+// of an x86 address, which fits 16 bits: slot number times slot_step.
+inline constexpr std::size_t slot_size = 32;
+inline constexpr std::size_t offset_unit = 8;
+inline constexpr std::size_t slot_step = slot_size / offset_unit;
 inline constexpr std::size_t run_slots_first = 256;
 inline constexpr std::size_t final_sigma_slot = 2 * run_slots_first + sigma_key;
 inline constexpr std::size_t marked_letter_slots_first = 768;
@@ -123,7 +127,7 @@ constexpr std::size_t marked_letter_row(int c) {
 
 constexpr std::uint16_t marked_letter_offset(int c, unsigned marks) {
   return static_cast<std::uint16_t>(
-      (marked_letter_slots_first + 128 * marked_letter_row(c) + marks) * slot_size);
+      (marked_letter_slots_first + 128 * marked_letter_row(c) + marks) * slot_step);
 }
 
 // What a block's bytes stand for, beyond their own value: one bit per byte.
@@ -203,7 +207,7 @@ inline block_plan plan_block(const block_classes& cls, std::uint64_t dollar_pari
 
 struct alignas(slot_size) text_slot {
   char text[slot_text_size];
-  std::uint16_t size;
+  std::uint64_t size;
 };
 static_assert(sizeof(text_slot) == slot_size);
 
@@ -236,46 +240,45 @@ inline constexpr auto text_slots = [] {
   for (std::size_t slot = marked_letter_slots_first; slot < slots.size(); ++slot)
     slots[slot].size = fast_path_invalid_text_size;
   for (const auto& row : combination_table)
-    slots[marked_letter_offset(row.letter, row.marks) / slot_size] = make_slot(row.entity);
+    slots[marked_letter_offset(row.letter, row.marks) / slot_step] = make_slot(row.entity);
   return slots;
 }();
 
 inline bool has_text(std::uint16_t offset) {
-  return text_slots[offset / slot_size].size != fast_path_invalid_text_size;
+  return text_slots[offset / slot_step].size != fast_path_invalid_text_size;
 }
 
 // Copies the text at `offset`, as 16 bytes, and moves on by its size.
 inline char* write_text(std::size_t offset, char* out) {
-  const auto* texts = reinterpret_cast<const char*>(text_slots.data());
-  std::uint16_t size;
-  std::memcpy(&size, texts + slot_text_size + offset, sizeof size);
-  std::memcpy(out, texts + offset, slot_size);
-  return out + size;
+  const text_slot& slot = text_slots[offset / slot_step];
+  std::memcpy(out, slot.text, slot_text_size);
+  return out + slot.size;
 }
 
-// Eight texts at a time, then one at a time. The eight are all read before
-// any is written: the processor then never holds a read of the table back
-// behind a write to the output that it cannot yet tell apart from it. Where
-// words are little-endian the offsets are read two at a time, which the
-// processor takes from the wide stores that wrote them far sooner than one
-// at a time; each pair by a read of its own, so that one instruction takes
-// out each offset.
+// Eight texts at a time, then one at a time. The eight texts and their sizes
+// are all read before any is written: the processor then never holds a read of
+// the table back behind a write to the output that it cannot yet tell apart
+// from it. Each text costs five instructions: read its offset, read its 16
+// bytes and its size, write the bytes and move on by the size. The sizes are
+// read through a pointer of their own, which the compiler cannot tell is the
+// table's plus 16: it then reads both with the offset alone, not computing
+// the slot's address first.
 inline char* write_eight_texts(const std::uint16_t* offsets, char* out) {
-  const auto* texts = reinterpret_cast<const char*>(text_slots.data());
-  char eight[8][slot_size];
-  std::uint16_t sizes[8];
-  std::uint32_t pair = 0;
+  const char* texts = reinterpret_cast<const char*>(text_slots.data());
+  const char* sizes = texts + offsetof(text_slot, size);
+#if defined(__GNUC__)
+  asm("" : "+r"(sizes));
+#endif
+  char eight[8][slot_text_size];
+  std::uint64_t size[8];
   for (std::size_t i = 0; i < 8; ++i) {
-    if (i % 2 == 0) std::memcpy(&pair, offsets + i, sizeof pair);
-    std::size_t offset = std::endian::native == std::endian::little
-                             ? (i % 2 == 0 ? pair & 0xffff : pair >> 16)
-                             : offsets[i];
-    std::memcpy(&sizes[i], texts + slot_text_size + offset, sizeof sizes[i]);
-    std::memcpy(eight[i], texts + offset, slot_size);
+    std::size_t at = std::size_t{offsets[i]} * offset_unit;
+    std::memcpy(eight[i], texts + at, slot_text_size);
+    std::memcpy(&size[i], sizes + at, sizeof size[i]);
   }
   for (std::size_t i = 0; i < 8; ++i) {
-    std::memcpy(out, eight[i], slot_size);
-    out += sizes[i];
+    std::memcpy(out, eight[i], slot_text_size);
+    out += size[i];
   }
   return out;
 }
@@ -367,7 +370,7 @@ inline constexpr auto run_offsets_by_eight_bits = [] {
   for (std::size_t bits = 0; bits < words.size(); ++bits)
     for (std::size_t lane = 0; lane < 8; ++lane)
       if (bits >> lane & 1)
-        words[bits][lane / 4] |= std::uint64_t{run_slots_first * slot_size} << (16 * (lane % 4));
+        words[bits][lane / 4] |= std::uint64_t{run_slots_first * slot_step} << (16 * (lane % 4));
   return words;
 }();
 
@@ -378,7 +381,7 @@ inline void write_byte_offsets(const unsigned char* block, std::size_t size,
   // once; then the run part, eight offsets at a time in the 16-bit lanes of two
   // 64-bit words where words are little-endian, by their eight run bits.
   for (std::size_t i = 0; i < size; ++i)
-    offsets[i] = static_cast<std::uint16_t>(block[i] * slot_size);
+    offsets[i] = static_cast<std::uint16_t>(block[i] * slot_step);
   std::size_t i = 0;
   for (; std::endian::native == std::endian::little && i + 8 <= size; i += 8) {
     std::uint64_t words[2];
@@ -389,11 +392,11 @@ inline void write_byte_offsets(const unsigned char* block, std::size_t size,
     std::memcpy(offsets + i, words, sizeof words);
   }
   for (; i < size; ++i)
-    offsets[i] |= static_cast<std::uint16_t>((contexts.run >> i & 1) * run_slots_first * slot_size);
+    offsets[i] |= static_cast<std::uint16_t>((contexts.run >> i & 1) * run_slots_first * slot_step);
   for (std::uint64_t sigmas = contexts.final_sigma; sigmas != 0; sigmas &= sigmas - 1)
-    offsets[std::countr_zero(sigmas)] = final_sigma_slot * slot_size;
+    offsets[std::countr_zero(sigmas)] = final_sigma_slot * slot_step;
   auto mark_offset = [&](std::size_t mark) {
-    return static_cast<std::uint16_t>(mark_bit_by_character[block[mark]] * slot_size);
+    return static_cast<std::uint16_t>(mark_bit_by_character[block[mark]] * slot_step);
   };
   for (std::uint64_t letters = contexts.marked_letter; letters != 0; letters &= letters - 1) {
     auto letter = static_cast<std::size_t>(std::countr_zero(letters));

@@ -116,11 +116,15 @@ static_assert([] {
     if (!is_letter(c)) continue;
     auto low = static_cast<std::size_t>(c & 15);
     auto high_byte = (c & 16) ? letter_high_bytes_high[low] : letter_high_bytes_low[low];
-    if (marked_letter_offset(c, 0) / slot_size != 256u * high_byte + (c < 'a' ? 128u : 0u))
+    if (marked_letter_offset(c, 0) / slot_step != 256u * high_byte + (c < 'a' ? 128u : 0u))
       return false;
   }
   return true;
 }());
+
+// A byte's offset is its slot number times slot_step, a shift.
+constexpr int slot_step_shift = std::countr_zero(slot_step);
+static_assert(slot_step == std::size_t{1} << slot_step_shift);
 
 // The final sigma's slot number is the medial one's plus 256: its high byte
 // is one more than a letter's in a run.
@@ -224,8 +228,8 @@ __attribute__((target("sse4.2"))) void write_offsets_sse42(const unsigned char* 
     __m128i high = _mm_blendv_epi8(_mm_sub_epi8(_mm_and_si128(run, _mm_set1_epi8(1)), final_sigma),
                                    row_high_byte, marked);
     auto* out = reinterpret_cast<__m128i*>(offsets + 16 * quarter);
-    _mm_storeu_si128(out, _mm_slli_epi16(_mm_unpacklo_epi8(low, high), 4));
-    _mm_storeu_si128(out + 1, _mm_slli_epi16(_mm_unpackhi_epi8(low, high), 4));
+    _mm_storeu_si128(out, _mm_slli_epi16(_mm_unpacklo_epi8(low, high), slot_step_shift));
+    _mm_storeu_si128(out + 1, _mm_slli_epi16(_mm_unpackhi_epi8(low, high), slot_step_shift));
   }
 }
 // ---------------------------------------------------------------------------
@@ -353,8 +357,9 @@ __attribute__((target("avx2"))) void write_offsets_avx2(const unsigned char* blo
     low = _mm256_permute4x64_epi64(low, 0xd8);
     high = _mm256_permute4x64_epi64(high, 0xd8);
     auto* out = reinterpret_cast<__m256i*>(offsets + 32 * half);
-    _mm256_storeu_si256(out, _mm256_slli_epi16(_mm256_unpacklo_epi8(low, high), 4));
-    _mm256_storeu_si256(out + 1, _mm256_slli_epi16(_mm256_unpackhi_epi8(low, high), 4));
+    _mm256_storeu_si256(out, _mm256_slli_epi16(_mm256_unpacklo_epi8(low, high), slot_step_shift));
+    _mm256_storeu_si256(out + 1,
+                        _mm256_slli_epi16(_mm256_unpackhi_epi8(low, high), slot_step_shift));
   }
 }
 }  // namespace
