@@ -491,8 +491,11 @@ template <auto plan_whole_block>
       if (dollar == nullptr || room < fast_path_room(1)) break;
       left -= plain;
     }
-    std::size_t size = std::min({fast_path_block_size, left - 1,
-                                 (room - fast_path_store_overhang) / fast_path_output_per_byte});
+    // A whole block most often; a division only when room is short.
+    std::size_t size = room >= fast_path_room(fast_path_block_size)
+                           ? fast_path_block_size
+                           : (room - fast_path_store_overhang) / fast_path_output_per_byte;
+    size = std::min(size, left - 1);
     block_result block = translate_block<plan_whole_block>(in, size, in_run, out);
     in += block.read;
     out = block.out;

@@ -130,8 +130,46 @@ static_assert(slot_step == std::size_t{1} << slot_step_shift);
 // is one more than a letter's in a run.
 static_assert(final_sigma_slot == run_slots_first + sigma_key + 256);
 
+// The address of a constant, hidden from the compiler. The loop over blocks
+// has too few vector registers to keep its constants in, so the compiler makes
+// the ones it knows anew in every block, up to three instructions each (a byte
+// repeated from a general register, a table loaded and then widened); read
+// from where it cannot see into, most become an operand of the instruction
+// that uses them.
+template <class T>
+const T* in_memory(const T* constant) {
+  asm("" : "+r"(constant));
+  return constant;
+}
+
+// Vectors of one byte repeated.
+struct alignas(32) repeated_byte {
+  std::uint8_t bytes[32];
+};
+constexpr auto repeated_bytes = [] {
+  std::array<repeated_byte, 256> table{};
+  for (std::size_t value = 0; value < table.size(); ++value)
+    for (auto& byte : table[value].bytes) byte = static_cast<std::uint8_t>(value);
+  return table;
+}();
+
+template <std::uint8_t byte>
+const std::uint8_t* repeated() {
+  return in_memory(repeated_bytes.data())[byte].bytes;
+}
+
+// The bit of each byte's place in a group of eight, for spreading bits into bytes.
+alignas(32) constexpr std::uint8_t bit_of_byte[32] = {1,  2,   4,  8,  16,  32, 64, 128, 1,  2,  4,
+                                                      8,  16,  32, 64, 128, 1,  2,  4,   8,  16, 32,
+                                                      64, 128, 1,  2,  4,   8,  16, 32,  64, 128};
+
 // ---------------------------------------------------------------------------
 // SSE4.2: four vectors of 16 bytes.
+
+template <std::uint8_t byte>
+__attribute__((target("sse4.2"))) __m128i repeated_sse() {
+  return _mm_load_si128(reinterpret_cast<const __m128i*>(repeated<byte>()));
+}
 
 __attribute__((target("sse4.2"))) std::uint64_t bits_sse(__m128i bytes, int quarter) {
   return static_cast<std::uint64_t>(static_cast<std::uint16_t>(_mm_movemask_epi8(bytes)))
@@ -139,11 +177,10 @@ __attribute__((target("sse4.2"))) std::uint64_t bits_sse(__m128i bytes, int quar
 }
 
 // The bits of the bytes in any of the groups of `set`.
-__attribute__((target("sse4.2"))) std::uint64_t groups_sse(__m128i groups, std::uint8_t set,
-                                                           int quarter) {
-  __m128i outside = _mm_cmpeq_epi8(_mm_and_si128(groups, _mm_set1_epi8(static_cast<char>(set))),
-                                   _mm_setzero_si128());
-  return bits_sse(_mm_xor_si128(outside, _mm_set1_epi8(-1)), quarter);
+template <std::uint8_t set>
+__attribute__((target("sse4.2"))) std::uint64_t groups_sse(__m128i groups, int quarter) {
+  __m128i outside = _mm_cmpeq_epi8(_mm_and_si128(groups, repeated_sse<set>()), _mm_setzero_si128());
+  return bits_sse(_mm_xor_si128(outside, repeated_sse<0xff>()), quarter);
 }
 
 __attribute__((target("sse4.2"))) __m128i load_table(const std::uint8_t* table) {
@@ -154,7 +191,7 @@ __attribute__((target("sse4.2"))) __m128i load_table(const std::uint8_t* table) 
 // half, looked up in the two tables, and kept where both agree.
 __attribute__((target("sse4.2"))) __m128i byte_groups_sse(__m128i v, __m128i low_table,
                                                           __m128i high_table) {
-  const __m128i halves = _mm_set1_epi8(0x0f);
+  const __m128i halves = repeated_sse<0x0f>();
   return _mm_and_si128(_mm_shuffle_epi8(low_table, _mm_and_si128(v, halves)),
                        _mm_shuffle_epi8(high_table, _mm_and_si128(_mm_srli_epi16(v, 4), halves)));
 }
@@ -166,31 +203,30 @@ __attribute__((target("sse4.2"))) block_classes classify_sse42(const unsigned ch
   for (int quarter = 0; quarter < 4; ++quarter) {
     __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(block + 16 * quarter));
     __m128i groups = byte_groups_sse(v, low_table, high_table);
-    __m128i folded = _mm_sub_epi8(_mm_or_si128(v, _mm_set1_epi8(0x20)), _mm_set1_epi8('a'));
-    classes.dollar |= bits_sse(_mm_cmpeq_epi8(v, _mm_set1_epi8(escape_character)), quarter);
-    classes.sigma |= bits_sse(_mm_cmpeq_epi8(v, _mm_set1_epi8(sigma_key)), quarter);
-    classes.mark |= groups_sse(groups, mark_groups, quarter);
+    __m128i folded = _mm_sub_epi8(_mm_or_si128(v, repeated_sse<0x20>()), repeated_sse<'a'>());
+    classes.dollar |= bits_sse(_mm_cmpeq_epi8(v, repeated_sse<escape_character>()), quarter);
+    classes.sigma |= bits_sse(_mm_cmpeq_epi8(v, repeated_sse<sigma_key>()), quarter);
+    classes.mark |= groups_sse<mark_groups>(groups, quarter);
     classes.letter |=
-        bits_sse(_mm_cmpeq_epi8(_mm_min_epu8(folded, _mm_set1_epi8(25)), folded), quarter);
-    classes.special |= groups_sse(groups, special_groups, quarter);
-    classes.bracket |= groups_sse(groups, group_brackets, quarter);
+        bits_sse(_mm_cmpeq_epi8(_mm_min_epu8(folded, repeated_sse<25>()), folded), quarter);
+    classes.special |= groups_sse<special_groups>(groups, quarter);
+    classes.bracket |= groups_sse<group_brackets>(groups, quarter);
   }
   return classes;
 }
 
 // Spreads 16 bits of a mask into 16 bytes, 0 or 0xff.
 __attribute__((target("sse4.2"))) __m128i spread_sse(std::uint64_t bits) {
-  const __m128i bit_of_byte =
-      _mm_setr_epi8(1, 2, 4, 8, 16, 32, 64, -128, 1, 2, 4, 8, 16, 32, 64, -128);
+  const __m128i bits_of_bytes = load_table(bit_of_byte);
   __m128i spread = _mm_shuffle_epi8(_mm_set1_epi16(static_cast<short>(bits)),
                                     _mm_setr_epi8(0, 0, 0, 0, 0, 0, 0, 0, 1, 1, 1, 1, 1, 1, 1, 1));
-  return _mm_cmpeq_epi8(_mm_and_si128(spread, bit_of_byte), bit_of_byte);
+  return _mm_cmpeq_epi8(_mm_and_si128(spread, bits_of_bytes), bits_of_bytes);
 }
 
 __attribute__((target("sse4.2"))) void write_offsets_sse42(const unsigned char* block,
                                                            const block_contexts& contexts,
                                                            std::uint16_t* offsets) {
-  const __m128i halves = _mm_set1_epi8(0x0f);
+  const __m128i halves = repeated_sse<0x0f>();
   const __m128i zero = _mm_setzero_si128();
   const __m128i low_table = load_table(low_half_groups);
   const __m128i high_table = load_table(high_half_groups);
@@ -202,8 +238,8 @@ __attribute__((target("sse4.2"))) void write_offsets_sse42(const unsigned char* 
     __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(block + 16 * quarter));
     // The bit of each mark, 0 for other bytes.
     __m128i groups = byte_groups_sse(v, low_table, high_table);
-    __m128i not_mark = _mm_cmpeq_epi8(_mm_and_si128(groups, _mm_set1_epi8(mark_groups)), zero);
-    __m128i hash = _mm_sub_epi8(v, _mm_and_si128(_mm_srli_epi16(v, 3), _mm_set1_epi8(0x1f)));
+    __m128i not_mark = _mm_cmpeq_epi8(_mm_and_si128(groups, repeated_sse<mark_groups>()), zero);
+    __m128i hash = _mm_sub_epi8(v, _mm_and_si128(_mm_srli_epi16(v, 3), repeated_sse<0x1f>()));
     __m128i marks = _mm_andnot_si128(not_mark, _mm_shuffle_epi8(mark_bits, hash));
     // The marks of up to three bytes before each byte, as long as all are marks.
     __m128i one_before = _mm_alignr_epi8(marks, previous_marks, 15);
@@ -220,12 +256,12 @@ __attribute__((target("sse4.2"))) void write_offsets_sse42(const unsigned char* 
     __m128i row_high_byte = _mm_blendv_epi8(_mm_shuffle_epi8(rows_low, _mm_and_si128(v, halves)),
                                             _mm_shuffle_epi8(rows_high, _mm_and_si128(v, halves)),
                                             _mm_slli_epi16(v, 3));
-    __m128i capital = _mm_slli_epi16(_mm_andnot_si128(v, _mm_set1_epi8(0x20)), 2);
+    __m128i capital = _mm_slli_epi16(_mm_andnot_si128(v, repeated_sse<0x20>()), 2);
     __m128i run = spread_sse(contexts.run >> (16 * quarter));
     __m128i final_sigma = spread_sse(contexts.final_sigma >> (16 * quarter));
     __m128i marked = spread_sse(contexts.marked_letter >> (16 * quarter));
     __m128i low = _mm_blendv_epi8(v, _mm_or_si128(mark_set, capital), marked);
-    __m128i high = _mm_blendv_epi8(_mm_sub_epi8(_mm_and_si128(run, _mm_set1_epi8(1)), final_sigma),
+    __m128i high = _mm_blendv_epi8(_mm_sub_epi8(_mm_and_si128(run, repeated_sse<1>()), final_sigma),
                                    row_high_byte, marked);
     auto* out = reinterpret_cast<__m128i*>(offsets + 16 * quarter);
     _mm_storeu_si128(out, _mm_slli_epi16(_mm_unpacklo_epi8(low, high), slot_step_shift));
@@ -235,6 +271,11 @@ __attribute__((target("sse4.2"))) void write_offsets_sse42(const unsigned char* 
 // ---------------------------------------------------------------------------
 // AVX2: two vectors of 32 bytes.
 
+template <std::uint8_t byte>
+__attribute__((target("avx2"))) __m256i repeated_avx2() {
+  return _mm256_load_si256(reinterpret_cast<const __m256i*>(repeated<byte>()));
+}
+
 __attribute__((target("avx2"))) std::uint64_t bits_avx2(__m256i bytes, int half) {
   return static_cast<std::uint64_t>(static_cast<std::uint32_t>(_mm256_movemask_epi8(bytes)))
          << (32 * half);
@@ -242,11 +283,10 @@ __attribute__((target("avx2"))) std::uint64_t bits_avx2(__m256i bytes, int half)
 
 // The bits of the bytes in none of the groups of `set`; the classifier turns
 // them over once for the whole block.
-__attribute__((target("avx2"))) std::uint64_t outside_groups_avx2(__m256i groups, std::uint8_t set,
-                                                                  int half) {
+template <std::uint8_t set>
+__attribute__((target("avx2"))) std::uint64_t outside_groups_avx2(__m256i groups, int half) {
   return bits_avx2(
-      _mm256_cmpeq_epi8(_mm256_and_si256(groups, _mm256_set1_epi8(static_cast<char>(set))),
-                        _mm256_setzero_si256()),
+      _mm256_cmpeq_epi8(_mm256_and_si256(groups, repeated_avx2<set>()), _mm256_setzero_si256()),
       half);
 }
 
@@ -258,7 +298,7 @@ __attribute__((target("avx2"))) __m256i broadcast_table(const std::uint8_t* tabl
 // half, looked up in the two tables, and kept where both agree.
 __attribute__((target("avx2"))) __m256i byte_groups_avx2(__m256i v, __m256i low_table,
                                                          __m256i high_table) {
-  const __m256i halves = _mm256_set1_epi8(0x0f);
+  const __m256i halves = repeated_avx2<0x0f>();
   return _mm256_and_si256(
       _mm256_shuffle_epi8(low_table, _mm256_and_si256(v, halves)),
       _mm256_shuffle_epi8(high_table, _mm256_and_si256(_mm256_srli_epi16(v, 4), halves)));
@@ -275,14 +315,14 @@ __attribute__((target("avx2"))) block_classes classify_avx2(const unsigned char*
     __m256i v = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(block + 32 * half));
     __m256i groups = byte_groups_avx2(v, low_table, high_table);
     __m256i folded =
-        _mm256_sub_epi8(_mm256_or_si256(v, _mm256_set1_epi8(0x20)), _mm256_set1_epi8('a'));
-    classes.dollar |= bits_avx2(_mm256_cmpeq_epi8(v, _mm256_set1_epi8(escape_character)), half);
-    classes.sigma |= bits_avx2(_mm256_cmpeq_epi8(v, _mm256_set1_epi8(sigma_key)), half);
-    not_mark |= outside_groups_avx2(groups, mark_groups, half);
+        _mm256_sub_epi8(_mm256_or_si256(v, repeated_avx2<0x20>()), repeated_avx2<'a'>());
+    classes.dollar |= bits_avx2(_mm256_cmpeq_epi8(v, repeated_avx2<escape_character>()), half);
+    classes.sigma |= bits_avx2(_mm256_cmpeq_epi8(v, repeated_avx2<sigma_key>()), half);
+    not_mark |= outside_groups_avx2<mark_groups>(groups, half);
     classes.letter |=
-        bits_avx2(_mm256_cmpeq_epi8(_mm256_min_epu8(folded, _mm256_set1_epi8(25)), folded), half);
-    not_special |= outside_groups_avx2(groups, special_groups, half);
-    not_bracket |= outside_groups_avx2(groups, group_brackets, half);
+        bits_avx2(_mm256_cmpeq_epi8(_mm256_min_epu8(folded, repeated_avx2<25>()), folded), half);
+    not_special |= outside_groups_avx2<special_groups>(groups, half);
+    not_bracket |= outside_groups_avx2<group_brackets>(groups, half);
   }
   classes.mark = ~not_mark;
   classes.special = ~not_special;
@@ -293,9 +333,8 @@ __attribute__((target("avx2"))) block_classes classify_avx2(const unsigned char*
 // Spreads half of a mask, 32 bits, into 32 bytes, 0 or 0xff. The whole mask
 // is broadcast, which the compiler does once for both halves.
 __attribute__((target("avx2"))) __m256i spread_avx2(std::uint64_t bits, int half) {
-  const __m256i bit_of_byte =
-      _mm256_setr_epi8(1, 2, 4, 8, 16, 32, 64, -128, 1, 2, 4, 8, 16, 32, 64, -128, 1, 2, 4, 8, 16,
-                       32, 64, -128, 1, 2, 4, 8, 16, 32, 64, -128);
+  const __m256i bits_of_bytes =
+      _mm256_load_si256(reinterpret_cast<const __m256i*>(in_memory(bit_of_byte)));
   const __m256i byte_of_bit =
       half == 0 ? _mm256_setr_epi8(0, 0, 0, 0, 0, 0, 0, 0, 1, 1, 1, 1, 1, 1, 1, 1, 2, 2, 2, 2, 2, 2,
                                    2, 2, 3, 3, 3, 3, 3, 3, 3, 3)
@@ -303,13 +342,13 @@ __attribute__((target("avx2"))) __m256i spread_avx2(std::uint64_t bits, int half
                                    6, 6, 7, 7, 7, 7, 7, 7, 7, 7);
   __m256i spread =
       _mm256_shuffle_epi8(_mm256_set1_epi64x(static_cast<long long>(bits)), byte_of_bit);
-  return _mm256_cmpeq_epi8(_mm256_and_si256(spread, bit_of_byte), bit_of_byte);
+  return _mm256_cmpeq_epi8(_mm256_and_si256(spread, bits_of_bytes), bits_of_bytes);
 }
 
 __attribute__((target("avx2"))) void write_offsets_avx2(const unsigned char* block,
                                                         const block_contexts& contexts,
                                                         std::uint16_t* offsets) {
-  const __m256i halves = _mm256_set1_epi8(0x0f);
+  const __m256i halves = repeated_avx2<0x0f>();
   const __m256i zero = _mm256_setzero_si256();
   const __m256i low_table = broadcast_table(low_half_groups);
   const __m256i high_table = broadcast_table(high_half_groups);
@@ -322,9 +361,9 @@ __attribute__((target("avx2"))) void write_offsets_avx2(const unsigned char* blo
     // The bit of each mark, 0 for other bytes.
     __m256i groups = byte_groups_avx2(v, low_table, high_table);
     __m256i not_mark =
-        _mm256_cmpeq_epi8(_mm256_and_si256(groups, _mm256_set1_epi8(mark_groups)), zero);
+        _mm256_cmpeq_epi8(_mm256_and_si256(groups, repeated_avx2<mark_groups>()), zero);
     __m256i hash =
-        _mm256_sub_epi8(v, _mm256_and_si256(_mm256_srli_epi16(v, 3), _mm256_set1_epi8(0x1f)));
+        _mm256_sub_epi8(v, _mm256_and_si256(_mm256_srli_epi16(v, 3), repeated_avx2<0x1f>()));
     __m256i marks = _mm256_andnot_si256(not_mark, _mm256_shuffle_epi8(mark_bits, hash));
     // The marks of up to three bytes before each byte, as long as all are
     // marks. Byte shifts work within 128-bit lanes: each lane takes the bytes
@@ -344,13 +383,13 @@ __attribute__((target("avx2"))) void write_offsets_avx2(const unsigned char* blo
     __m256i row_high_byte = _mm256_blendv_epi8(
         _mm256_shuffle_epi8(rows_low, _mm256_and_si256(v, halves)),
         _mm256_shuffle_epi8(rows_high, _mm256_and_si256(v, halves)), _mm256_slli_epi16(v, 3));
-    __m256i capital = _mm256_slli_epi16(_mm256_andnot_si256(v, _mm256_set1_epi8(0x20)), 2);
+    __m256i capital = _mm256_slli_epi16(_mm256_andnot_si256(v, repeated_avx2<0x20>()), 2);
     __m256i run = spread_avx2(contexts.run, half);
     __m256i final_sigma = spread_avx2(contexts.final_sigma, half);
     __m256i marked = spread_avx2(contexts.marked_letter, half);
     __m256i low = _mm256_blendv_epi8(v, _mm256_or_si256(mark_set, capital), marked);
     __m256i high =
-        _mm256_blendv_epi8(_mm256_sub_epi8(_mm256_and_si256(run, _mm256_set1_epi8(1)), final_sigma),
+        _mm256_blendv_epi8(_mm256_sub_epi8(_mm256_and_si256(run, repeated_avx2<1>()), final_sigma),
                            row_high_byte, marked);
     // Unpacking works within each 128-bit lane: put bytes 0-7 and 8-15 in the
     // low halves of the two lanes, 16-23 and 24-31 in the high halves.
