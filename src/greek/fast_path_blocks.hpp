@@ -168,9 +168,10 @@ inline block_plan plan_block(const block_classes& cls, std::uint64_t dollar_pari
                              std::size_t size, bool in_run, std::uint8_t after) {
   const std::uint64_t valid = size == 64 ? ~0ull : (1ull << size) - 1;
   const std::uint64_t last = 1ull << (size - 1);
-  // The classes of the byte after each byte.
-  auto next = [&](std::uint64_t bits, std::uint8_t cls_bit) {
-    return (bits >> 1) | (after & cls_bit ? last : 0);
+  // Whether the byte after each byte is in one of the classes `cls_bits`,
+  // given the bytes of a block in any of them.
+  auto next = [&](std::uint64_t bits, std::uint8_t cls_bits) {
+    return (bits >> 1) | (after & cls_bits ? last : 0);
   };
 
   // Every "$" opens or closes a run, but for "$$" outside a run, which stops the block.
@@ -180,8 +181,8 @@ inline block_plan plan_block(const block_classes& cls, std::uint64_t dollar_pari
   contexts.run = plan.run_after & ~cls.dollar & valid;
   const std::uint64_t run_marks = contexts.run & cls.mark;
   plan.run_marks = run_marks;
-  const std::uint64_t letter_or_mark_next =
-      next(cls.letter, class_letter) | next(cls.mark, class_mark);
+  const std::uint64_t letter_or_mark = cls.letter | cls.mark;
+  const std::uint64_t letter_or_mark_next = next(letter_or_mark, class_letter | class_mark);
   // A letter after marks takes the text of its row and mark set, or stops the
   // block (see translate_block). The general path checks the marks before
   // each character, but the rules only count marks, and no row breaks them.
@@ -197,7 +198,8 @@ inline block_plan plan_block(const block_classes& cls, std::uint64_t dollar_pari
       std::min<std::size_t>(static_cast<std::size_t>(std::countr_zero(stops)), plan.end);
   // The general path starts at the first of the marks before a stop.
   plan.stop = stop - ones_before(run_marks, stop);
-  const std::uint64_t medial_next = letter_or_mark_next | next(cls.bracket, class_bracket);
+  const std::uint64_t medial_next =
+      next(letter_or_mark | cls.bracket, class_letter | class_mark | class_bracket);
   contexts.final_sigma = contexts.run & cls.sigma & ~medial_next;
   return plan;
 }

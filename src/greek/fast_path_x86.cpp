@@ -290,8 +290,25 @@ __attribute__((target("avx2"))) std::uint64_t outside_groups_avx2(__m256i groups
       half);
 }
 
-__attribute__((target("avx2"))) __m256i broadcast_table(const std::uint8_t* table) {
-  return _mm256_broadcastsi128_si256(_mm_load_si128(reinterpret_cast<const __m128i*>(table)));
+// A table of 16 bytes twice over, for the shuffles of 32 bytes, which look up
+// each half of a vector in its own copy. Stored whole, it is read in one
+// instruction, most often as an operand.
+struct alignas(32) table_twice {
+  std::uint8_t bytes[32];
+};
+constexpr table_twice twice(const std::uint8_t* table) {
+  table_twice doubled{};
+  for (std::size_t i = 0; i < 32; ++i) doubled.bytes[i] = table[i % 16];
+  return doubled;
+}
+constexpr table_twice low_half_groups_twice = twice(low_half_groups);
+constexpr table_twice high_half_groups_twice = twice(high_half_groups);
+constexpr table_twice mark_bit_by_hash_twice = twice(mark_bit_by_hash.data());
+constexpr table_twice letter_high_bytes_low_twice = twice(letter_high_bytes_low.data());
+constexpr table_twice letter_high_bytes_high_twice = twice(letter_high_bytes_high.data());
+
+__attribute__((target("avx2"))) __m256i load_twice(const table_twice& table) {
+  return _mm256_load_si256(reinterpret_cast<const __m256i*>(table.bytes));
 }
 
 // The groups of each byte of `v`: the groups of its low half and of its high
@@ -305,8 +322,8 @@ __attribute__((target("avx2"))) __m256i byte_groups_avx2(__m256i v, __m256i low_
 }
 
 __attribute__((target("avx2"))) block_classes classify_avx2(const unsigned char* block) {
-  const __m256i low_table = broadcast_table(low_half_groups);
-  const __m256i high_table = broadcast_table(high_half_groups);
+  const __m256i low_table = load_twice(low_half_groups_twice);
+  const __m256i high_table = load_twice(high_half_groups_twice);
   block_classes classes;
   std::uint64_t not_mark = 0;
   std::uint64_t not_special = 0;
@@ -350,11 +367,11 @@ __attribute__((target("avx2"))) void write_offsets_avx2(const unsigned char* blo
                                                         std::uint16_t* offsets) {
   const __m256i halves = repeated_avx2<0x0f>();
   const __m256i zero = _mm256_setzero_si256();
-  const __m256i low_table = broadcast_table(low_half_groups);
-  const __m256i high_table = broadcast_table(high_half_groups);
-  const __m256i mark_bits = broadcast_table(mark_bit_by_hash.data());
-  const __m256i rows_low = broadcast_table(letter_high_bytes_low.data());
-  const __m256i rows_high = broadcast_table(letter_high_bytes_high.data());
+  const __m256i low_table = load_twice(low_half_groups_twice);
+  const __m256i high_table = load_twice(high_half_groups_twice);
+  const __m256i mark_bits = load_twice(mark_bit_by_hash_twice);
+  const __m256i rows_low = load_twice(letter_high_bytes_low_twice);
+  const __m256i rows_high = load_twice(letter_high_bytes_high_twice);
   __m256i previous_marks = zero;
   for (int half = 0; half < 2; ++half) {
     __m256i v = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(block + 32 * half));
