@@ -1,5 +1,6 @@
 #include "convert/background_writer.hpp"
 
+#include <iterator>
 #include <utility>
 
 namespace grapho {
@@ -32,23 +33,22 @@ background_writer::~background_writer() {
 }
 
 void background_writer::hand_over(const char* data, std::size_t size) {
-  {
-    std::unique_lock lock(mutex_);
-    wait_while_writing(lock);
-    data_ = data;
-    size_ = size;
-    writing_ = true;
+  std::unique_lock lock(mutex_);
+  if (!failure_) {
+    pieces_[(first_ + count_) % std::size(pieces_)] = {data, size};
+    ++count_;
+    changed_.notify_all();
   }
-  changed_.notify_all();
+  wait_until_left(1, lock);
 }
 
 void background_writer::wait() {
   std::unique_lock lock(mutex_);
-  wait_while_writing(lock);
+  wait_until_left(0, lock);
 }
 
-void background_writer::wait_while_writing(std::unique_lock<std::mutex>& lock) {
-  changed_.wait(lock, [this] { return !writing_; });
+void background_writer::wait_until_left(std::size_t left, std::unique_lock<std::mutex>& lock) {
+  changed_.wait(lock, [&] { return count_ <= left; });
   if (failure_) std::rethrow_exception(failure_);
 }
 
@@ -57,23 +57,26 @@ void* background_writer::run(void* self) noexcept {
   return nullptr;
 }
 
-// A failure ends the writing: hand_over() rethrows it before handing anything
-// more, so nothing is written after it.
 void background_writer::write_what_is_handed_over() noexcept {
   std::unique_lock lock(mutex_);
   for (;;) {
-    changed_.wait(lock, [this] { return writing_ || ending_; });
-    if (!writing_) return;
+    changed_.wait(lock, [this] { return count_ > 0 || ending_; });
+    if (count_ == 0) return;
+    piece next = pieces_[first_];
     lock.unlock();
     std::exception_ptr failure;
     try {
-      writer_.write(data_, size_);
+      writer_.write(next.data, next.size);
     } catch (...) {
       failure = std::current_exception();
     }
     lock.lock();
-    failure_ = std::move(failure);
-    writing_ = false;
+    first_ = (first_ + 1) % std::size(pieces_);
+    --count_;
+    if (failure) {
+      failure_ = std::move(failure);
+      count_ = 0;
+    }
     changed_.notify_all();
   }
 }
