@@ -199,6 +199,14 @@ TEST_F(CommandLine, ReportsFailedReadsAndWrites) {
             "lost.txt:1:11 Cannot mix different breathings: a with rough smooth \n"
             "lost.txt:1:1 Cannot write file lost.html" +
                 prompt);
+
+  // The output before an error fills buffers, none of which can be written:
+  // that failure comes first, and is reported alone.
+  write_file(dir / "late.txt", std::string(1000000, 'x') + "$/\\a$");
+  fs::create_symlink("/dev/full", dir / "late.html");
+  result = run("late.txt");
+  EXPECT_EQ(result.status, 1);
+  EXPECT_EQ(result.error, "late.txt:1:1 Cannot write file late.html" + prompt);
 #endif
 }
 

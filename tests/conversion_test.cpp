@@ -6,13 +6,17 @@
 // buffers of more than 64 bytes reach the SIMD classifiers.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstddef>
+#include <cstdint>
 #include <random>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "convert/converter.hpp"
+#include "convert/output_sink.hpp"
 #include "greek/fast_path.hpp"
 
 namespace grapho {
@@ -310,6 +314,105 @@ TEST(Conversion, FastPathTakesPlainRunsWhole) {
     EXPECT_LE(progress.written, small.size());
     EXPECT_EQ(small.substr(0, progress.written), expected.substr(0, progress.written));
   });
+}
+
+// Records the pieces it is given, and fails from the write numbered `failing`
+// (from 0) on.
+class recording_writer final : public byte_writer {
+ public:
+  explicit recording_writer(std::size_t failing = SIZE_MAX) : failing_(failing) {}
+  void write(const char* data, std::size_t size) override {
+    if (pieces.size() >= failing_) throw write_failure{};
+    pieces.emplace_back(data, size);
+  }
+  std::vector<std::string> pieces;
+
+ private:
+  std::size_t failing_;
+};
+
+// Writes numbers one character, one text or one reserved room at a time.
+void write_numbers(output_sink& sink) {
+  for (int i = 0; i < 200; ++i) {
+    std::string number = std::to_string(i) + ' ';
+    if (i % 3 == 0) {
+      for (char c : number) sink.put(c);
+    } else if (i % 3 == 1) {
+      sink.write(number);
+    } else {
+      std::span<char> room = sink.reserve(1);
+      sink.commit(room.data() + number.copy(room.data(), std::min(room.size(), number.size())));
+      sink.write(std::string_view(number).substr(std::min(room.size(), number.size())));
+    }
+  }
+}
+
+// With a spare buffer a thread writes each full buffer while the other fills:
+// the writer gets the pieces it gets without one, in order. A failed write
+// stops the writing and is thrown by the next hand-off or the final drain.
+TEST(OutputSink, WritesTheSamePiecesInTheBackground) {
+  for (std::size_t size : {1, 2, 7, 40, 300}) {
+    std::string buffer(size, '\0');
+    std::string spare(size, '\0');
+    recording_writer in_turn;
+    {
+      output_sink sink(in_turn, buffer);
+      write_numbers(sink);
+      sink.drain();
+    }
+    recording_writer in_background;
+    {
+      output_sink sink(in_background, buffer, spare);
+      write_numbers(sink);
+      sink.drain();
+    }
+    EXPECT_EQ(in_background.pieces, in_turn.pieces) << "buffer size " << size;
+
+    for (std::size_t failing : {std::size_t{0}, in_turn.pieces.size() / 2,
+                                in_turn.pieces.size() - 2, in_turn.pieces.size() - 1}) {
+      recording_writer failing_writer(failing);
+      output_sink sink(failing_writer, buffer, spare);
+      EXPECT_THROW(
+          {
+            write_numbers(sink);
+            sink.drain();
+          },
+          write_failure)
+          << "buffer size " << size << ", failing write " << failing;
+      EXPECT_EQ(failing_writer.pieces.size(), failing) << "buffer size " << size;
+    }
+  }
+}
+
+// The report of a conversion into `writer`.
+std::string report_of(converter& files, std::string_view input, recording_writer& writer) {
+  memory_reader reader(input);
+  try {
+    files.convert_stream(reader, writer, "in.txt", "in.html");
+  } catch (const conversion_error& failure) {
+    return failure.report();
+  }
+  return "";
+}
+
+// Writing in turn, a write that fails before an error is met stops the
+// conversion there, and only the failure to save what was written before the
+// error follows it: in the background too. With a one-byte buffer the output
+// is written every few characters.
+TEST(Conversion, ReportsAFailedWriteAfterTheErrorOnlyWhenItComesLast) {
+  const std::string input = std::string(100, 'x') + "$/\\a$";
+  const std::string error = "in.txt:1:104 Cannot mix different accents: a with acute grave ";
+  const std::string cannot_write = "in.txt:1:1 Cannot write file in.html";
+  converter files(1);
+  recording_writer whole;
+  ASSERT_EQ(report_of(files, input, whole), error);
+  const std::size_t last = whole.pieces.size() - 1;
+  ASSERT_GE(last, 2u);
+  for (const auto& [failing, report] : std::vector<std::pair<std::size_t, std::string>>{
+           {0, cannot_write}, {last - 1, cannot_write}, {last, error + '\n' + cannot_write}}) {
+    recording_writer writer(failing);
+    EXPECT_EQ(report_of(files, input, writer), report) << "failing write " << failing;
+  }
 }
 
 }  // namespace

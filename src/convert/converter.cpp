@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 #include <optional>
+#include <span>
 
 #include "convert/char_source.hpp"
 #include "convert/output_sink.hpp"
@@ -39,6 +40,16 @@ void copy_text(char_source& source, output_sink& sink, bool& quote_state) {
   }
 }
 
+// Waits for what the sink handed to the writer before; false when writing it failed.
+bool handed_output_written(output_sink& sink) {
+  try {
+    sink.settle();
+    return true;
+  } catch (const write_failure&) {
+    return false;
+  }
+}
+
 // Hands what the sink holds to the writer and closes it; false when either fails.
 bool save_output(output_sink& sink, byte_writer& writer) {
   try {
@@ -58,7 +69,8 @@ converter::converter(std::size_t buffer_size, std::nothrow_t) noexcept
     : input_buffer_size_(std::max<std::size_t>(buffer_size, 1) + 1),
       input_buffer_(static_cast<unsigned char*>(std::malloc(input_buffer_size_))),
       output_buffer_size_(fast_path_room(std::max<std::size_t>(buffer_size, 1))),
-      output_buffer_(static_cast<char*>(std::malloc(output_buffer_size_))) {}
+      output_buffer_(static_cast<char*>(std::malloc(output_buffer_size_))),
+      spare_output_buffer_(static_cast<char*>(std::malloc(output_buffer_size_))) {}
 
 converter::converter(std::size_t buffer_size) : converter(buffer_size, std::nothrow) {
   if (!has_buffers()) throw std::bad_alloc();
@@ -77,7 +89,9 @@ bool converter::has_buffers() const noexcept {
 void converter::convert_stream(byte_reader& reader, byte_writer& writer,
                                std::string_view input_path, std::string_view output_path) {
   char_source source(reader, std::string(input_path), {input_buffer_.get(), input_buffer_size_});
-  output_sink sink(writer, {output_buffer_.get(), output_buffer_size_});
+  std::span<char> spare;
+  if (spare_output_buffer_) spare = {spare_output_buffer_.get(), output_buffer_size_};
+  output_sink sink(writer, {output_buffer_.get(), output_buffer_size_}, spare);
   // A failed write or close is about the output as a whole: it stands at 1:1.
   auto cannot_write = [&] {
     return conversion_error({std::string(input_path)},
@@ -88,6 +102,9 @@ void converter::convert_stream(byte_reader& reader, byte_writer& writer,
   } catch (const write_failure&) {
     throw cannot_write();
   } catch (conversion_error& error) {
+    // Writing in turn, the output handed over before the error would have
+    // failed before the error was met: then that failure alone is reported.
+    if (!handed_output_written(sink)) throw cannot_write();
     // Keep in the output what was written before the error, and say so when
     // that fails too.
     if (!save_output(sink, writer)) error.add_follow_up(cannot_write());

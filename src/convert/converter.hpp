@@ -33,7 +33,9 @@ class converter {
   void convert_file(const std::string& input_path, const std::string& output_path);
 
   // Converts bytes from `reader` into `writer`; `input_path` and `output_path`
-  // only name the two sides in messages.
+  // only name the two sides in messages. Each full output buffer is written by
+  // a thread of its own while the conversion fills another; without a second
+  // buffer or a thread to be had, the writes are made in turn.
   void convert_stream(byte_reader& reader, byte_writer& writer, std::string_view input_path,
                       std::string_view output_path);
 
@@ -50,6 +52,9 @@ class converter {
   std::unique_ptr<unsigned char[], free_memory> input_buffer_;
   std::size_t output_buffer_size_;
   std::unique_ptr<char[], free_memory> output_buffer_;
+  // The second output buffer, of the same size, for writing in the background;
+  // none when memory is short, which only makes the writes go in turn.
+  std::unique_ptr<char[], free_memory> spare_output_buffer_;
   // Whether the next double quote closes a quotation: carried from file to file.
   bool quote_state_ = false;
 };

@@ -1,11 +1,13 @@
-// The output every part of the conversion writes to: a buffer drained into a
-// byte writer whenever it fills, and at the end of each file.
+// The output every part of the conversion writes to: a buffer handed to a byte
+// writer whenever it fills, and drained into it at the end of each file. With
+// a second buffer, a thread writes each full one while the other fills.
 #pragma once
 
 #include <cstring>
 #include <span>
 #include <string_view>
 
+#include "convert/background_writer.hpp"
 #include "convert/byte_stream.hpp"
 
 namespace grapho {
@@ -13,11 +15,20 @@ namespace grapho {
 class output_sink {
  public:
   // `buffer` is borrowed for the sink's lifetime; any size from 1 byte up works.
-  output_sink(byte_writer& writer, std::span<char> buffer)
-      : writer_(writer), buffer_(buffer), next_(buffer.data()), end_(next_ + buffer.size()) {}
+  output_sink(byte_writer& writer, std::span<char> buffer) : output_sink(writer, buffer, {}) {}
+  // The same with a `spare` buffer of the same size: each full buffer is then
+  // handed to a thread of the sink's own, which writes it while the other
+  // fills. Without a thread to be had, the sink writes in turn as above.
+  output_sink(byte_writer& writer, std::span<char> buffer, std::span<char> spare)
+      : writer_(writer),
+        buffer_(buffer),
+        spare_(spare),
+        next_(buffer.data()),
+        end_(next_ + buffer.size()),
+        background_(writer) {}
 
   void put(char c) {
-    if (next_ == end_) drain();
+    if (next_ == end_) hand_off();
     *next_++ = c;
   }
 
@@ -31,25 +42,36 @@ class output_sink {
     }
   }
 
-  // Room to write into directly: drains first when less than `wanted` bytes
-  // are free, so the room is smaller than `wanted` only in a smaller buffer.
-  // Whatever is written there is kept by committing the end of it.
+  // Room to write into directly: hands the buffer off first when less than
+  // `wanted` bytes are free, so the room is smaller than `wanted` only in a
+  // smaller buffer. Whatever is written there is kept by committing the end of
+  // it.
   std::span<char> reserve(std::size_t wanted) {
-    if (static_cast<std::size_t>(end_ - next_) < wanted) drain();
+    if (static_cast<std::size_t>(end_ - next_) < wanted) hand_off();
     return {next_, end_};
   }
   void commit(char* written_end) { next_ = written_end; }
 
-  // Hands everything written so far to the writer; throws write_failure.
+  // Waits until the buffers handed to the thread are written; throws
+  // write_failure when one was not.
+  void settle();
+  // Hands everything written so far to the writer and waits until it is
+  // written; throws write_failure.
   void drain();
 
  private:
+  // Passes the buffer on to be written, by the thread if there is one, and
+  // starts it again empty.
+  void hand_off();
+  void write_in_turn();
   void write_in_pieces(std::string_view text);
 
   byte_writer& writer_;
   std::span<char> buffer_;
+  std::span<char> spare_;  // empty when writing in turn
   char* next_;
   char* end_;
+  background_writer background_;  // started by the first hand-off with a spare
 };
 
 }  // namespace grapho

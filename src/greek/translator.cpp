@@ -1,3 +1,6 @@
+#include <algorithm>
+#include <cstddef>
+
 #include "convert/char_source.hpp"
 #include "convert/output_sink.hpp"
 #include "greek/dispatch.hpp"
@@ -7,6 +10,10 @@
 
 namespace grapho {
 namespace {
+
+// The least input that the output room must take in full before the fast path
+// is started.
+constexpr std::size_t fast_path_least_input = 4096;
 
 // One character of the run that is not a letter with marks pending.
 void translate_plain_char(greek_run& run, int c) {
@@ -23,7 +30,11 @@ void translate_plain_char(greek_run& run, int c) {
 
 bool translate_buffered(char_source& source, output_sink& sink, bool in_run) {
   std::span<const unsigned char> input = source.pending();
-  std::span<char> room = sink.reserve(fast_path_room(input.size()));
+  // Room for a part of the input will do: the fast path translates what fits,
+  // and the output buffer is written when it is nearly full rather than once
+  // for every buffer of input, in fewer and larger pieces.
+  std::span<char> room =
+      sink.reserve(fast_path_room(std::min(input.size(), fast_path_least_input)));
   fast_path_progress progress = translate_span(input, room, in_run);
   sink.commit(room.data() + progress.written);
   source.consume(input.data() + progress.read);
