@@ -133,9 +133,8 @@ static_assert(final_sigma_slot == run_slots_first + sigma_key + 256);
 // The address of a constant, hidden from the compiler. The loop over blocks
 // has too few vector registers to keep its constants in, so the compiler makes
 // the ones it knows anew in every block, up to three instructions each (a byte
-// repeated from a general register, a table loaded and then widened); read
-// from where it cannot see into, most become an operand of the instruction
-// that uses them.
+// repeated from a general register); read from where it cannot see into, most
+// become an operand of the instruction that uses them.
 template <class T>
 const T* in_memory(const T* constant) {
   asm("" : "+r"(constant));
@@ -159,9 +158,12 @@ const std::uint8_t* repeated() {
 }
 
 // The bit of each byte's place in a group of eight, for spreading bits into bytes.
-alignas(32) constexpr std::uint8_t bit_of_byte[32] = {1,  2,   4,  8,  16,  32, 64, 128, 1,  2,  4,
-                                                      8,  16,  32, 64, 128, 1,  2,  4,   8,  16, 32,
-                                                      64, 128, 1,  2,  4,   8,  16, 32,  64, 128};
+alignas(32) constexpr auto bit_of_byte = [] {
+  std::array<std::uint8_t, 32> bits{};
+  for (std::size_t place = 0; place < bits.size(); ++place)
+    bits[place] = static_cast<std::uint8_t>(1u << (place % 8));
+  return bits;
+}();
 
 // ---------------------------------------------------------------------------
 // SSE4.2: four vectors of 16 bytes.
@@ -217,7 +219,7 @@ __attribute__((target("sse4.2"))) block_classes classify_sse42(const unsigned ch
 
 // Spreads 16 bits of a mask into 16 bytes, 0 or 0xff.
 __attribute__((target("sse4.2"))) __m128i spread_sse(std::uint64_t bits) {
-  const __m128i bits_of_bytes = load_table(bit_of_byte);
+  const __m128i bits_of_bytes = load_table(bit_of_byte.data());
   __m128i spread = _mm_shuffle_epi8(_mm_set1_epi16(static_cast<short>(bits)),
                                     _mm_setr_epi8(0, 0, 0, 0, 0, 0, 0, 0, 1, 1, 1, 1, 1, 1, 1, 1));
   return _mm_cmpeq_epi8(_mm_and_si128(spread, bits_of_bytes), bits_of_bytes);
@@ -351,7 +353,7 @@ __attribute__((target("avx2"))) block_classes classify_avx2(const unsigned char*
 // is broadcast, which the compiler does once for both halves.
 __attribute__((target("avx2"))) __m256i spread_avx2(std::uint64_t bits, int half) {
   const __m256i bits_of_bytes =
-      _mm256_load_si256(reinterpret_cast<const __m256i*>(in_memory(bit_of_byte)));
+      _mm256_load_si256(reinterpret_cast<const __m256i*>(in_memory(bit_of_byte.data())));
   const __m256i byte_of_bit =
       half == 0 ? _mm256_setr_epi8(0, 0, 0, 0, 0, 0, 0, 0, 1, 1, 1, 1, 1, 1, 1, 1, 2, 2, 2, 2, 2, 2,
                                    2, 2, 3, 3, 3, 3, 3, 3, 3, 3)
