@@ -216,7 +216,7 @@ static_assert(sizeof(text_slot) == slot_size);
 constexpr text_slot make_slot(std::string_view text) {
   text_slot slot{};
   std::copy(text.begin(), text.end(), slot.text);
-  slot.size = static_cast<std::uint16_t>(text.size());
+  slot.size = text.size();
   return slot;
 }
 
