@@ -1,7 +1,16 @@
 #include "convert/background_writer.hpp"
 
+#include <bit>
 #include <iterator>
 #include <utility>
+
+#if defined(_WIN32)
+#include <windows.h>
+#elif defined(__linux__)
+#include <sched.h>
+#else
+#include <thread>
+#endif
 
 namespace grapho {
 namespace {
@@ -11,9 +20,29 @@ namespace {
 // address space, which a process kept short of memory may not have.
 constexpr std::size_t stack_size = 256 * 1024;
 
+// Whether this process may run on more than one processor at once: the ones
+// its affinity allows, which a container or `taskset` may have cut down to
+// one. When that cannot be told, it is taken to be so.
+bool runs_on_several_processors() noexcept {
+#if defined(_WIN32)
+  DWORD_PTR process = 0;
+  DWORD_PTR system = 0;
+  return !GetProcessAffinityMask(GetCurrentProcess(), &process, &system) ||
+         std::popcount(process) > 1;
+#elif defined(__linux__)
+  cpu_set_t processors;
+  return sched_getaffinity(0, sizeof processors, &processors) != 0 || CPU_COUNT(&processors) > 1;
+#else
+  return std::thread::hardware_concurrency() != 1;
+#endif
+}
+
 }  // namespace
 
 bool background_writer::start() noexcept {
+  // On one processor the thread could only take turns with its owner, adding
+  // its hand-offs to the same work.
+  if (!runs_on_several_processors()) return false;
   pthread_attr_t attributes;
   if (pthread_attr_init(&attributes) != 0) return false;
   started_ = pthread_attr_setstacksize(&attributes, stack_size) == 0 &&

@@ -23,8 +23,9 @@ class background_writer {
   background_writer(const background_writer&) = delete;
   background_writer& operator=(const background_writer&) = delete;
 
-  // Starts the thread; false when the system will not give one. Throws
-  // nothing, so that a process short of memory goes on without the thread.
+  // Starts the thread; false when the system will not give one, or when the
+  // process may run on one processor only. Throws nothing, so that a process
+  // short of memory goes on without the thread.
   bool start() noexcept;
   bool started() const noexcept { return started_; }
 
