@@ -6,8 +6,9 @@ verse a paragraph with its Greek between dollar signs, repeated to the size
 asked for), the generated Greek-heavy input of grapho_make_input, and the same
 page as plain HTML without any run. For each it prints the instructions
 executed per input byte (counted by callgrind, the same on every run), and the
-medians of grapho's CPU time (user + system) and wall time against the floor:
-`cat` reading the input and copying an output of the same size. Then the peak
+medians of grapho's CPU time (user + system, and system alone) and wall time
+against the floor: `cat` reading the input and copying an output of the same
+size; the floor's time is almost all the kernel's. Then the peak
 memory at two input sizes. A measurement, never a test: it prints figures and
 fails only when a step cannot run.
 
@@ -69,15 +70,15 @@ def make_inputs(generator, work, size):
 
 
 def timed(command, **options):
-    """Runs a command after a sync; returns its wall time and CPU time (user +
-    system, of all its processes) in seconds."""
+    """Runs a command after a sync; returns its wall time, then its user and
+    system CPU time (of all its processes), in seconds."""
     os.sync()
     before = resource.getrusage(resource.RUSAGE_CHILDREN)
     start = time.perf_counter()
     subprocess.run(command, check=True, stdin=subprocess.DEVNULL, **options)
     wall = time.perf_counter() - start
     after = resource.getrusage(resource.RUSAGE_CHILDREN)
-    return wall, (after.ru_utime - before.ru_utime) + (after.ru_stime - before.ru_stime)
+    return wall, after.ru_utime - before.ru_utime, after.ru_stime - before.ru_stime
 
 
 def run_grapho(grapho, path):
@@ -122,12 +123,14 @@ def measure(grapho, work, name, source, runs):
     copy = os.path.join(work, "copy.html")
     run_grapho(grapho, source)  # warm the page cache and make the output
     run_floor(source, output, copy)
-    cpu_ratios, wall_ratios, walls = [], [], []
+    cpu_ratios, system_ratios, wall_ratios, walls = [], [], [], []
     for _ in range(runs):
-        floor_wall, floor_cpu = run_floor(source, output, copy)
-        wall, cpu = run_grapho(grapho, source)
+        floor_wall, floor_user, floor_system = run_floor(source, output, copy)
+        floor_cpu = floor_user + floor_system
+        wall, user, system = run_grapho(grapho, source)
         walls.append(wall)
-        cpu_ratios.append(cpu / floor_cpu)
+        cpu_ratios.append((user + system) / floor_cpu)
+        system_ratios.append(system / floor_cpu)
         wall_ratios.append(wall / floor_wall)
     os.remove(copy)
     in_size, out_size = os.path.getsize(source), os.path.getsize(output)
@@ -137,6 +140,8 @@ def measure(grapho, work, name, source, runs):
         print(f"  instructions: {instructions_per_byte(grapho, source, work):.2f} per input byte")
     print(f"  CPU time to the floor's:  median {statistics.median(cpu_ratios):.2f} "
           f"(min {min(cpu_ratios):.2f}, max {max(cpu_ratios):.2f})")
+    print(f"    of which system time:   median {statistics.median(system_ratios):.2f} "
+          f"(min {min(system_ratios):.2f}, max {max(system_ratios):.2f})")
     print(f"  wall time to the floor's: median {statistics.median(wall_ratios):.2f} "
           f"(min {min(wall_ratios):.2f}, max {max(wall_ratios):.2f})")
     os.remove(output)
