@@ -1,6 +1,7 @@
 # What a Windows user gets: `cpack -G ZIP` in the build folder makes
 # grapho-VERSION-win64.zip, one folder holding grapho.exe with the README, the
-# licence, the transliteration chart and the example beside it.
+# licence, the notices of the runtime code linked into grapho.exe, the
+# transliteration chart and the example beside it.
 
 # Windows has no manual page to hold the chart: the README's chart, as a file
 # of its own.
@@ -12,6 +13,9 @@ set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS README.md)
 
 install(TARGETS grapho RUNTIME DESTINATION .)
 install(FILES README.md LICENSE ${PROJECT_BINARY_DIR}/chart.md DESTINATION .)
+# grapho.exe holds MinGW-w64's and GCC's runtime code (it is linked statically),
+# and some of those licences ask for their notices beside the program.
+install(FILES packaging/windows/THIRD-PARTY-NOTICES.txt DESTINATION .)
 install(FILES docs/quotations.png DESTINATION docs)
 install(FILES examples/quotations.txt examples/quotations.html DESTINATION examples)
 

@@ -14,8 +14,8 @@ endif()
 
 file(ARCHIVE_EXTRACT INPUT "${zip}" DESTINATION "${WORK_DIR}/unpacked")
 set(folder "${WORK_DIR}/unpacked/grapho-${VERSION}-win64")
-foreach(file grapho.exe README.md LICENSE chart.md docs/quotations.png examples/quotations.txt
-             examples/quotations.html)
+foreach(file grapho.exe README.md LICENSE THIRD-PARTY-NOTICES.txt chart.md docs/quotations.png
+             examples/quotations.txt examples/quotations.html)
   if(NOT EXISTS "${folder}/${file}")
     message(FATAL_ERROR "not in the zip: ${file}")
   endif()
