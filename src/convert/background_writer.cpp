@@ -22,16 +22,17 @@ constexpr std::size_t stack_size = 256 * 1024;
 
 // Whether this process may run on more than one processor at once: the ones
 // its affinity allows, which a container or `taskset` may have cut down to
-// one. When that cannot be told, it is taken to be so.
+// one. When that cannot be told, it is taken to be so; Windows gives an empty
+// mask to a process whose threads span several groups of processors.
 bool runs_on_several_processors() noexcept {
 #if defined(_WIN32)
   DWORD_PTR process = 0;
   DWORD_PTR system = 0;
   return !GetProcessAffinityMask(GetCurrentProcess(), &process, &system) ||
-         std::popcount(process) > 1;
+         std::popcount(process) != 1;
 #elif defined(__linux__)
   cpu_set_t processors;
-  return sched_getaffinity(0, sizeof processors, &processors) != 0 || CPU_COUNT(&processors) > 1;
+  return sched_getaffinity(0, sizeof processors, &processors) != 0 || CPU_COUNT(&processors) != 1;
 #else
   return std::thread::hardware_concurrency() != 1;
 #endif
