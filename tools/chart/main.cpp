@@ -1,9 +1,9 @@
 // grapho_chart: prints the transliteration chart, or checks or updates the
-// copies of it in the README and the manual page.
+// copies of it in the README, the manual page and the web page.
 //
-//   grapho_chart markdown|roff   print the chart
-//   grapho_chart check FILE...   exit 1 if a file's chart differs from the tables
-//   grapho_chart update FILE...  rewrite each file's chart from the tables
+//   grapho_chart markdown|roff|html  print the chart
+//   grapho_chart check FILE...       exit 1 if a file's chart differs from the tables
+//   grapho_chart update FILE...      rewrite each file's chart from the tables
 #include <fstream>
 #include <iostream>
 #include <sstream>
@@ -48,12 +48,15 @@ bool check_or_update(const std::string& path, bool update) {
 
 int run(int argc, char** argv) {
   std::string_view command = argc > 1 ? argv[1] : "";
-  if (argc == 2 && (command == "markdown" || command == "roff")) {
-    std::cout << render(command == "roff" ? format::roff : format::markdown, build_chart());
+  if (argc == 2 && (command == "markdown" || command == "roff" || command == "html")) {
+    std::cout << render(command == "roff"   ? format::roff
+                        : command == "html" ? format::html
+                                            : format::markdown,
+                        build_chart());
     return 0;
   }
   if (argc < 3 || (command != "check" && command != "update")) {
-    std::cerr << "usage: grapho_chart markdown|roff | check FILE... | update FILE...\n";
+    std::cerr << "usage: grapho_chart markdown|roff|html | check FILE... | update FILE...\n";
     return 2;
   }
   bool all_current = true;

@@ -1,5 +1,6 @@
 #include "render.hpp"
 
+#include <algorithm>
 #include <cstdio>
 #include <stdexcept>
 
@@ -136,6 +137,60 @@ std::string roff_section(const section& part) {
 }
 
 // ---------------------------------------------------------------------------
+// HTML, for the web page: a heading, the paragraph and a table for each
+// section, the Greek as characters marked as Ancient Greek for screen readers.
+
+std::string html_escape(std::u32string_view text) {
+  std::string escaped;
+  for (char c : to_utf8(text)) {
+    if (c == '&')
+      escaped += "&amp;";
+    else if (c == '<')
+      escaped += "&lt;";
+    else if (c == '>')
+      escaped += "&gt;";
+    else
+      escaped += c;
+  }
+  return escaped;
+}
+
+std::string html_cell(const cell& content) {
+  if (content.typed) return "<td><code>" + html_escape(content.text) + "</code></td>";
+  bool greek =
+      std::any_of(content.text.begin(), content.text.end(), [](char32_t c) { return c >= 0x370; });
+  return (greek ? "<td lang=\"grc\">" : "<td>") + html_escape(content.text) + "</td>";
+}
+
+// Text between backquotes is typed, so shown as code.
+std::string html_paragraph(std::string_view words) {
+  std::string text;
+  bool in_typed = false;
+  for (char c : words) {
+    if (c == '`') {
+      text += in_typed ? "</code>" : "<code>";
+      in_typed = !in_typed;
+    } else {
+      text += html_escape(std::u32string(1, static_cast<char32_t>(c)));
+    }
+  }
+  return "<p>" + text + "</p>\n";
+}
+
+std::string html_section(const section& part) {
+  std::string text = "<h3>" + part.title + "</h3>\n" + html_paragraph(part.intro);
+  text += "<table>\n<thead><tr>";
+  for (const auto& heading : part.headings) text += "<th scope=\"col\">" + heading + "</th>";
+  text += "</tr></thead>\n<tbody>\n";
+  for (const auto& cells : part.rows) {
+    text += "<tr>";
+    for (const auto& content : cells) text += html_cell(content);
+    text += "</tr>\n";
+  }
+  return text + "</tbody>\n</table>\n";
+}
+
+// ---------------------------------------------------------------------------
 // Markers: comment lines of each format around the chart.
 
 struct markers {
@@ -143,7 +198,7 @@ struct markers {
 };
 
 markers markers_of(format kind) {
-  if (kind == format::markdown)
+  if (kind != format::roff)
     return {"<!-- chart begin: made by grapho_chart from the tables; do not edit -->\n",
             "<!-- chart end -->\n"};
   return {".\\\" chart begin: made by grapho_chart from the tables; do not edit\n",
@@ -163,7 +218,8 @@ std::pair<std::size_t, std::size_t> chart_bounds(std::string_view document, form
 }  // namespace
 
 format format_of(std::string_view path) {
-  return path.ends_with(".md") ? format::markdown : format::roff;
+  if (path.ends_with(".md")) return format::markdown;
+  return path.ends_with(".html") ? format::html : format::roff;
 }
 
 std::string render(format kind, const std::vector<section>& sections) {
@@ -171,6 +227,10 @@ std::string render(format kind, const std::vector<section>& sections) {
   for (const auto& part : sections) {
     if (kind == format::roff) {
       text += roff_section(part);
+      continue;
+    }
+    if (kind == format::html) {
+      text += html_section(part);
       continue;
     }
     if (!text.empty()) text += '\n';

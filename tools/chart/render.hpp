@@ -1,5 +1,6 @@
-// The chart written out for the README (Markdown) and the manual (roff), and
-// the place between two marker lines that it fills in each document.
+// The chart written out for the README (Markdown), the manual (roff) and the
+// web page (HTML), and the place between two marker lines that it fills in
+// each document.
 #pragma once
 
 #include <string>
@@ -10,9 +11,10 @@
 
 namespace grapho::chart {
 
-enum class format { markdown, roff };
+enum class format { markdown, roff, html };
 
-// Markdown for a ".md" file, roff for any other (a manual page).
+// Markdown for a ".md" file, HTML for a ".html" one, roff for any other (a
+// manual page).
 format format_of(std::string_view path);
 
 std::string render(format kind, const std::vector<section>& sections);
