@@ -1,0 +1,71 @@
+# The page that converts in the browser: `emcmake cmake -S . -B build-web`
+# then `cmake --build build-web` makes build-web/web/ (the page and the core
+# as grapho.js, which Node loads too) and grapho-web-VERSION.zip of it.
+
+# Emscripten's optimizer of the JavaScript it writes needs acorn, which a node
+# other than Debian's own finds only through NODE_PATH.
+find_path(GRAPHO_NODE_MODULES acorn/package.json PATHS /usr/share/nodejs /usr/lib/nodejs
+          NO_CMAKE_FIND_ROOT_PATH
+          DOC "The folder holding Node's acorn module, for Emscripten's optimizer")
+if(GRAPHO_NODE_MODULES)
+  set(CMAKE_CXX_LINKER_LAUNCHER ${CMAKE_COMMAND} -E env NODE_PATH=${GRAPHO_NODE_MODULES})
+endif()
+
+set(GRAPHO_WEB_DIR ${PROJECT_BINARY_DIR}/web)
+
+# The core with its JavaScript interface (src/web/interface.js), as one file:
+# a module fetched beside it could not be loaded from the disk. Compiled as it
+# loads, from the bytes inside the file, rather than fetched from there too,
+# and no eval of any kind: the page's Content-Security-Policy forbids both.
+add_executable(grapho_web src/web/binding.cpp)
+target_link_libraries(grapho_web PRIVATE grapho_core)
+set_target_properties(grapho_web PROPERTIES OUTPUT_NAME grapho
+                                            RUNTIME_OUTPUT_DIRECTORY ${GRAPHO_WEB_DIR})
+set(GRAPHO_WEB_INTERFACE ${PROJECT_SOURCE_DIR}/src/web/interface.js)
+target_link_options(grapho_web PRIVATE
+  -sMODULARIZE=1 -sEXPORT_NAME=createGrapho -sSINGLE_FILE=1 -sENVIRONMENT=web,node
+  -sWASM_ASYNC_COMPILATION=0
+  -sALLOW_MEMORY_GROWTH=1 -sDYNAMIC_EXECUTION=0 -sFILESYSTEM=0
+  -sEXPORTED_FUNCTIONS=_malloc,_free
+  "SHELL:--post-js ${GRAPHO_WEB_INTERFACE}")
+set_property(TARGET grapho_web APPEND PROPERTY LINK_DEPENDS ${GRAPHO_WEB_INTERFACE})
+
+# The page, with the bundled example as the first text of its source, and its
+# own files, copied as they are.
+set(GRAPHO_WEB_EXAMPLE ${PROJECT_SOURCE_DIR}/examples/quotations.txt)
+add_custom_command(OUTPUT ${GRAPHO_WEB_DIR}/index.html
+                   COMMAND ${CMAKE_COMMAND} -DINPUT=${PROJECT_SOURCE_DIR}/web/index.html
+                           -DEXAMPLE=${GRAPHO_WEB_EXAMPLE} -DOUTPUT=${GRAPHO_WEB_DIR}/index.html
+                           -P ${PROJECT_SOURCE_DIR}/cmake/web_page.cmake
+                   DEPENDS web/index.html ${GRAPHO_WEB_EXAMPLE} cmake/web_page.cmake)
+set(GRAPHO_WEB_FILES page.js page.css)
+set(GRAPHO_WEB_COPIES ${GRAPHO_WEB_DIR}/index.html)
+foreach(file IN LISTS GRAPHO_WEB_FILES)
+  add_custom_command(OUTPUT ${GRAPHO_WEB_DIR}/${file}
+                     COMMAND ${CMAKE_COMMAND} -E copy ${PROJECT_SOURCE_DIR}/web/${file}
+                             ${GRAPHO_WEB_DIR}/${file}
+                     DEPENDS ${PROJECT_SOURCE_DIR}/web/${file})
+  list(APPEND GRAPHO_WEB_COPIES ${GRAPHO_WEB_DIR}/${file})
+endforeach()
+
+# The zip holds one folder, grapho-web-VERSION, with what build-web/web holds.
+set(GRAPHO_WEB_NAME grapho-web-${PROJECT_VERSION})
+add_custom_command(
+  OUTPUT ${PROJECT_BINARY_DIR}/${GRAPHO_WEB_NAME}.zip
+  COMMAND ${CMAKE_COMMAND} -E rm -rf zip
+  COMMAND ${CMAKE_COMMAND} -E copy_directory ${GRAPHO_WEB_DIR} zip/${GRAPHO_WEB_NAME}
+  COMMAND ${CMAKE_COMMAND} -E chdir zip ${CMAKE_COMMAND} -E tar cf ../${GRAPHO_WEB_NAME}.zip
+          --format=zip ${GRAPHO_WEB_NAME}
+  DEPENDS grapho_web ${GRAPHO_WEB_COPIES}
+  WORKING_DIRECTORY ${PROJECT_BINARY_DIR})
+add_custom_target(grapho_web_page ALL DEPENDS ${PROJECT_BINARY_DIR}/${GRAPHO_WEB_NAME}.zip)
+
+# The conversion tests, run by Node on the core as WebAssembly.
+if(GRAPHO_BUILD_TESTS)
+  set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
+  set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+  add_subdirectory(/usr/src/googletest googletest EXCLUDE_FROM_ALL)
+  add_executable(grapho_web_tests tests/conversion_test.cpp)
+  target_link_libraries(grapho_web_tests PRIVATE grapho_core GTest::gtest_main)
+  target_link_options(grapho_web_tests PRIVATE -sSINGLE_FILE=1 -sALLOW_MEMORY_GROWTH=1)
+endif()

@@ -1,0 +1,79 @@
+// The core as the browser's page and Node scripts call it: one conversion of
+// bytes in memory at a time, each like a fresh grapho given one file. The
+// result stays here until the next call or until it is released, and the
+// JavaScript side (interface.js) reads it through the functions below.
+#include <emscripten/emscripten.h>
+
+#include <cstddef>
+#include <new>
+#include <string>
+#include <string_view>
+
+#include "convert/converter.hpp"
+
+namespace {
+
+enum class outcome { converted = 0, stopped = 1, out_of_memory = 2 };
+
+struct result {
+  std::string output;
+  std::string message;
+  double line = 0;
+  double column = 0;
+};
+
+result last;
+
+outcome convert(std::string_view input) {
+  last = {};
+  try {
+    grapho::converter files;
+    grapho::memory_reader reader(input);
+    grapho::string_writer writer(last.output);
+    try {
+      files.convert_stream(reader, writer, "source", "source.html");
+    } catch (const grapho::conversion_error& error) {
+      last.message = error.message();
+      last.line = static_cast<double>(error.where().line);
+      last.column = static_cast<double>(error.where().column);
+      return outcome::stopped;
+    }
+    return outcome::converted;
+  } catch (const std::bad_alloc&) {
+    last = {};
+    return outcome::out_of_memory;
+  }
+}
+
+}  // namespace
+
+extern "C" {
+
+EMSCRIPTEN_KEEPALIVE int grapho_convert(const char* input, std::size_t size) {
+  return static_cast<int>(convert({input, size}));
+}
+
+EMSCRIPTEN_KEEPALIVE const char* grapho_output_data() {
+  return last.output.data();
+}
+EMSCRIPTEN_KEEPALIVE std::size_t grapho_output_size() {
+  return last.output.size();
+}
+EMSCRIPTEN_KEEPALIVE const char* grapho_message_data() {
+  return last.message.data();
+}
+EMSCRIPTEN_KEEPALIVE std::size_t grapho_message_size() {
+  return last.message.size();
+}
+EMSCRIPTEN_KEEPALIVE double grapho_error_line() {
+  return last.line;
+}
+EMSCRIPTEN_KEEPALIVE double grapho_error_column() {
+  return last.column;
+}
+
+// Gives back the memory of the last result once it has been read.
+EMSCRIPTEN_KEEPALIVE void grapho_release() {
+  last = {};
+}
+}

@@ -1,0 +1,31 @@
+// grapho.convert(source): `source` is a string, converted as its UTF-8 bytes,
+// or a Uint8Array of bytes. Returns { output, error }: `output` the bytes that
+// grapho writes for a file holding `source` (all of them, or those written
+// before a transliteration error), of the same type as `source`; `error` null
+// or { line, column, message }. Throws a RangeError when memory runs out.
+Module["convert"] = function (source) {
+  const asText = typeof source === "string";
+  if (!asText && !(source instanceof Uint8Array))
+    throw new TypeError("grapho.convert takes a string or a Uint8Array");
+  const bytes = asText ? new TextEncoder().encode(source) : source;
+  const input = _malloc(Math.max(bytes.length, 1));
+  if (!input) throw new RangeError("grapho: not enough memory for a source of this size");
+  let status;
+  try {
+    HEAPU8.set(bytes, input);
+    status = _grapho_convert(input, bytes.length);
+  } finally {
+    _free(input);
+  }
+  if (status === 2) throw new RangeError("grapho: not enough memory to convert this source");
+  // The heap may have grown during the conversion: views are taken afresh.
+  const view = (data, size) => HEAPU8.slice(data, data + size);
+  const output = view(_grapho_output_data(), _grapho_output_size());
+  const error = status === 0 ? null : {
+    line: _grapho_error_line(),
+    column: _grapho_error_column(),
+    message: new TextDecoder().decode(view(_grapho_message_data(), _grapho_message_size())),
+  };
+  _grapho_release();
+  return { output: asText ? new TextDecoder().decode(output) : output, error };
+};

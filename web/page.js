@@ -1,0 +1,299 @@
+"use strict";
+// The page: converts the source with grapho's own core (grapho.js) as it is
+// typed, shows the result as a page and as HTML, points at a mistake, and
+// copies, downloads and opens files. Nothing leaves the machine.
+
+// A file larger than this is converted whole but not put in the text area; one
+// larger than `largest_file` is not converted at all; an output larger than
+// `largest_shown` characters is neither previewed nor shown as HTML, which
+// would keep the page busy for seconds.
+const largest_editable = 2 << 20;
+const largest_file = 64 << 20;
+const largest_shown = 8 << 20;
+
+const $ = (id) => document.getElementById(id);
+const source = $("source");
+const marks = $("source-marks");
+const message = $("message");
+const showMistake = $("show-mistake");
+const preview = $("preview");
+const html = $("html");
+const resultNote = $("result-note");
+const copyStatus = $("copy-status");
+const resultButtons = [$("copy-html"), $("copy-text"), $("download")];
+
+let grapho = null;
+// The name of the file the source came from, for the download's name.
+let sourceName = "quotations.txt";
+// A file converted as bytes, without being shown in the text area: too large,
+// or not UTF-8 text. Typing starts a new source instead.
+let held = null;
+// The last conversion: { output, error }, output a string or a Uint8Array.
+let result = null;
+let pending = false;
+
+// The output's name as grapho gives it: up to the last dot, then ".html".
+function htmlName(name) {
+  const dot = name.lastIndexOf(".");
+  return (dot < 0 ? name : name.slice(0, dot)) + ".html";
+}
+
+function megabytes(size) {
+  return (size / (1 << 20)).toFixed(1) + " MB";
+}
+
+// Where line `line`, column `column` of grapho's count (bytes, from 1) falls
+// in `text`: the index of that character, which may be text.length.
+function indexAt(text, line, column) {
+  let index = 0;
+  for (let l = 1; l < line; ++l) {
+    const end = text.indexOf("\n", index);
+    if (end < 0) return text.length;
+    index = end + 1;
+  }
+  let bytes = 1;
+  while (index < text.length && text[index] !== "\n") {
+    const code = text.codePointAt(index);
+    const size = code < 0x80 ? 1 : code < 0x800 ? 2 : code < 0x10000 ? 3 : 4;
+    if (bytes + size > column) break;
+    bytes += size;
+    index += code >= 0x10000 ? 2 : 1;
+  }
+  return index;
+}
+
+// The text of the source up to the mistake, then the character itself marked
+// (a line end or the end as a marked space), behind the text area.
+function markMistake(index) {
+  const text = source.value;
+  const character = text.codePointAt(index);
+  const shown = character === undefined || text[index] === "\n" ? " " :
+    String.fromCodePoint(character);
+  const mark = document.createElement("mark");
+  mark.textContent = shown;
+  marks.replaceChildren(document.createTextNode(text.slice(0, index)), mark);
+  marks.scrollTop = source.scrollTop;
+  showMistake.onclick = () => {
+    source.focus();
+    source.setSelectionRange(index, index + (shown.length === 2 ? 2 : 1));
+  };
+}
+
+function clearMistake() {
+  marks.replaceChildren();
+  message.textContent = "";
+  message.className = "";
+  showMistake.hidden = true;
+}
+
+function showOutput(output) {
+  const text = typeof output === "string" ? output : null;
+  if (text === null || text.length > largest_shown) {
+    preview.srcdoc = "";
+    html.textContent = "";
+    return false;
+  }
+  preview.srcdoc = text;
+  html.textContent = text;
+  return true;
+}
+
+function show() {
+  clearMistake();
+  copyStatus.textContent = "";
+  const { output, error } = result;
+  const shown = showOutput(output);
+  for (const button of resultButtons) button.disabled = error !== null;
+  if (error) {
+    message.textContent =
+      `Line ${error.line}, column ${error.column}: ${error.message.trimEnd()}`;
+    if (!held) {
+      markMistake(indexAt(source.value, error.line, error.column));
+      showMistake.hidden = false;
+    }
+  }
+  if (!shown) {
+    resultNote.textContent = held ?
+      `${held.name} is ${held.why}: its result is not shown.` +
+        (error ? "" : " Download it as a whole.") :
+      "The result is too large to show here." + (error ? "" : " Download it as a whole.");
+  } else {
+    resultNote.textContent = error ?
+      "Shown up to the mistake: what grapho writes before it stops." : "";
+  }
+}
+
+function convertNow() {
+  pending = false;
+  if (!grapho) return;
+  try {
+    result = held ? grapho.convert(held.bytes) : grapho.convert(source.value);
+  } catch (failure) {
+    result = null;
+    preview.srcdoc = "";
+    html.textContent = "";
+    for (const button of resultButtons) button.disabled = true;
+    message.textContent = `Not converted: ${failure.message}`;
+    return;
+  }
+  show();
+}
+
+// Converts once per frame however fast the keys come.
+function convertSoon() {
+  if (pending) return;
+  pending = true;
+  requestAnimationFrame(convertNow);
+}
+
+function output() {
+  return held ? result.output : new TextEncoder().encode(result.output);
+}
+
+// ---------------------------------------------------------------------------
+// Copying and downloading.
+
+// The Greek as characters rather than references, in Normalization Form C:
+// every reference to a character outside ASCII is replaced by it, and the
+// others (&lt;, &amp;, ...) stay, so that the HTML means what it meant.
+const referenceReader = document.createElement("textarea");
+function asText(htmlText) {
+  const references = new Map();
+  const characterOf = (reference) => {
+    if (!references.has(reference)) {
+      referenceReader.innerHTML = reference;
+      const character = referenceReader.value;
+      references.set(reference, /^[^\0-\x7f]+$/u.test(character) ? character : reference);
+    }
+    return references.get(reference);
+  };
+  return htmlText.replace(/&(#[xX][0-9a-fA-F]+|#[0-9]+|[A-Za-z][A-Za-z0-9]*);/g, characterOf)
+    .normalize("NFC");
+}
+
+async function copy(text, what) {
+  try {
+    await navigator.clipboard.writeText(text);
+  } catch {
+    const scratch = document.createElement("textarea");
+    scratch.value = text;
+    document.body.append(scratch);
+    scratch.select();
+    const copied = document.execCommand("copy");
+    scratch.remove();
+    if (!copied) {
+      copyStatus.textContent = "The browser did not let the page copy.";
+      return;
+    }
+  }
+  copyStatus.textContent = `Copied ${what}.`;
+}
+
+function outputText() {
+  return held ? new TextDecoder().decode(result.output) : result.output;
+}
+
+$("copy-html").addEventListener("click", () => copy(outputText(), "the HTML"));
+$("copy-text").addEventListener("click", () => copy(asText(outputText()), "the UTF-8 text"));
+$("download").addEventListener("click", () => {
+  const link = document.createElement("a");
+  link.download = htmlName(held ? held.name : sourceName);
+  link.href = URL.createObjectURL(new Blob([output()], { type: "text/html" }));
+  link.click();
+  setTimeout(() => URL.revokeObjectURL(link.href), 60000);
+});
+
+// ---------------------------------------------------------------------------
+// Opening files.
+
+async function open(file) {
+  copyStatus.textContent = "";
+  if (file.size > largest_file) {
+    message.className = "note";
+    message.textContent = `${file.name} is ${megabytes(file.size)}, more than this page ` +
+      `converts (${megabytes(largest_file)}): convert it with the grapho program.`;
+    return;
+  }
+  const bytes = new Uint8Array(await file.arrayBuffer());
+  let text = null;
+  try {
+    text = new TextDecoder("utf-8", { fatal: true, ignoreBOM: true }).decode(bytes);
+  } catch {
+    // Not UTF-8: converted as bytes, never shown with replacement characters.
+  }
+  if (text !== null && bytes.length <= largest_editable) {
+    held = null;
+    sourceName = file.name;
+    source.value = text;
+    source.placeholder = "";
+  } else {
+    held = {
+      name: file.name,
+      bytes,
+      why: text === null ? "not UTF-8 text" : `too large to edit here (${megabytes(bytes.length)})`,
+    };
+    source.value = "";
+    source.placeholder = `${file.name} is converted as it is, but not shown: it is ${held.why}. ` +
+      "Type here to start a new source.";
+  }
+  convertNow();
+}
+
+$("open-file").addEventListener("change", (event) => {
+  const [file] = event.target.files;
+  if (file) open(file);
+  event.target.value = "";
+});
+document.addEventListener("dragover", (event) => {
+  event.preventDefault();
+  document.body.classList.add("drop-target");
+});
+document.addEventListener("dragleave", () => document.body.classList.remove("drop-target"));
+document.addEventListener("drop", (event) => {
+  event.preventDefault();
+  document.body.classList.remove("drop-target");
+  const [file] = event.dataTransfer.files;
+  if (file) open(file);
+});
+
+// ---------------------------------------------------------------------------
+// The tabs: arrow keys move between them, as a tab list's keys do.
+
+const tabs = [$("preview-tab"), $("html-tab")];
+function selectTab(tab) {
+  for (const other of tabs) {
+    const selected = other === tab;
+    other.setAttribute("aria-selected", String(selected));
+    other.tabIndex = selected ? 0 : -1;
+    $(other.getAttribute("aria-controls")).hidden = !selected;
+  }
+}
+for (const tab of tabs) {
+  tab.addEventListener("click", () => selectTab(tab));
+  tab.addEventListener("keydown", (event) => {
+    const step = { ArrowRight: 1, ArrowLeft: -1 }[event.key];
+    if (!step) return;
+    const next = tabs[(tabs.indexOf(tab) + step + tabs.length) % tabs.length];
+    selectTab(next);
+    next.focus();
+  });
+}
+
+source.addEventListener("input", () => {
+  if (held) {
+    held = null;
+    source.placeholder = "";
+    sourceName = "source.txt";
+  }
+  convertSoon();
+});
+source.addEventListener("scroll", () => {
+  marks.scrollTop = source.scrollTop;
+});
+
+// The core is ready as soon as it is made (grapho.js compiles it as it loads);
+// awaited all the same, as a script that uses it would.
+(async () => {
+  grapho = await createGrapho();
+  convertNow();
+})();
