@@ -31,6 +31,9 @@ let held = null;
 // The last conversion: { output, error }, output a string or a Uint8Array.
 let result = null;
 let pending = false;
+// Whether the preview's next load is that of the page put there, rather than
+// a link followed inside it.
+let previewLoading = false;
 
 // The output's name as grapho gives it: up to the last dot, then ".html".
 function htmlName(name) {
@@ -89,14 +92,29 @@ function clearMistake() {
 function showOutput(output) {
   const text = typeof output === "string" ? output : null;
   if (text === null || text.length > largest_shown) {
-    preview.srcdoc = "";
+    showInPreview("");
     html.textContent = "";
     return false;
   }
-  preview.srcdoc = text;
+  showInPreview(text);
   html.textContent = text;
   return true;
 }
+
+function showInPreview(text) {
+  previewLoading = true;
+  preview.srcdoc = text;
+}
+
+// A link followed in the preview is refused by the policy, which leaves an
+// error in its place: the page is put back.
+preview.addEventListener("load", () => {
+  if (previewLoading) {
+    previewLoading = false;
+    return;
+  }
+  showInPreview(preview.srcdoc);
+});
 
 function show() {
   clearMistake();
@@ -130,7 +148,7 @@ function convertNow() {
     result = held ? grapho.convert(held.bytes) : grapho.convert(source.value);
   } catch (failure) {
     result = null;
-    preview.srcdoc = "";
+    showInPreview("");
     html.textContent = "";
     for (const button of resultButtons) button.disabled = true;
     message.textContent = `Not converted: ${failure.message}`;

@@ -1,0 +1,98 @@
+// The core as WebAssembly, in Node: the conversion tests of the native suite
+// built for it, then grapho.convert() against the native program on the same
+// files and on random inputs: the same bytes and the same errors.
+//
+//   node core_test.js GRAPHO_EXE WEB_BUILD_DIR FOLDER...
+"use strict";
+const assert = require("assert");
+const { spawnSync } = require("child_process");
+const fs = require("fs");
+const os = require("os");
+const path = require("path");
+
+const [grapho_exe, web_build, ...folders] = process.argv.slice(2);
+const core_js = path.join(web_build, "web", "grapho.js");
+const prompt = "\nPress <ENTER> to terminate...";
+
+// What the native program makes of `bytes` as the file `name`, alone.
+function native(bytes, name, scratch) {
+  const input = path.join(scratch, name);
+  const output = input.replace(/\.[^.]*$/, "") + ".html";
+  fs.writeFileSync(input, bytes);
+  fs.rmSync(output, { force: true });
+  const run = spawnSync(grapho_exe, [input], { input: "" });
+  let report = run.stderr.toString("latin1");
+  assert(report.endsWith(prompt), `no prompt after ${name}: ${report}`);
+  report = report.slice(0, -prompt.length);
+  let error = null;
+  if (report !== "") {
+    const found = /^[^]*?:(\d+):(\d+) ([^]*)$/.exec(report.slice(input.length));
+    assert(report.startsWith(input) && found, `unexpected report for ${name}: ${report}`);
+    error = { line: Number(found[1]), column: Number(found[2]),
+              message: Buffer.from(found[3], "latin1").toString() };
+  }
+  assert.strictEqual(run.status, error ? 1 : 0, `exit status for ${name}`);
+  return { output: new Uint8Array(fs.readFileSync(output)), error };
+}
+
+function expectSame(grapho, bytes, name, scratch) {
+  const expected = native(bytes, name, scratch);
+  const result = grapho.convert(bytes);
+  assert.deepStrictEqual(result.error, expected.error, name);
+  assert(result.output instanceof Uint8Array, name);
+  assert(Buffer.from(result.output).equals(Buffer.from(expected.output)), `output of ${name}`);
+  // A string is converted as its UTF-8 bytes and gives a string.
+  const text = Buffer.from(bytes).toString();
+  if (Buffer.from(text).equals(Buffer.from(bytes))) {
+    const asString = grapho.convert(text);
+    assert.strictEqual(asString.output, Buffer.from(expected.output).toString(), name);
+    assert.deepStrictEqual(asString.error, expected.error, name);
+  }
+}
+
+// Inputs made of the characters that do something, and some that do not.
+function* randomInputs(count) {
+  const alphabet = Buffer.from("aehiouwAEIOUWrRsbqk$$\n\n  <>/\\^=|-[]{}\"';&.?\xce\xb1\0\xff", "latin1");
+  let seed = 7;
+  const next = (n) => (seed = (seed * 1103515245 + 12345) % 2147483648) % n;
+  for (let i = 0; i < count; ++i)
+    yield Uint8Array.from({ length: next(200) }, () => alphabet[next(alphabet.length)]);
+}
+
+async function main() {
+  if (!fs.existsSync(core_js)) {
+    console.log(`SKIPPED: ${core_js} is not built (no Emscripten)`);
+    return;
+  }
+  const tests = spawnSync(process.execPath, [path.join(web_build, "grapho_web_tests.js")],
+                          { stdio: "inherit" });
+  assert.strictEqual(tests.status, 0, "the conversion tests failed as WebAssembly");
+
+  const grapho = await require(path.resolve(core_js))();
+  const scratch = fs.mkdtempSync(path.join(os.tmpdir(), "grapho-web-"));
+  try {
+    let files = 0;
+    for (const folder of folders) {
+      for (const name of fs.readdirSync(folder).sort()) {
+        expectSame(grapho, new Uint8Array(fs.readFileSync(path.join(folder, name))),
+                   name.replace(/\.[^.]*$/, "") + ".txt", scratch);
+        ++files;
+      }
+    }
+    let inputs = 0;
+    for (const bytes of randomInputs(300)) expectSame(grapho, bytes, `random${inputs++}.txt`, scratch);
+    console.log(`${files} files and ${inputs} random inputs: the same as the native program`);
+  } finally {
+    fs.rmSync(scratch, { recursive: true, force: true });
+  }
+
+  // Each call is a fresh grapho on one file: the first quotation mark opens.
+  assert.strictEqual(grapho.convert('$"a$').output, "&ldquo;&alpha;");
+  assert.strictEqual(grapho.convert('$"a$').output, "&ldquo;&alpha;");
+  assert.throws(() => grapho.convert(42), TypeError);
+}
+
+main().catch((failure) => {
+  console.error(failure);
+  process.exit(1);
+});

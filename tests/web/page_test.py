@@ -1,0 +1,210 @@
+"""The web page in headless Chromium, opened from the disk: typing converts,
+the preview and the HTML tab show the result, a mistake is named and marked,
+the download holds the native program's bytes, files that cannot be shown are
+said to be so, and a hostile source runs nothing and reaches nothing.
+
+    /usr/bin/python3 page_test.py GRAPHO_EXE WEB_BUILD_DIR EXAMPLES_DIR
+"""
+import http.server
+import os
+import shutil
+import subprocess
+import sys
+import tempfile
+import threading
+import time
+import unittest
+
+GRAPHO_EXE, WEB_BUILD, EXAMPLES = sys.argv[1:4]
+PAGE = os.path.join(WEB_BUILD, "web", "index.html")
+
+try:
+    from selenium import webdriver
+    from selenium.webdriver.chrome.service import Service
+    from selenium.webdriver.common.by import By
+    from selenium.webdriver.common.keys import Keys
+    from selenium.webdriver.support.ui import WebDriverWait
+except ImportError:
+    webdriver = None
+
+
+def native(source):
+    """The bytes the native program writes for `source`, alone in a file."""
+    with tempfile.TemporaryDirectory() as folder:
+        path = os.path.join(folder, "source.txt")
+        with open(path, "wb") as file:
+            file.write(source)
+        subprocess.run([GRAPHO_EXE, path], stdin=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        with open(os.path.join(folder, "source.html"), "rb") as file:
+            return file.read()
+
+
+class Requests(http.server.BaseHTTPRequestHandler):
+    """A server for the hostile source to reach: it must never be asked anything."""
+    paths = []
+
+    def do_GET(self):
+        Requests.paths.append(self.path)
+        self.send_response(200)
+        self.end_headers()
+
+    def log_message(self, *arguments):
+        pass
+
+
+class Page(unittest.TestCase):
+    @classmethod
+    def setUpClass(cls):
+        cls.profile = tempfile.mkdtemp()
+        cls.downloads = tempfile.mkdtemp()
+        options = webdriver.ChromeOptions()
+        options.binary_location = shutil.which("chromium")
+        # A fresh profile and no background traffic, which a closed network refuses.
+        for argument in ("--headless", "--no-sandbox", "--disable-gpu", "--disable-quic",
+                         "--no-first-run", "--disable-background-networking",
+                         "--disable-component-update", "--disable-sync",
+                         "--user-data-dir=" + cls.profile, "--window-size=1280,900"):
+            options.add_argument(argument)
+        cls.browser = webdriver.Chrome(service=Service(shutil.which("chromedriver")),
+                                       options=options)
+        cls.browser.execute_cdp_cmd("Page.setDownloadBehavior",
+                                    {"behavior": "allow", "downloadPath": cls.downloads})
+        cls.server = http.server.ThreadingHTTPServer(("127.0.0.1", 0), Requests)
+        threading.Thread(target=cls.server.serve_forever, daemon=True).start()
+
+    @classmethod
+    def tearDownClass(cls):
+        cls.browser.quit()
+        cls.server.shutdown()
+        shutil.rmtree(cls.profile, ignore_errors=True)
+        shutil.rmtree(cls.downloads, ignore_errors=True)
+
+    def setUp(self):
+        self.browser.get("file://" + os.path.abspath(PAGE))
+        self.until(lambda: self.text("html") != "")
+
+    def until(self, condition, seconds=20):
+        return WebDriverWait(self.browser, seconds).until(lambda _: condition())
+
+    def element(self, id):
+        return self.browser.find_element(By.ID, id)
+
+    def text(self, id):
+        return self.browser.execute_script(
+            "return document.getElementById(arguments[0]).textContent", id)
+
+    def type_source(self, text):
+        source = self.element("source")
+        source.send_keys(Keys.CONTROL, "a")
+        source.send_keys(Keys.DELETE)
+        source.send_keys(text)
+
+    def preview_text(self):
+        self.browser.switch_to.frame(self.element("preview"))
+        try:
+            return self.browser.find_element(By.TAG_NAME, "body").text
+        finally:
+            self.browser.switch_to.default_content()
+
+    def downloaded(self, name):
+        path = os.path.join(self.downloads, name)
+        self.until(lambda: os.path.exists(path) and not any(
+            other.endswith(".crdownload") for other in os.listdir(self.downloads)))
+        with open(path, "rb") as file:
+            return file.read()
+
+    def test_starts_with_the_bundled_example(self):
+        with open(os.path.join(EXAMPLES, "quotations.txt"), encoding="utf-8") as file:
+            example = file.read()
+        self.assertEqual(self.element("source").get_property("value"), example)
+        self.assertEqual(self.text("html").encode(), native(example.encode()))
+
+    def test_converts_as_you_type(self):
+        self.type_source("<p>$m^hnin >/aeide qe\\a$</p>")
+        expected = native(b"<p>$m^hnin >/aeide qe\\a$</p>")
+        self.until(lambda: self.text("html").encode() == expected)
+        self.assertEqual(self.preview_text(), "\u03bc\u1fc6\u03bd\u03b9\u03bd \u1f04\u03b5\u03b9"
+                         "\u03b4\u03b5 \u03b8\u03b5\u1f70")
+        self.assertEqual(self.text("message"), "")
+        self.element("html-tab").click()
+        self.assertTrue(self.element("html").is_displayed())
+        self.assertFalse(self.element("preview").is_displayed())
+        self.element("download").click()
+        self.assertEqual(self.downloaded("quotations.html"), expected)
+
+    def test_names_and_marks_a_mistake(self):
+        self.type_source("x\n<p>$l/ogos$ $/\\a$</p>")
+        self.until(lambda: self.text("message") != "")
+        self.assertEqual(self.text("message"),
+                         "Line 2, column 16: Cannot mix different accents: a with acute grave")
+        self.assertEqual(self.text("source-marks"), "x\n<p>$l/ogos$ $/\\a")
+        marked = self.browser.find_element(By.CSS_SELECTOR, "#source-marks mark")
+        self.assertEqual(marked.get_property("textContent"), "a")
+        self.assertEqual(self.preview_text(), "x\n\u03bb\u1f79\u03b3\u03bf\u03c2")
+        self.assertFalse(self.element("download").is_enabled())
+        self.element("show-mistake").click()
+        self.assertEqual(self.browser.execute_script(
+            "const s = document.getElementById('source');"
+            "return [s.selectionStart, s.selectionEnd]"), [17, 18])
+        # Mended, the mark goes.
+        self.type_source("$a$")
+        self.until(lambda: self.text("message") == "")
+        self.assertEqual(self.text("source-marks"), "")
+
+    def test_holds_files_it_cannot_show(self):
+        folder = tempfile.mkdtemp()
+        try:
+            binary = os.path.join(folder, "binary.txt")
+            with open(binary, "wb") as file:
+                file.write(b"<p>$a\0b$ \xff\xfe $l/ogos$</p>")
+            large = os.path.join(folder, "large.txt")
+            with open(large, "wb") as file:
+                file.write(b"<p>$m^hnin >/aeide qe\\a$</p>\n" * 100000)
+            for path, why in ((binary, "not UTF-8 text"), (large, "too large to edit here")):
+                self.element("open-file").send_keys(path)
+                self.until(lambda: why in self.element("source").get_attribute("placeholder"))
+                self.assertEqual(self.element("source").get_property("value"), "")
+                self.assertIn("its result is not shown", self.text("result-note"))
+                self.assertEqual(self.text("html"), "")
+                self.element("download").click()
+                with open(path, "rb") as file:
+                    expected = native(file.read())
+                name = os.path.basename(path).replace(".txt", ".html")
+                self.assertEqual(self.downloaded(name), expected)
+        finally:
+            shutil.rmtree(folder)
+
+    def test_a_hostile_source_runs_nothing_and_reaches_nothing(self):
+        server = "http://127.0.0.1:%d" % self.server.server_address[1]
+        hostile = (
+            '<meta http-equiv="refresh" content="0; url=%s/refresh">'
+            '<p id="shown">still here</p>'
+            '<script>document.body.append("script ran"); fetch("%s/fetch")</script>'
+            '<img src="%s/image" onerror="document.body.append(\'onerror ran\')">'
+            '<img src=x onerror="document.body.append(\'onerror ran\')">'
+            '<a id="js" href="javascript:document.body.append(\'link ran\')">js</a> '
+            '<a id="away" href="%s/link">away</a> '
+            '<a id="top" href="%s/top" target="_top">top</a>'
+        ) % ((server,) * 5)
+        self.type_source(hostile)
+        self.until(lambda: "still here" in self.preview_text())
+        self.browser.switch_to.frame(self.element("preview"))
+        for link in ("js", "away", "top"):
+            self.browser.find_element(By.ID, link).click()
+        self.browser.switch_to.default_content()
+        time.sleep(2)
+        self.assertEqual(self.browser.current_url, "file://" + os.path.abspath(PAGE))
+        self.assertEqual(len(self.browser.window_handles), 1)
+        self.assertEqual(self.preview_text(), "still here\njs away top")
+        self.assertEqual(Requests.paths, [])
+
+
+if __name__ == "__main__":
+    missing = [name for name, found in (("python3-selenium", webdriver),
+                                        ("chromium", shutil.which("chromium")),
+                                        ("chromium-driver", shutil.which("chromedriver")),
+                                        (PAGE, os.path.exists(PAGE))) if not found]
+    if missing:
+        print("SKIPPED: missing " + ", ".join(missing))
+        sys.exit(0)
+    unittest.main(argv=sys.argv[:1], verbosity=2)
