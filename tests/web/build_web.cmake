@@ -16,3 +16,16 @@ execute_process(COMMAND ${CMAKE_COMMAND} --build ${BUILD_DIR} -j2 RESULT_VARIABL
 if(NOT built EQUAL 0)
   message(FATAL_ERROR "the web build failed in ${BUILD_DIR}")
 endif()
+
+# The zip holds the page in one folder, nothing fetched from elsewhere.
+file(STRINGS ${SOURCE_DIR}/CMakeLists.txt project_line REGEX "^project\\(grapho VERSION")
+string(REGEX MATCH "VERSION ([0-9.]+)" version "${project_line}")
+set(folder grapho-web-${CMAKE_MATCH_1})
+set(zip ${BUILD_DIR}/${folder}.zip)
+execute_process(COMMAND ${CMAKE_COMMAND} -E tar tf ${zip} OUTPUT_VARIABLE listed
+                RESULT_VARIABLE read)
+foreach(file index.html grapho.js page.js page.css)
+  if(NOT read EQUAL 0 OR NOT listed MATCHES "${folder}/${file}")
+    message(FATAL_ERROR "${zip} lacks ${file}:\n${listed}")
+  endif()
+endforeach()
