@@ -18,14 +18,16 @@ Module["convert"] = function (source) {
     _free(input);
   }
   if (status === 2) throw new RangeError("grapho: not enough memory to convert this source");
-  // The heap may have grown during the conversion: views are taken afresh.
-  const view = (data, size) => HEAPU8.slice(data, data + size);
+  // The heap may have grown during the conversion: views are taken afresh, and
+  // text is decoded from them without a copy first.
+  const view = (data, size) => HEAPU8.subarray(data, data + size);
   const output = view(_grapho_output_data(), _grapho_output_size());
   const error = status === 0 ? null : {
     line: _grapho_error_line(),
     column: _grapho_error_column(),
     message: new TextDecoder().decode(view(_grapho_message_data(), _grapho_message_size())),
   };
+  const result = { output: asText ? new TextDecoder().decode(output) : output.slice(), error };
   _grapho_release();
-  return { output: asText ? new TextDecoder().decode(output) : output, error };
+  return result;
 };

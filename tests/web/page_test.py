@@ -132,6 +132,14 @@ class Page(unittest.TestCase):
         self.element("download").click()
         self.assertEqual(self.downloaded("quotations.html"), expected)
 
+    def test_text_copy_has_the_characters_in_nfc_and_keeps_the_markup(self):
+        # Oxia letters become their tonos equivalents, a white bracket its
+        # canonical one; references to ASCII stay, so that the HTML means the same.
+        self.assertEqual(self.browser.execute_script(
+            "return asText(arguments[0])",
+            "<b>&alpha;&#x1f71;&#x1fc6;&#x2329;</b> &amp; &lt;i&gt; &#x3c; &#60; &unknown;"),
+            "<b>\u03b1\u03ac\u1fc6\u3008</b> &amp; &lt;i&gt; &#x3c; &#60; &unknown;")
+
     def test_names_and_marks_a_mistake(self):
         self.type_source("x\n<p>$l/ogos$ $/\\a$</p>")
         self.until(lambda: self.text("message") != "")

@@ -1,0 +1,113 @@
+#!/usr/bin/env python3
+"""Measures the web page's core, grapho.js, in Node and in headless Chromium
+beside the native core, all converting the same real text from memory into
+memory: the bench's page of verses (bench/iliad-1.txt, each verse a paragraph
+with its Greek between dollar signs, repeated). Prints the throughput and the
+time to convert 100 KB and 1 MB of it, as the web page does on each key. A
+measurement, never a test.
+
+Needs Emscripten (apt-get install emscripten node-acorn); for the browser,
+chromium, chromium-driver and python3-selenium, run by /usr/bin/python3.
+
+    /usr/bin/python3 bench/web_benchmark.py [--size-mib 16] [--runs 11]
+"""
+import argparse
+import json
+import os
+import shutil
+import subprocess
+import tempfile
+
+from run_benchmark import ROOT, MIB, page_of_verses, write_repeated
+
+
+def cmake_build(build_dir, configure, targets):
+    subprocess.run([*configure, "-S", ROOT, "-B", build_dir, "-DCMAKE_BUILD_TYPE=Release"],
+                   check=True, stdout=subprocess.DEVNULL)
+    subprocess.run(["cmake", "--build", build_dir, "-j2", "--target", *targets], check=True,
+                   stdout=subprocess.DEVNULL)
+
+
+def native_seconds(simd, path, runs):
+    build_dir = os.path.join(ROOT, "build-bench" if simd else "build-bench-portable")
+    cmake_build(build_dir, ["cmake", "-DGRAPHO_BUILD_TESTS=OFF",
+                            "-DGRAPHO_SIMD=" + ("ON" if simd else "OFF")],
+                ["grapho_convert_in_memory"])
+    tool = os.path.join(build_dir, "grapho_convert_in_memory")
+    out = subprocess.run([tool, path, str(runs)], check=True, capture_output=True, text=True)
+    return float(out.stdout.split()[1])
+
+
+def node_figures(core, page_path, runs):
+    script = ("const measure = require(%s); const fs = require('fs');"
+              "(async () => { const grapho = await require(%s)();"
+              "console.log(JSON.stringify(measure(grapho, fs.readFileSync(%s, 'utf8'), %d))) })()"
+              % (json.dumps(os.path.join(ROOT, "bench", "web_measure.js")), json.dumps(core),
+                 json.dumps(page_path), runs))
+    out = subprocess.run(["node", "-e", script], check=True, capture_output=True, text=True)
+    return json.loads(out.stdout)
+
+
+def chromium_figures(page_html, page_text, runs):
+    from selenium import webdriver
+    from selenium.webdriver.chrome.service import Service
+    profile = tempfile.mkdtemp()
+    options = webdriver.ChromeOptions()
+    options.binary_location = shutil.which("chromium")
+    for argument in ("--headless", "--no-sandbox", "--disable-gpu", "--disable-quic",
+                     "--no-first-run", "--disable-background-networking",
+                     "--disable-component-update", "--disable-sync", "--user-data-dir=" + profile):
+        options.add_argument(argument)
+    browser = webdriver.Chrome(service=Service(shutil.which("chromedriver")), options=options)
+    try:
+        browser.set_script_timeout(600)
+        browser.get("file://" + page_html)
+        with open(os.path.join(ROOT, "bench", "web_measure.js"), encoding="utf-8") as file:
+            measure = file.read()
+        return browser.execute_async_script(
+            measure + "; const [page, runs, done] = arguments;"
+            "Promise.resolve(createGrapho()).then((grapho) => done(measureGrapho(grapho, page, runs)))",
+            page_text, runs)
+    finally:
+        browser.quit()
+        shutil.rmtree(profile, ignore_errors=True)
+
+
+def report(name, figures, native):
+    """The core's own speed and that of convert(), each against the native
+    portable path, then the times of the page's conversions."""
+    size = figures["bytes"] / MIB
+    core, whole = figures["core_ms"] / 1000, figures["whole_ms"] / 1000
+    print("%-24s core %4.0f MiB/s (%.2f of native), convert() %4.0f MiB/s (%.2f);"
+          " 100 KB: %5.2f ms, 1 MB: %5.2f ms"
+          % (name, size / core, native / core, size / whole, native / whole,
+             figures["ms_100k"], figures["ms_1m"]))
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
+    parser.add_argument("--size-mib", type=int, default=16, help="input for the throughput")
+    parser.add_argument("--runs", type=int, default=11, help="timed runs of each size")
+    args = parser.parse_args()
+
+    web_dir = os.path.join(ROOT, "build-web")
+    cmake_build(web_dir, ["emcmake", "cmake"], ["grapho_web_page"])
+    core = os.path.join(web_dir, "web", "grapho.js")
+    with tempfile.TemporaryDirectory() as work:
+        path = os.path.join(work, "page.txt")
+        write_repeated(page_of_verses(True), path, args.size_mib * MIB)
+        with open(path, encoding="utf-8") as file:
+            text = file.read()
+        native = {simd: native_seconds(simd, path, args.runs) for simd in (True, False)}
+        size = os.path.getsize(path)
+        print("%d MiB of real text; WebAssembly against the native portable path" % args.size_mib)
+        print("%-28s %8.0f MiB/s" % ("native, SIMD", size / MIB / native[True]))
+        print("%-28s %8.0f MiB/s" % ("native, portable", size / MIB / native[False]))
+        report("WebAssembly in Node", node_figures(core, path, args.runs), native[False])
+        report("WebAssembly in Chromium",
+               chromium_figures(os.path.join(web_dir, "web", "index.html"), text, args.runs),
+               native[False])
+
+
+if __name__ == "__main__":
+    main()
