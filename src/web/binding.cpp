@@ -24,14 +24,13 @@ struct result {
 
 result last;
 
-outcome convert(std::string_view input) {
+// Runs `work`, which fills `last.output`, and says how it ended.
+template <typename Work>
+outcome run(Work work) {
   last = {};
   try {
-    grapho::converter files;
-    grapho::memory_reader reader(input);
-    grapho::string_writer writer(last.output);
     try {
-      files.convert_stream(reader, writer, "source", "source.html");
+      work();
     } catch (const grapho::conversion_error& error) {
       last.message = error.message();
       last.line = static_cast<double>(error.where().line);
@@ -50,7 +49,12 @@ outcome convert(std::string_view input) {
 extern "C" {
 
 EMSCRIPTEN_KEEPALIVE int grapho_convert(const char* input, std::size_t size) {
-  return static_cast<int>(convert({input, size}));
+  return static_cast<int>(run([&] {
+    grapho::converter files;
+    grapho::memory_reader reader({input, size});
+    grapho::string_writer writer(last.output);
+    files.convert_stream(reader, writer, "source", "source.html");
+  }));
 }
 
 EMSCRIPTEN_KEEPALIVE const char* grapho_output_data() {

@@ -3,17 +3,21 @@
 // grapho writes for a file holding `source` (all of them, or those written
 // before a transliteration error), of the same type as `source`; `error` null
 // or { line, column, message }. Throws a RangeError when memory runs out.
-Module["convert"] = function (source) {
+Module["convert"] = (source) => callBinding(_grapho_convert, source, "grapho.convert");
+
+// Calls `convert` of the binding on the bytes of `source`, a string or a
+// Uint8Array, and reads back its result.
+function callBinding(convert, source, name) {
   const asText = typeof source === "string";
   if (!asText && !(source instanceof Uint8Array))
-    throw new TypeError("grapho.convert takes a string or a Uint8Array");
+    throw new TypeError(name + " takes a string or a Uint8Array");
   const bytes = asText ? new TextEncoder().encode(source) : source;
   const input = _malloc(Math.max(bytes.length, 1));
   if (!input) throw new RangeError("grapho: not enough memory for a source of this size");
   let status;
   try {
     HEAPU8.set(bytes, input);
-    status = _grapho_convert(input, bytes.length);
+    status = convert(input, bytes.length);
   } finally {
     _free(input);
   }
@@ -30,4 +34,4 @@ Module["convert"] = function (source) {
   const result = { output: asText ? new TextDecoder().decode(output) : output.slice(), error };
   _grapho_release();
   return result;
-};
+}
