@@ -8,6 +8,7 @@
 #include <fstream>
 #include <random>
 #include <string>
+#include <vector>
 
 #include "cli/driver.hpp"
 #include "command_line.hpp"
@@ -240,6 +241,36 @@ TEST_F(HostileInput, ShowsControlCharactersOnATerminalOnly) {
             "Press <ENTER> to terminate...");
 }
 
+// An output name that is a link from an overlay file system's merged view into
+// one of its layers, where the input has another device number. The overlay is
+// mounted in a mount namespace of the test's own, which needs root, and goes
+// with it.
+TEST_F(HostileInput, RefusesAnOutputThatIsTheInputSeenInALayer) {
+  const std::string text = repeated("$a$ line\n", 2000);
+  const std::vector<std::string> layers = {"lower", "upper"};
+  for (const std::string& layer : layers) {
+    fs::create_directory(dir / layer);
+    write_file(dir / layer / (layer + ".txt"), text);
+  }
+  fs::create_directory(dir / "work");
+  fs::create_directory(dir / "merged");
+  std::string script =
+      "mount -t overlay overlay -o lowerdir=$PWD/lower,upperdir=$PWD/upper,workdir=$PWD/work "
+      "merged && cd merged";
+  for (const std::string& layer : layers)
+    script += " && ln -s $PWD/" + layer + "/" + layer + ".txt " + layer + ".html && { GRAPHO " +
+              layer + ".txt </dev/null 2>../" + layer + ".error; echo \\$? >../" + layer +
+              ".status; }";
+  if (shell("unshare -m sh -c \"" + script + "\" 2>/dev/null") != 0)
+    GTEST_SKIP() << "no overlay can be mounted here";
+  for (const std::string& layer : layers) {
+    EXPECT_EQ(read_file(dir / (layer + ".status")), "1\n") << layer;
+    EXPECT_EQ(read_file(dir / (layer + ".error")), layer + ".txt:1:1 Cannot write file " + layer +
+                                                       ".html: it is the input file" + prompt);
+    EXPECT_TRUE(same_bytes(text, read_file(dir / layer / (layer + ".txt")))) << layer;
+  }
+}
+
 // No signal ends the program: a closed standard error leaves the status as
 // earned, and an output whose reader has gone is reported.
 TEST_F(HostileInput, ReportsAReaderThatHasGoneInsteadOfDying) {
@@ -253,6 +284,7 @@ TEST_F(HostileInput, ReportsAReaderThatHasGoneInsteadOfDying) {
   EXPECT_EQ(shell("GRAPHO big.txt </dev/null 2>stderr & head -c 1 big.html >/dev/null; wait $!"),
             1);
   EXPECT_EQ(read_file(dir / "stderr"), "big.txt:1:1 Cannot write file big.html" + prompt);
+
 }
 
 // Memory too short for the program's buffers: a message and status 1, never

@@ -14,7 +14,7 @@ namespace grapho {
 namespace {
 
 bool same_file(const std::optional<file_identity>& a, const std::optional<file_identity>& b) {
-  return a && b && *a == *b;
+  return a && b && is_same_file(*a, *b);
 }
 
 // Copies the text outside runs and hands each run to the Greek translator.
