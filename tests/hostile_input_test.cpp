@@ -272,8 +272,9 @@ TEST_F(HostileInput, RefusesAnOutputThatIsTheInputSeenInALayer) {
 }
 
 // No signal ends the program: a closed standard error leaves the status as
-// earned, and an output whose reader has gone is reported.
-TEST_F(HostileInput, ReportsAReaderThatHasGoneInsteadOfDying) {
+// earned, and an output whose reader has gone, or that would grow past the
+// limit on a file's size, is reported.
+TEST_F(HostileInput, ReportsFailedWritesInsteadOfDying) {
   write_file(dir / "good.txt", "$a$");
   // The pipe on standard error has lost its only reader before the program starts.
   EXPECT_EQ(shell("mkfifo err && exec 3<>err 4>err 3<&- && GRAPHO good.txt </dev/null 2>&4"), 0);
@@ -285,6 +286,10 @@ TEST_F(HostileInput, ReportsAReaderThatHasGoneInsteadOfDying) {
             1);
   EXPECT_EQ(read_file(dir / "stderr"), "big.txt:1:1 Cannot write file big.html" + prompt);
 
+  // In blocks of 512 bytes for dash, of 1,024 for bash: both below the output.
+  fs::copy_file(dir / "big.txt", dir / "limited.txt");
+  EXPECT_EQ(shell("ulimit -f 100 && GRAPHO limited.txt </dev/null 2>stderr"), 1);
+  EXPECT_EQ(read_file(dir / "stderr"), "limited.txt:1:1 Cannot write file limited.html" + prompt);
 }
 
 // Memory too short for the program's buffers: a message and status 1, never

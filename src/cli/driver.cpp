@@ -55,9 +55,11 @@ void pause_before_exit() {
 int run_driver(int argc, char** argv) {
   std::atexit(pause_before_exit);
 #ifdef SIGPIPE
-  // A reader that has gone makes a write fail, which is reported, rather than
-  // end the program; a closed standard error leaves the status as earned.
+  // A reader that has gone, or a write past the limit set on the size of
+  // files, makes the write fail, which is reported, rather than end the
+  // program; a closed standard error leaves the status as earned.
   std::signal(SIGPIPE, SIG_IGN);
+  std::signal(SIGXFSZ, SIG_IGN);
 #endif
   // Out of memory is reported without building a string: there may be no
   // memory for one.
