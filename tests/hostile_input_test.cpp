@@ -292,21 +292,26 @@ TEST_F(HostileInput, ReportsFailedWritesInsteadOfDying) {
   EXPECT_EQ(read_file(dir / "stderr"), "limited.txt:1:1 Cannot write file limited.html" + prompt);
 }
 
-// Memory too short for the program's buffers: a message and status 1, never
-// an abort. Below some limit the program cannot even be loaded (status 127),
-// and above another it has all it needs; in between it must report. Memory
-// enough for the buffers but not for the thread that writes in the background
-// leaves the writing to be done in turn, silently.
+// Memory too short for the program's buffers, or for a report: a message and
+// status 1, never an abort. Below some limit the program cannot even be loaded
+// (status 127), and above another it has all it needs; in between it must
+// report. Memory enough for the buffers but not for the thread that writes in
+// the background leaves the writing to be done in turn, silently. A missing
+// file with a long name makes a report of some 256 KiB, for which memory runs
+// out at limits where the buffers fit.
 TEST_F(HostileInput, ReportsRunningOutOfMemory) {
 #ifdef GRAPHO_SANITIZED
   GTEST_SKIP() << "the sanitizers need more address space than the limits tried";
 #endif
   // Output of several buffers, so that a thread is asked for.
   write_file(dir / "in.txt", repeated("$a$ ", 100'000));
+  const std::string long_name(131'000, 'n');
+  const std::string missing = long_name + ":1:1 Cannot open file " + long_name + " for reading";
   int reported = 0;
+  int reported_for_long_name = 0;
   for (int kib = 3072; kib <= 16384; kib += 64) {
-    int status =
-        shell("ulimit -v " + std::to_string(kib) + " && GRAPHO in.txt </dev/null 2>stderr");
+    const std::string limit = "ulimit -v " + std::to_string(kib);
+    int status = shell(limit + " && GRAPHO in.txt </dev/null 2>stderr");
     std::string error = read_file(dir / "stderr");
     EXPECT_TRUE(status == 0 || status == 1 || status == 127)
         << status << " at " << kib << " KiB: " << error;
@@ -317,8 +322,22 @@ TEST_F(HostileInput, ReportsRunningOutOfMemory) {
       EXPECT_EQ(read_file(dir / "in.html"), repeated("&alpha; ", 100'000)) << kib << " KiB";
     }
     reported += status == 1;
+
+    // The name is made by the shell, as a command holding it would be too
+    // long; a shell that holds it may itself run short of memory (status 2).
+    status = shell("N=$(printf %131000s '' | tr ' ' n) && { " + limit +
+                   " && GRAPHO \"$N\" </dev/null; } 2>stderr");
+    error = read_file(dir / "stderr");
+    EXPECT_TRUE(status == 1 || status == 2 || status == 127)
+        << status << " at " << kib << " KiB: " << error.substr(0, 100);
+    if (status == 1) {
+      EXPECT_TRUE(error == "Out of memory" + prompt || error == missing + prompt)
+          << kib << " KiB: " << error.substr(0, 100);
+    }
+    reported_for_long_name += error == "Out of memory" + prompt;
   }
   EXPECT_GT(reported, 0);
+  EXPECT_GT(reported_for_long_name, 0);
 }
 
 #endif

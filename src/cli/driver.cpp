@@ -70,15 +70,21 @@ int run_driver(int argc, char** argv) {
     return 1;
   }
   try {
-    for (int i = 1; i < argc; ++i) files->convert_file(argv[i], output_name_for(argv[i]));
-  } catch (const conversion_error& error) {
-    print_reports(error.reports());
-    return 1;
+    try {
+      for (int i = 1; i < argc; ++i) files->convert_file(argv[i], output_name_for(argv[i]));
+    } catch (const conversion_error& error) {
+      print_reports(error.reports());
+      return 1;
+    } catch (const std::bad_alloc&) {
+      throw;  // to the handler below, as one thrown while reporting
+    } catch (const std::exception& error) {
+      print_reports({std::string("Internal error: ") + error.what()});
+      return 1;
+    }
   } catch (const std::bad_alloc&) {
+    // Memory may run out while a report is being built too (a long file name
+    // makes a long one); nothing of it has been written then.
     std::fputs(out_of_memory, stderr);
-    return 1;
-  } catch (const std::exception& error) {
-    print_reports({std::string("Internal error: ") + error.what()});
     return 1;
   }
   return 0;
