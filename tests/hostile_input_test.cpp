@@ -241,6 +241,27 @@ TEST_F(HostileInput, ShowsControlCharactersOnATerminalOnly) {
             "Press <ENTER> to terminate...");
 }
 
+// The prompt takes at most three characters of a line and leaves the rest to
+// whoever reads standard input next, from a pipe as from a file.
+TEST_F(HostileInput, PromptLeavesTheRestOfStandardInput) {
+  struct case_ {
+    std::string typed, rest;
+  };
+  for (const auto& [typed, rest] : {
+           case_{"hello world\nsecond\n", "lo world\nsecond\n"},
+           case_{"hi\nsecond\n", "second\n"},
+           case_{"\nsecond\n", "second\n"},
+           case_{"abc\nsecond", "\nsecond"},
+           case_{"ab", ""},
+       }) {
+    write_file(dir / "typed", typed);
+    for (const std::string command : {"(GRAPHO; cat) <typed", "cat typed | (GRAPHO; cat)"}) {
+      EXPECT_EQ(shell(command + " >rest 2>/dev/null"), 0) << command;
+      EXPECT_EQ(read_file(dir / "rest"), rest) << command << " with " << typed;
+    }
+  }
+}
+
 // An output name that is a link from an overlay file system's merged view into
 // one of its layers, where the input has another device number. The overlay is
 // mounted in a mount namespace of the test's own, which needs root, and goes
