@@ -38,14 +38,17 @@ add_custom_command(OUTPUT ${GRAPHO_WEB_DIR}/index.html
                            -DEXAMPLE=${GRAPHO_WEB_EXAMPLE} -DOUTPUT=${GRAPHO_WEB_DIR}/index.html
                            -P ${PROJECT_SOURCE_DIR}/cmake/web_page.cmake
                    DEPENDS web/index.html ${GRAPHO_WEB_EXAMPLE} cmake/web_page.cmake)
-set(GRAPHO_WEB_FILES page.js page.css)
+# Beside them grapho's licence, and the notices of the code of Emscripten and of
+# its C library that grapho.js holds.
+set(GRAPHO_WEB_FILES web/page.js web/page.css web/THIRD-PARTY-NOTICES.txt LICENSE)
 set(GRAPHO_WEB_COPIES ${GRAPHO_WEB_DIR}/index.html)
 foreach(file IN LISTS GRAPHO_WEB_FILES)
-  add_custom_command(OUTPUT ${GRAPHO_WEB_DIR}/${file}
-                     COMMAND ${CMAKE_COMMAND} -E copy ${PROJECT_SOURCE_DIR}/web/${file}
-                             ${GRAPHO_WEB_DIR}/${file}
-                     DEPENDS ${PROJECT_SOURCE_DIR}/web/${file})
-  list(APPEND GRAPHO_WEB_COPIES ${GRAPHO_WEB_DIR}/${file})
+  get_filename_component(name ${file} NAME)
+  add_custom_command(OUTPUT ${GRAPHO_WEB_DIR}/${name}
+                     COMMAND ${CMAKE_COMMAND} -E copy ${PROJECT_SOURCE_DIR}/${file}
+                             ${GRAPHO_WEB_DIR}/${name}
+                     DEPENDS ${PROJECT_SOURCE_DIR}/${file})
+  list(APPEND GRAPHO_WEB_COPIES ${GRAPHO_WEB_DIR}/${name})
 endforeach()
 
 # The zip holds one folder, grapho-web-VERSION, with what build-web/web holds.

@@ -24,7 +24,7 @@ set(folder grapho-web-${CMAKE_MATCH_1})
 set(zip ${BUILD_DIR}/${folder}.zip)
 execute_process(COMMAND ${CMAKE_COMMAND} -E tar tf ${zip} OUTPUT_VARIABLE listed
                 RESULT_VARIABLE read)
-foreach(file index.html grapho.js page.js page.css)
+foreach(file index.html grapho.js page.js page.css LICENSE THIRD-PARTY-NOTICES.txt)
   if(NOT read EQUAL 0 OR NOT listed MATCHES "${folder}/${file}")
     message(FATAL_ERROR "${zip} lacks ${file}:\n${listed}")
   endif()
