@@ -82,23 +82,18 @@ function markMistake(index) {
   };
 }
 
-function clearMistake() {
-  marks.replaceChildren();
-  message.textContent = "";
-  message.className = "";
-  showMistake.hidden = true;
+// Changes what `element` says only when it says something else, so that a
+// screen reader does not hear the same message again on every key, and the
+// preview is not loaded again for the same page.
+function say(element, text) {
+  if (element.textContent !== text) element.textContent = text;
 }
 
 function showOutput(output) {
-  const text = typeof output === "string" ? output : null;
-  if (text === null || text.length > largest_shown) {
-    showInPreview("");
-    html.textContent = "";
-    return false;
-  }
-  showInPreview(text);
-  html.textContent = text;
-  return true;
+  const text = typeof output === "string" && output.length <= largest_shown ? output : "";
+  if (preview.srcdoc !== text) showInPreview(text);
+  say(html, text);
+  return text === output;
 }
 
 function showInPreview(text) {
@@ -117,27 +112,22 @@ preview.addEventListener("load", () => {
 });
 
 function show() {
-  clearMistake();
   copyStatus.textContent = "";
   const { output, error } = result;
   const shown = showOutput(output);
   for (const button of resultButtons) button.disabled = error !== null;
-  if (error) {
-    message.textContent =
-      `Line ${error.line}, column ${error.column}: ${error.message.trimEnd()}`;
-    if (!held) {
-      markMistake(indexAt(source.value, error.line, error.column));
-      showMistake.hidden = false;
-    }
-  }
+  message.className = "";
+  say(message, error ?
+    `Line ${error.line}, column ${error.column}: ${error.message.trimEnd()}` : "");
+  marks.replaceChildren();
+  showMistake.hidden = !error || held !== null;
+  if (!showMistake.hidden) markMistake(indexAt(source.value, error.line, error.column));
+  const download = error ? "" : " Download it as a whole.";
   if (!shown) {
-    resultNote.textContent = held ?
-      `${held.name} is ${held.why}: its result is not shown.` +
-        (error ? "" : " Download it as a whole.") :
-      "The result is too large to show here." + (error ? "" : " Download it as a whole.");
+    say(resultNote, (held ? `${held.name} is ${held.why}: its result is not shown.` :
+      "The result is too large to show here.") + download);
   } else {
-    resultNote.textContent = error ?
-      "Shown up to the mistake: what grapho writes before it stops." : "";
+    say(resultNote, error ? "Shown up to the mistake: what grapho writes before it stops." : "");
   }
 }
 
@@ -148,10 +138,9 @@ function convertNow() {
     result = held ? grapho.convert(held.bytes) : grapho.convert(source.value);
   } catch (failure) {
     result = null;
-    showInPreview("");
-    html.textContent = "";
+    showOutput("");
     for (const button of resultButtons) button.disabled = true;
-    message.textContent = `Not converted: ${failure.message}`;
+    say(message, `Not converted: ${failure.message}`);
     return;
   }
   show();
