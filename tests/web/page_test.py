@@ -154,6 +154,11 @@ class Page(unittest.TestCase):
         self.assertEqual(self.browser.execute_script(
             "const s = document.getElementById('source');"
             "return [s.selectionStart, s.selectionEnd]"), [17, 18])
+        # Columns count bytes: a Greek letter before the mistake counts two.
+        self.type_source("\u03bc $/\\a$")
+        self.until(lambda: self.text("source-marks") == "\u03bc $/\\a")
+        self.assertEqual(self.text("message"),
+                         "Line 1, column 7: Cannot mix different accents: a with acute grave")
         # Mended, the mark goes.
         self.type_source("$a$")
         self.until(lambda: self.text("message") == "")
