@@ -11,8 +11,8 @@
 #include <string>
 #include <utility>
 
-#include "greek/greek_run.hpp"
-#include "greek/tables.hpp"
+#include "convert/greek_run.hpp"
+#include "convert/tables.hpp"
 #include "html_references.hpp"
 
 namespace grapho {

@@ -1,7 +1,7 @@
 // The characters of a run that do more than look up a fixed text.
 #include <string_view>
 
-#include "greek/greek_run.hpp"
+#include "convert/greek_run.hpp"
 
 namespace grapho {
 namespace {
@@ -21,8 +21,9 @@ void write_single_or_pair(greek_run& run, char single, std::string_view pair_tex
 }  // namespace
 
 void write_quotation_mark(greek_run& run) {
-  run.sink.write(run.quote_state ? "&rdquo;" : "&ldquo;");
-  run.quote_state = !run.quote_state;
+  const bool opens = run.quotes == quote_state::next_opens;
+  run.sink.write(opens ? "&ldquo;" : "&rdquo;");
+  run.quotes = opens ? quote_state::next_closes : quote_state::next_opens;
 }
 
 void write_sigma(greek_run& run) {
