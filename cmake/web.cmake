@@ -63,11 +63,18 @@ add_custom_command(
   WORKING_DIRECTORY ${PROJECT_BINARY_DIR})
 add_custom_target(grapho_web_page ALL DEPENDS ${PROJECT_BINARY_DIR}/${GRAPHO_WEB_NAME}.zip)
 
-# The conversion tests, run by Node on the core as WebAssembly.
+# The conversion tests, run by Node on the core as WebAssembly, with GoogleTest
+# built from the sources that Debian's googletest package installs.
 if(GRAPHO_BUILD_TESTS)
+  set(GRAPHO_GOOGLETEST_SOURCE_DIR /usr/src/googletest
+      CACHE PATH "GoogleTest's sources, built for the core's tests as WebAssembly")
+  if(NOT EXISTS ${GRAPHO_GOOGLETEST_SOURCE_DIR}/CMakeLists.txt)
+    message(FATAL_ERROR "The core's tests as WebAssembly need GoogleTest's sources: "
+                        "on Debian, apt-get install googletest")
+  endif()
   set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
   set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
-  add_subdirectory(/usr/src/googletest googletest EXCLUDE_FROM_ALL)
+  add_subdirectory(${GRAPHO_GOOGLETEST_SOURCE_DIR} googletest EXCLUDE_FROM_ALL)
   add_executable(grapho_web_tests tests/conversion_test.cpp)
   target_link_libraries(grapho_web_tests PRIVATE grapho_core GTest::gtest_main)
   target_link_options(grapho_web_tests PRIVATE -sSINGLE_FILE=1 -sALLOW_MEMORY_GROWTH=1)

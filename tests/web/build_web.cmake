@@ -6,6 +6,10 @@ if(NOT EMCMAKE)
   message("SKIPPED: no Emscripten (apt-get install emscripten node-acorn)")
   return()
 endif()
+if(NOT EXISTS /usr/src/googletest/CMakeLists.txt)
+  message("SKIPPED: no GoogleTest sources for the WebAssembly tests (apt-get install googletest)")
+  return()
+endif()
 execute_process(COMMAND ${EMCMAKE} ${CMAKE_COMMAND} -S ${SOURCE_DIR} -B ${BUILD_DIR}
                         -DGRAPHO_BUILD_TESTS=ON
                 RESULT_VARIABLE configured)
