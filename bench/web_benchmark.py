@@ -107,7 +107,8 @@ def main():
         # WebAssembly is set beside the native one measured just before it.
         for round in range(1, args.rounds + 1):
             print("round %d" % round)
-            print("%-24s %4.0f MiB/s" % ("native, SIMD", size / MIB / native_seconds(True, path, args.runs)))
+            simd = native_seconds(True, path, args.runs)
+            print("%-24s %4.0f MiB/s" % ("native, SIMD", size / MIB / simd))
             native = native_seconds(False, path, args.runs)
             print("%-24s %4.0f MiB/s" % ("native, portable", size / MIB / native))
             report("WebAssembly in Node", node_figures(core, path, args.runs), native)
