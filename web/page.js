@@ -65,20 +65,23 @@ function indexAt(text, line, column) {
   return index;
 }
 
-// The text of the source up to the mistake, then the character itself marked
-// (a line end or the end as a marked space), behind the text area.
+// A copy of the source behind the text area, in which the character of the
+// mistake (a line end or the end as a space) is marked. The text after it is
+// there too, so that both scroll alike; and a space more, for the line that a
+// text area shows after a last line end.
 function markMistake(index) {
   const text = source.value;
   const character = text.codePointAt(index);
-  const shown = character === undefined || text[index] === "\n" ? " " :
-    String.fromCodePoint(character);
+  const atEnd = character === undefined || text[index] === "\n";
+  const shown = atEnd ? " " : String.fromCodePoint(character);
   const mark = document.createElement("mark");
   mark.textContent = shown;
-  marks.replaceChildren(document.createTextNode(text.slice(0, index)), mark);
+  const after = text.slice(atEnd ? index : index + shown.length) + " ";
+  marks.replaceChildren(text.slice(0, index), mark, after);
   marks.scrollTop = source.scrollTop;
   showMistake.onclick = () => {
     source.focus();
-    source.setSelectionRange(index, index + (shown.length === 2 ? 2 : 1));
+    source.setSelectionRange(index, index + shown.length);
   };
 }
 
