@@ -132,6 +132,21 @@ class Page(unittest.TestCase):
         self.element("download").click()
         self.assertEqual(self.downloaded("quotations.html"), expected)
 
+    def test_the_mark_scrolls_with_the_source(self):
+        # A mistake far from the end of the bundled example, the source scrolled
+        # to its end: the copy behind it, with the mark, goes as far.
+        self.browser.execute_script(
+            "const source = document.getElementById('source');"
+            "source.value = source.value.replace('Phlh=i/adew', 'Ph/\\\\lh=i/adew');"
+            "source.dispatchEvent(new Event('input'));")
+        self.until(lambda: self.text("message") != "")
+        self.assertEqual(self.browser.execute_script(
+            "const source = document.getElementById('source');"
+            "source.scrollTop = source.scrollHeight;"
+            "source.dispatchEvent(new Event('scroll'));"
+            "const marks = document.getElementById('source-marks');"
+            "return [source.scrollTop > 0, marks.scrollTop - source.scrollTop]"), [True, 0])
+
     def test_text_copy_has_the_characters_in_nfc_and_keeps_the_markup(self):
         # Oxia letters become their tonos equivalents, a white bracket its
         # canonical one; references to ASCII stay, so that the HTML means the same.
