@@ -3,12 +3,12 @@
 // buffered input, inside runs and out.
 #pragma once
 
+#include "greek/tables.hpp"
+
 namespace grapho {
 
 class char_source;
 class output_sink;
-
-inline constexpr int escape_character = '$';
 
 // Translates the run whose opening "$" has just been read, up to and including
 // the closing "$", or to end of input. `quote_state` tells whether the next
