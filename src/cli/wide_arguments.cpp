@@ -1,7 +1,5 @@
-// The Windows entry point. Arguments arrive in UTF-16 through the wide entry
-// point and are handed on in UTF-8, the encoding of every name inside grapho,
-// so that a file named in any script can be opened and is named rightly in
-// messages.
+#include "cli/wide_arguments.hpp"
+
 #include <fcntl.h>
 #include <io.h>
 #include <windows.h>
@@ -11,8 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "cli/driver.hpp"
-
+namespace grapho {
 namespace {
 
 std::string narrow(const wchar_t* text) {
@@ -45,12 +42,14 @@ void prepare_standard_error() {
 
 }  // namespace
 
-int wmain(int argc, wchar_t** argv) {
+int run_with_utf8_arguments(int argc, wchar_t** argv, int (*run)(int argc, char** argv)) {
   std::vector<std::string> arguments;
   for (int i = 0; i < argc; ++i) arguments.push_back(narrow(argv[i]));
   std::vector<char*> pointers;
   for (std::string& argument : arguments) pointers.push_back(argument.data());
   pointers.push_back(nullptr);
   prepare_standard_error();
-  return grapho::run_driver(argc, pointers.data());
+  return run(argc, pointers.data());
 }
+
+}  // namespace grapho
