@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "greek/tables.hpp"
+#include "convert/tables.hpp"
 
 namespace {
 
@@ -64,7 +64,8 @@ class greek_writer {
       }
     }
     text += "$</p>\n";
-    if (pick(0, 3) == 0) text += "<p>A gloss in English, with a price of 5 $$ and a <i>note</i>.</p>\n";
+    if (pick(0, 3) == 0)
+      text += "<p>A gloss in English, with a price of 5 $$ and a <i>note</i>.</p>\n";
     return text;
   }
 
@@ -75,7 +76,7 @@ class greek_writer {
   }
 
   std::mt19937 random_;
-  std::vector<std::string> consonants_ = {"b", "g", "d", "z", "q", "k", "l", "m", "n", "x",
+  std::vector<std::string> consonants_ = {"b", "g", "d", "z", "q", "k", "l", "m",  "n",  "x",
                                           "p", "r", "s", "t", "f", "c", "y", "st", "nt", "ll"};
   std::vector<std::string> vowels_ = {"a", "e", "h", "i", "o", "u", "w", "ai", "ei", "ou"};
   std::vector<std::string> endings_ = {"s", "n", "'"};

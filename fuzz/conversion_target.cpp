@@ -22,7 +22,7 @@
 #include <string_view>
 
 #include "convert/converter.hpp"
-#include "greek/fast_path.hpp"
+#include "convert/fast_path.hpp"
 #include "reference_converter.hpp"
 
 namespace grapho {
@@ -43,7 +43,7 @@ constexpr int fault_kinds = 5;
 constexpr std::size_t buffer_sizes[] = {1, 2, 3, 7, 40, 100, converter::default_buffer_size};
 
 // The kinds of fast path; one the processor lacks is replaced by the portable one.
-constexpr fast_path_kind fast_path_kinds[] = {fast_path_kind::scalar, fast_path_kind::sse42,
+constexpr fast_path_kind fast_path_kinds[] = {fast_path_kind::portable, fast_path_kind::sse42,
                                               fast_path_kind::avx2};
 
 struct plan {
@@ -211,7 +211,7 @@ void require_after_write_failure(const outcome& actual,
 // Converts the first file in memory through the planned fault; returns whether
 // the quotation-mark state afterwards is known (it is not when a write failed
 // part way: the converter may have read further than it wrote).
-bool check_in_memory(converter& files, const plan& how, bool& quote_open) {
+bool check_in_memory(converter& conversion, const plan& how, bool& quote_open) {
   bool read_fails = how.first_fault == fault::read;
   std::size_t readable =
       read_fails ? how.fault_at % (how.first.size() + 1) : std::string_view::npos;
@@ -222,7 +222,8 @@ bool check_in_memory(converter& files, const plan& how, bool& quote_open) {
   outcome actual;
   hostile_reader reader(how.first, how.read_step, readable);
   hostile_writer writer(actual.output, room, how.first_fault == fault::close);
-  actual.error = report_of([&] { files.convert_stream(reader, writer, input_path, output_path); });
+  actual.error =
+      report_of([&] { conversion.convert_stream(reader, writer, input_path, output_path); });
   if (!actual.error) require(writer.closes() == 1, "not closed once after success");
 
   if (room < expected.output.size()) {
@@ -273,8 +274,9 @@ const fs::path& scratch_folder() {
   return scratch.path;
 }
 
-outcome convert_on_disk(converter& files, const std::string& input, const std::string& output) {
-  auto error = report_of([&] { files.convert_file(input, output); });
+outcome convert_on_disk(converter& conversion, const std::string& input,
+                        const std::string& output) {
+  auto error = report_of([&] { conversion.convert_file(input, output); });
   return {read_bytes(output), error};
 }
 
@@ -284,47 +286,48 @@ void require_exact_report(const outcome& actual, const std::string& report) {
 }
 
 // The files that cannot be opened, reported at the start of the input.
-void check_open_failures(converter& files) {
+void check_open_failures(converter& conversion) {
   const std::string input = (scratch_folder() / "in.txt").string();
   const std::string missing = (scratch_folder() / "missing.txt").string();
   const std::string unwritable = (scratch_folder() / "no folder" / "in.html").string();
-  require_exact_report(convert_on_disk(files, missing, missing + ".html"),
+  require_exact_report(convert_on_disk(conversion, missing, missing + ".html"),
                        missing + ":1:1 Cannot open file " + missing + " for reading");
   require(!fs::exists(missing + ".html"), "no output made for a missing input");
-  require_exact_report(convert_on_disk(files, input, unwritable),
+  require_exact_report(convert_on_disk(conversion, input, unwritable),
                        input + ":1:1 Cannot open file " + unwritable + " for writing");
 }
 
 // Converts the first file on disk: refused onto itself, then into its own
 // output; neither may change the input.
-void check_on_disk(converter& files, std::string_view text, bool& quote_open) {
+void check_on_disk(converter& conversion, std::string_view text, bool& quote_open) {
   const std::string input = (scratch_folder() / "in.txt").string();
   const std::string output = (scratch_folder() / "in.html").string();
   write_bytes(input, text);
   static bool open_failures_checked = false;
   if (!open_failures_checked) {
-    check_open_failures(files);
+    check_open_failures(conversion);
     open_failures_checked = true;
   }
 
-  outcome refused = convert_on_disk(files, input, input);
+  outcome refused = convert_on_disk(conversion, input, input);
   require_exact_report(refused,
                        input + ":1:1 Cannot write file " + input + ": it is the input file");
   require(refused.output == text, "input changed by refusing it", text, refused.output);
 
   auto expected = reference::convert(text, quote_open, {input});
-  require_as_expected(convert_on_disk(files, input, output), expected, input);
+  require_as_expected(convert_on_disk(conversion, input, output), expected, input);
   std::string left = read_bytes(input);
   require(left == text, "input changed by converting it", text, left);
 }
 
 // The second file, in memory without faults, starts from the quotation-mark
 // state the first left; when that is unknown, either state will do.
-void check_second(converter& files, std::string_view text, std::optional<bool> quote_open) {
+void check_second(converter& conversion, std::string_view text, std::optional<bool> quote_open) {
   outcome actual;
   memory_reader reader(text);
   string_writer writer(actual.output);
-  actual.error = report_of([&] { files.convert_stream(reader, writer, input_path, output_path); });
+  actual.error =
+      report_of([&] { conversion.convert_stream(reader, writer, input_path, output_path); });
   bool open = quote_open.value_or(false);
   auto expected = reference::convert(text, open);
   if (!quote_open && actual.output != expected.output) {
@@ -340,16 +343,16 @@ void check_second(converter& files, std::string_view text, std::optional<bool> q
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   using namespace grapho;
   plan how = read_plan({reinterpret_cast<const char*>(data), size});
-  if (!force_fast_path(how.fast_path)) force_fast_path(fast_path_kind::scalar);
-  converter files(how.buffer_size);
+  if (!force_fast_path(how.fast_path)) force_fast_path(fast_path_kind::portable);
+  converter conversion(how.buffer_size);
   bool quote_open = false;
   std::optional<bool> after_first;
   if (how.first_fault == fault::file) {
-    check_on_disk(files, how.first, quote_open);
+    check_on_disk(conversion, how.first, quote_open);
     after_first = quote_open;
-  } else if (check_in_memory(files, how, quote_open)) {
+  } else if (check_in_memory(conversion, how, quote_open)) {
     after_first = quote_open;
   }
-  check_second(files, how.second, after_first);
+  check_second(conversion, how.second, after_first);
   return 0;
 }

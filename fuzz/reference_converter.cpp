@@ -4,7 +4,7 @@
 #include <bit>
 #include <cstdint>
 
-#include "greek/tables.hpp"
+#include "convert/tables.hpp"
 
 namespace grapho::reference {
 namespace {

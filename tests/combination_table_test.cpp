@@ -12,8 +12,8 @@
 #include <string>
 #include <utility>
 
-#include "greek/greek_run.hpp"
-#include "greek/tables.hpp"
+#include "convert/greek_run.hpp"
+#include "convert/tables.hpp"
 #include "untype/typing.hpp"
 #include "untype/unicode_data.hpp"
 

@@ -16,8 +16,8 @@
 #include <vector>
 
 #include "convert/converter.hpp"
-#include "convert/output_sink.hpp"
-#include "greek/fast_path.hpp"
+#include "convert/fast_path.hpp"
+#include "io/output_sink.hpp"
 #include "untype/untyper.hpp"
 
 namespace grapho {
@@ -30,7 +30,7 @@ const std::size_t buffer_sizes[] = {1, 2, 3, 7, 40, 100, converter::default_buff
 template <typename Check>
 void with_each_fast_path(Check check) {
   fast_path_kind best = active_fast_path();
-  for (auto kind : {fast_path_kind::scalar, fast_path_kind::sse42, fast_path_kind::avx2}) {
+  for (auto kind : {fast_path_kind::portable, fast_path_kind::sse42, fast_path_kind::avx2}) {
     if (!force_fast_path(kind)) continue;
     SCOPED_TRACE("fast path " + std::to_string(static_cast<int>(kind)));
     check();
@@ -43,12 +43,12 @@ struct outcome {
   std::string report;  // empty after success
 };
 
-outcome convert(converter& files, std::string_view input, std::string_view path = "in.txt") {
+outcome convert(converter& conversion, std::string_view input, std::string_view path = "in.txt") {
   outcome result;
   memory_reader reader(input);
   string_writer writer(result.output);
   try {
-    files.convert_stream(reader, writer, path, "in.html");
+    conversion.convert_stream(reader, writer, path, "in.html");
   } catch (const conversion_error& error) {
     result.report = error.report();
   }
@@ -75,8 +75,8 @@ void expect_conversions(const std::vector<example>& examples) {
   with_each_fast_path([&] {
     for (std::size_t size : buffer_sizes) {
       for (const auto& [input, output] : examples) {
-        converter files(size);
-        auto result = convert(files, input);
+        converter conversion(size);
+        auto result = convert(conversion, input);
         EXPECT_EQ(result.output, output) << "input: " << input << ", buffer size " << size;
         EXPECT_EQ(result.report, "") << "input: " << input << ", buffer size " << size;
       }
@@ -165,13 +165,13 @@ TEST(Conversion, PairsDashesAndBrackets) {
 
 TEST(Conversion, AlternatesQuotationMarksAcrossRunsAndFiles) {
   for (std::size_t size : buffer_sizes) {
-    converter files(size);
-    EXPECT_EQ(convert(files, "$\"a\"$").output, "&ldquo;&alpha;&rdquo;");
-    EXPECT_EQ(convert(files, "$\"a$ and $b\"$").output, "&ldquo;&alpha; and &beta;&rdquo;");
-    EXPECT_EQ(convert(files, "$\"$").output, "&ldquo;");
+    converter conversion(size);
+    EXPECT_EQ(convert(conversion, "$\"a\"$").output, "&ldquo;&alpha;&rdquo;");
+    EXPECT_EQ(convert(conversion, "$\"a$ and $b\"$").output, "&ldquo;&alpha; and &beta;&rdquo;");
+    EXPECT_EQ(convert(conversion, "$\"$").output, "&ldquo;");
     // The quote opened by the last file is closed by the first quote of the next.
-    EXPECT_EQ(convert(files, "$\"\"$").output, "&rdquo;&ldquo;");
-    EXPECT_EQ(convert(files, "\"outside\" $\"$").output, "\"outside\" &rdquo;");
+    EXPECT_EQ(convert(conversion, "$\"\"$").output, "&rdquo;&ldquo;");
+    EXPECT_EQ(convert(conversion, "\"outside\" $\"$").output, "\"outside\" &rdquo;");
   }
 }
 
@@ -260,8 +260,8 @@ TEST(Conversion, StopsAtTransliterationErrors) {
   with_each_fast_path([&] {
     for (std::size_t size : buffer_sizes) {
       for (const auto& [input, output, report] : failures) {
-        converter files(size);
-        auto result = convert(files, input);
+        converter conversion(size);
+        auto result = convert(conversion, input);
         EXPECT_EQ(result.report, report) << "input: " << input << ", buffer size " << size;
         EXPECT_EQ(result.output, output) << "input: " << input << ", buffer size " << size;
       }
@@ -283,8 +283,8 @@ TEST(Conversion, FastAndGeneralPathsAgree) {
     outcome expected = convert(general_path, input);
     with_each_fast_path([&] {
       for (std::size_t size : {2, 40, 100, 4096}) {
-        converter files(size);
-        outcome result = convert(files, input);
+        converter conversion(size);
+        outcome result = convert(conversion, input);
         ASSERT_EQ(result.output, expected.output) << "input: " << input << ", buffer size " << size;
         ASSERT_EQ(result.report, expected.report) << "input: " << input << ", buffer size " << size;
       }
@@ -361,7 +361,7 @@ void write_numbers(output_sink& sink) {
 
 // With a spare buffer a thread writes each full buffer while the other fills:
 // the writer gets the pieces it gets without one, in order. A failed write
-// stops the writing and is thrown by the next hand-off or the final drain.
+// stops the writing and is thrown by the next buffer sent or the final flush.
 TEST(OutputSink, WritesTheSamePiecesInTheBackground) {
   for (std::size_t size : {1, 2, 7, 40, 300}) {
     std::string buffer(size, '\0');
@@ -370,13 +370,13 @@ TEST(OutputSink, WritesTheSamePiecesInTheBackground) {
     {
       output_sink sink(in_turn, buffer);
       write_numbers(sink);
-      sink.drain();
+      sink.flush();
     }
     recording_writer in_background;
     {
       output_sink sink(in_background, buffer, spare);
       write_numbers(sink);
-      sink.drain();
+      sink.flush();
     }
     EXPECT_EQ(in_background.pieces, in_turn.pieces) << "buffer size " << size;
 
@@ -387,7 +387,7 @@ TEST(OutputSink, WritesTheSamePiecesInTheBackground) {
       EXPECT_THROW(
           {
             write_numbers(sink);
-            sink.drain();
+            sink.flush();
           },
           write_failure)
           << "buffer size " << size << ", failing write " << failing;
@@ -397,10 +397,10 @@ TEST(OutputSink, WritesTheSamePiecesInTheBackground) {
 }
 
 // The report of a conversion into `writer`.
-std::string report_of(converter& files, std::string_view input, recording_writer& writer) {
+std::string report_of(converter& conversion, std::string_view input, recording_writer& writer) {
   memory_reader reader(input);
   try {
-    files.convert_stream(reader, writer, "in.txt", "in.html");
+    conversion.convert_stream(reader, writer, "in.txt", "in.html");
   } catch (const conversion_error& failure) {
     return failure.report();
   }
@@ -415,15 +415,15 @@ TEST(Conversion, ReportsAFailedWriteAfterTheErrorOnlyWhenItComesLast) {
   const std::string input = std::string(100, 'x') + "$/\\a$";
   const std::string error = "in.txt:1:104 Cannot mix different accents: a with acute grave ";
   const std::string cannot_write = "in.txt:1:1 Cannot write file in.html";
-  converter files(1);
+  converter conversion(1);
   recording_writer whole;
-  ASSERT_EQ(report_of(files, input, whole), error);
+  ASSERT_EQ(report_of(conversion, input, whole), error);
   const std::size_t last = whole.pieces.size() - 1;
   ASSERT_GE(last, 2u);
   for (const auto& [failing, report] : std::vector<std::pair<std::size_t, std::string>>{
            {0, cannot_write}, {last - 1, cannot_write}, {last, error + '\n' + cannot_write}}) {
     recording_writer writer(failing);
-    EXPECT_EQ(report_of(files, input, writer), report) << "failing write " << failing;
+    EXPECT_EQ(report_of(conversion, input, writer), report) << "failing write " << failing;
   }
 }
 

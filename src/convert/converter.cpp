@@ -5,10 +5,9 @@
 #include <optional>
 #include <span>
 
-#include "convert/char_source.hpp"
-#include "convert/output_sink.hpp"
-#include "greek/fast_path.hpp"
-#include "greek/run_translator.hpp"
+#include "convert/fast_path.hpp"
+#include "io/char_source.hpp"
+#include "io/output_sink.hpp"
 
 namespace grapho {
 namespace {
@@ -17,33 +16,10 @@ bool same_file(const std::optional<file_identity>& a, const std::optional<file_i
   return a && b && *a == *b;
 }
 
-// Copies the text outside runs and hands each run to the Greek translator.
-void copy_text(char_source& source, output_sink& sink, bool& quote_state) {
-  for (;;) {
-    if (translate_buffered(source, sink, false)) {
-      translate_greek_run(source, sink, quote_state);
-      continue;
-    }
-    int c = source.read_source_char();
-    if (c == end_of_input) return;
-    if (c != escape_character) {
-      sink.put(static_cast<char>(c));
-      continue;
-    }
-    int next = source.read_source_char();
-    if (next == escape_character) {
-      sink.put('$');
-      continue;
-    }
-    source.push_back(next);
-    translate_greek_run(source, sink, quote_state);
-  }
-}
-
 // Waits for what the sink handed to the writer before; false when writing it failed.
 bool handed_output_written(output_sink& sink) {
   try {
-    sink.settle();
+    sink.wait_for_writes();
     return true;
   } catch (const write_failure&) {
     return false;
@@ -53,7 +29,7 @@ bool handed_output_written(output_sink& sink) {
 // Hands what the sink holds to the writer and closes it; false when either fails.
 bool save_output(output_sink& sink, byte_writer& writer) {
   try {
-    sink.drain();
+    sink.flush();
     writer.close();
     return true;
   } catch (const write_failure&) {
@@ -77,9 +53,9 @@ converter::converter(std::size_t buffer_size) : converter(buffer_size, std::noth
 }
 
 std::optional<converter> converter::make(std::size_t buffer_size) noexcept {
-  converter files(buffer_size, std::nothrow);
-  if (!files.has_buffers()) return std::nullopt;
-  return files;
+  converter made(buffer_size, std::nothrow);
+  if (!made.has_buffers()) return std::nullopt;
+  return made;
 }
 
 bool converter::has_buffers() const noexcept {
@@ -98,7 +74,7 @@ void converter::convert_stream(byte_reader& reader, byte_writer& writer,
                             format_message("Cannot write file %s", output_path));
   };
   try {
-    copy_text(source, sink, quote_state_);
+    convert_page(source, sink, quotes_);
   } catch (const write_failure&) {
     throw cannot_write();
   } catch (conversion_error& error) {

@@ -10,8 +10,9 @@
 #include <string>
 #include <string_view>
 
-#include "convert/byte_stream.hpp"
-#include "convert/error.hpp"
+#include "convert/page.hpp"
+#include "io/byte_stream.hpp"
+#include "io/error.hpp"
 
 namespace grapho {
 
@@ -55,8 +56,8 @@ class converter {
   // The second output buffer, of the same size, for writing in the background;
   // none when memory is short, which only makes the writes go in turn.
   std::unique_ptr<char[], free_memory> spare_output_buffer_;
-  // Whether the next double quote closes a quotation: carried from file to file.
-  bool quote_state_ = false;
+  // Carried from file to file.
+  quote_state quotes_ = quote_state::next_opens;
 };
 
 }  // namespace grapho

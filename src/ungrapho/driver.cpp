@@ -14,9 +14,9 @@
 #endif
 
 #include "cli/terminal_text.hpp"
-#include "convert/byte_stream.hpp"
-#include "convert/error.hpp"
-#include "convert/native_file.hpp"
+#include "io/byte_stream.hpp"
+#include "io/error.hpp"
+#include "io/native_file.hpp"
 #include "untype/untyper.hpp"
 
 namespace grapho {

@@ -9,7 +9,7 @@
 #include <cstdint>
 #include <string_view>
 
-#include "greek/tables.hpp"
+#include "convert/tables.hpp"
 #include "untype/unicode_data.hpp"
 
 namespace grapho {

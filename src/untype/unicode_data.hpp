@@ -7,7 +7,7 @@
 
 #include <string_view>
 
-#include "greek/tables.hpp"
+#include "convert/tables.hpp"
 
 namespace grapho {
 

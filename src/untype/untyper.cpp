@@ -8,7 +8,7 @@
 #include <memory>
 #include <vector>
 
-#include "greek/tables.hpp"
+#include "convert/tables.hpp"
 #include "untype/typing.hpp"
 #include "untype/unicode_data.hpp"
 

@@ -10,7 +10,7 @@
 #include <string>
 #include <string_view>
 
-#include "convert/byte_stream.hpp"
+#include "io/byte_stream.hpp"
 
 namespace grapho {
 

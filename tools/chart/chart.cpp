@@ -3,8 +3,8 @@
 #include <cctype>
 
 #include "convert/converter.hpp"
-#include "greek/greek_run.hpp"
-#include "greek/tables.hpp"
+#include "convert/greek_run.hpp"
+#include "convert/tables.hpp"
 #include "html_references.hpp"
 
 namespace grapho::chart {

@@ -2,9 +2,9 @@
 // letter they resolve to.
 #include <string>
 
-#include "greek/dispatch.hpp"
-#include "greek/greek_run.hpp"
-#include "greek/tables.hpp"
+#include "convert/dispatch.hpp"
+#include "convert/greek_run.hpp"
+#include "convert/tables.hpp"
 
 namespace grapho {
 

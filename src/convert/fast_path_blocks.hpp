@@ -22,8 +22,8 @@
 #include <cstring>
 #include <span>
 
-#include "greek/dispatch.hpp"
-#include "greek/fast_path.hpp"
+#include "convert/dispatch.hpp"
+#include "convert/fast_path.hpp"
 
 namespace grapho {
 
@@ -31,7 +31,7 @@ namespace grapho {
 // Classes of bytes, each a bit.
 
 enum : std::uint8_t {
-  class_dollar = 1,    // the escape character, which opens and closes runs
+  class_escape = 1,    // the escape character, which opens and closes runs
   class_sigma = 2,     // "s", medial or final by what follows it
   class_mark = 4,      // a diacritic mark
   class_letter = 8,    // an ASCII letter, "s" included
@@ -74,7 +74,7 @@ inline constexpr auto class_by_character = [] {
   for (int c = 0; c < 256; ++c) {
     auto& cls = classes[static_cast<std::size_t>(c)];
     bool mark = mark_bit_by_character[static_cast<std::size_t>(c)] != 0;
-    if (c == escape_character) cls |= class_dollar;
+    if (c == escape_character) cls |= class_escape;
     if (c == sigma_key) cls |= class_sigma;
     if (mark) cls |= class_mark;
     if (is_letter(c)) cls |= class_letter;
@@ -92,7 +92,7 @@ inline constexpr auto class_by_character = [] {
 
 // One bit per byte of a block of up to 64 bytes, bit i for byte i.
 struct block_classes {
-  std::uint64_t dollar = 0;
+  std::uint64_t escape = 0;
   std::uint64_t sigma = 0;
   std::uint64_t mark = 0;
   std::uint64_t letter = 0;
@@ -105,9 +105,10 @@ struct block_classes {
 // for each inside, the final sigma 256 slots after the medial one (so that
 // it differs from it by the high byte of its slot number alone), then from
 // slot 768 a row of 128 slots, one for each mark
-// set, for each letter with marks. A letter's row is twice the place of its
-// small form in `letters_with_marks` (8 for any other letter), plus 1 for a
-// capital: the row and the mark set are then simple to compute with SIMD.
+// set, for each letter with marks. A letter's row is its place in
+// `letters_taking_marks`, where each small letter comes right before its
+// capital; any other letter has the row after them all, plus 1 for a capital.
+// The row and the mark set are then simple to compute with SIMD.
 // Slots are addressed by their offset in units of 8 bytes, the largest scale
 // of an x86 address, which fits 16 bits: slot number times slot_step.
 inline constexpr std::size_t slot_size = 32;
@@ -116,13 +117,20 @@ inline constexpr std::size_t slot_step = slot_size / offset_unit;
 inline constexpr std::size_t run_slots_first = 256;
 inline constexpr std::size_t final_sigma_slot = 2 * run_slots_first + sigma_key;
 inline constexpr std::size_t marked_letter_slots_first = 768;
-inline constexpr std::string_view letters_with_marks = "aehiouwr";
-inline constexpr std::size_t marked_letter_rows = 2 * (letters_with_marks.size() + 1);
+inline constexpr std::size_t marked_letter_rows = letters_taking_marks.size() + 2;
+
+static_assert([] {
+  for (std::size_t row = 0; row < letters_taking_marks.size(); row += 2)
+    if (letters_taking_marks[row] < 'a' ||
+        letters_taking_marks[row + 1] != letters_taking_marks[row] - 'a' + 'A')
+      return false;
+  return letters_taking_marks.size() % 2 == 0;
+}());
 
 constexpr std::size_t marked_letter_row(int c) {
   bool capital = c >= 'A' && c <= 'Z';
-  std::size_t base = letters_with_marks.find(static_cast<char>(capital ? c - 'A' + 'a' : c));
-  return 2 * std::min(base, letters_with_marks.size()) + (capital ? 1 : 0);
+  std::size_t row = letters_taking_marks.find(static_cast<char>(c));
+  return row != std::string_view::npos ? row : letters_taking_marks.size() + (capital ? 1 : 0);
 }
 
 constexpr std::uint16_t marked_letter_offset(int c, unsigned marks) {
@@ -149,7 +157,7 @@ inline std::size_t ones_before(std::uint64_t bits, std::size_t at) {
 }
 
 // What the bit operations on a block's classes find.
-struct block_plan {
+struct block_masks {
   block_contexts contexts;
   // After each byte: in a run or not.
   std::uint64_t run_after;
@@ -162,10 +170,10 @@ struct block_plan {
 };
 
 // Plans up to `size` bytes (at most 64), given the classes of the byte after
-// them and `dollar_parity`, prefix_xor(cls.dollar), which some processors
+// them and `escape_parity`, prefix_xor(cls.escape), which some processors
 // compute faster.
-inline block_plan plan_block(const block_classes& cls, std::uint64_t dollar_parity,
-                             std::size_t size, bool in_run, std::uint8_t after) {
+inline block_masks combine_classes(const block_classes& cls, std::uint64_t escape_parity,
+                                   std::size_t size, bool in_run, std::uint8_t after) {
   const std::uint64_t valid = size == 64 ? ~0ull : (1ull << size) - 1;
   const std::uint64_t last = 1ull << (size - 1);
   // Whether the byte after each byte is in one of the classes `cls_bits`,
@@ -175,12 +183,12 @@ inline block_plan plan_block(const block_classes& cls, std::uint64_t dollar_pari
   };
 
   // Every "$" opens or closes a run, but for "$$" outside a run, which stops the block.
-  block_plan plan;
-  plan.run_after = dollar_parity ^ (in_run ? ~0ull : 0);
-  block_contexts& contexts = plan.contexts;
-  contexts.run = plan.run_after & ~cls.dollar & valid;
+  block_masks masks;
+  masks.run_after = escape_parity ^ (in_run ? ~0ull : 0);
+  block_contexts& contexts = masks.contexts;
+  contexts.run = masks.run_after & ~cls.escape & valid;
   const std::uint64_t run_marks = contexts.run & cls.mark;
-  plan.run_marks = run_marks;
+  masks.run_marks = run_marks;
   const std::uint64_t letter_or_mark = cls.letter | cls.mark;
   const std::uint64_t letter_or_mark_next = next(letter_or_mark, class_letter | class_mark);
   // A letter after marks takes the text of its row and mark set, or stops the
@@ -190,18 +198,18 @@ inline block_plan plan_block(const block_classes& cls, std::uint64_t dollar_pari
   // Marks must end in a letter, and more than three of them go the general way.
   const std::uint64_t long_marks =
       contexts.marked_letter & (run_marks << 2) & (run_marks << 3) & (run_marks << 4);
-  std::uint64_t stops = (cls.dollar & plan.run_after & next(cls.dollar, class_dollar)) |
+  std::uint64_t stops = (cls.escape & masks.run_after & next(cls.escape, class_escape)) |
                         (contexts.run & cls.special) | (run_marks & ~letter_or_mark_next) |
                         long_marks;
-  plan.end = size - ones_before(run_marks, size);
+  masks.end = size - ones_before(run_marks, size);
   std::size_t stop =
-      std::min<std::size_t>(static_cast<std::size_t>(std::countr_zero(stops)), plan.end);
+      std::min<std::size_t>(static_cast<std::size_t>(std::countr_zero(stops)), masks.end);
   // The general path starts at the first of the marks before a stop.
-  plan.stop = stop - ones_before(run_marks, stop);
+  masks.stop = stop - ones_before(run_marks, stop);
   const std::uint64_t medial_next =
       next(letter_or_mark | cls.bracket, class_letter | class_mark | class_bracket);
   contexts.final_sigma = contexts.run & cls.sigma & ~medial_next;
-  return plan;
+  return masks;
 }
 
 // ---------------------------------------------------------------------------
@@ -225,7 +233,7 @@ constexpr text_slot make_slot(std::string_view text) {
 constexpr std::string_view run_slot_text(int c) {
   auto cls = class_by_character[static_cast<std::size_t>(c)];
   if (cls & class_sigma) return medial_sigma_entity;
-  if (cls & (class_dollar | class_mark | class_special)) return {};
+  if (cls & (class_escape | class_mark | class_special)) return {};
   return fixed_run_text(c);
 }
 
@@ -341,8 +349,8 @@ inline void swap_bits(std::uint64_t& low, std::uint64_t& high, int shift, std::u
   low ^= swapped << shift;
 }
 
-// Turns eight words of eight bytes over, byte k of word g to byte g of word
-// k, by swapping halves, then quarters, then eighths.
+// Transposes eight words of eight bytes, byte k of word g to byte g of word
+// k, by swapping their halves, then quarters, then eighths.
 inline void transpose_bytes(std::array<std::uint64_t, 8>& words) {
   for (std::size_t g = 0; g < 4; ++g) swap_bits(words[g], words[g + 4], 32, 0x00000000ffffffff);
   for (std::size_t g : {0, 1, 4, 5}) swap_bits(words[g], words[g + 2], 16, 0x0000ffff0000ffff);
@@ -350,7 +358,7 @@ inline void transpose_bytes(std::array<std::uint64_t, 8>& words) {
 }
 
 // The classes of up to 64 bytes: eight bytes at a time, one byte for each
-// class, then all turned over at once into one word for each class.
+// class, then all transposed at once into one word for each class.
 inline block_classes classify_bytes(const unsigned char* block, std::size_t size) {
   std::array<std::uint64_t, 8> words{};
   std::size_t group = 0;
@@ -361,7 +369,7 @@ inline block_classes classify_bytes(const unsigned char* block, std::size_t size
   auto mask = [&](std::uint8_t cls) {
     return words[static_cast<std::size_t>(std::countr_zero(cls))];
   };
-  return {mask(class_dollar), mask(class_sigma),   mask(class_mark),
+  return {mask(class_escape), mask(class_sigma),   mask(class_mark),
           mask(class_letter), mask(class_special), mask(class_bracket)};
 }
 
@@ -427,27 +435,28 @@ struct block_result {
   bool stopped;
 };
 
-// The portable planner, which also takes the last, shorter block of a span.
-inline block_plan plan_bytes(const unsigned char* block, std::size_t size, bool in_run,
-                             std::uint16_t* offsets) {
+// The portable preparation, which also takes the last, shorter block of a span.
+inline block_masks prepare_bytes(const unsigned char* block, std::size_t size, bool in_run,
+                                 std::uint16_t* offsets) {
   const block_classes classes = classify_bytes(block, size);
-  block_plan plan = plan_block(classes, prefix_xor(classes.dollar), size, in_run,
-                               class_by_character[block[size]]);
-  write_byte_offsets(block, size, plan.contexts, plan.run_marks, offsets);
-  return plan;
+  block_masks masks = combine_classes(classes, prefix_xor(classes.escape), size, in_run,
+                                      class_by_character[block[size]]);
+  write_byte_offsets(block, size, masks.contexts, masks.run_marks, offsets);
+  return masks;
 }
 
 // Translates up to `size` bytes (at most 64) of `block`, reading the byte after
-// them too; `plan_whole_block` plans a whole block.
-template <auto plan_whole_block>
+// them too; `prepare_whole_block` prepares a whole block.
+template <auto prepare_whole_block>
 [[gnu::always_inline]] inline block_result translate_block(const unsigned char* block,
                                                            std::size_t size, bool in_run,
                                                            char* out) {
   alignas(32) std::uint16_t offsets[fast_path_block_size];
-  const block_plan plan = size == fast_path_block_size ? plan_whole_block(block, in_run, offsets)
-                                                       : plan_bytes(block, size, in_run, offsets);
-  std::size_t stop = plan.stop;
-  const std::size_t end = plan.end;
+  const block_masks masks = size == fast_path_block_size
+                                ? prepare_whole_block(block, in_run, offsets)
+                                : prepare_bytes(block, size, in_run, offsets);
+  std::size_t stop = masks.stop;
+  const std::size_t end = masks.end;
 
   // Marks that end the block write nothing, so a block that stops nowhere
   // writes all its texts, as many as a whole block has most often.
@@ -456,19 +465,19 @@ template <auto plan_whole_block>
                                                 : write_texts(offsets, count, out);
   if (static_cast<std::size_t>(written - out) > count * fast_path_output_per_byte) {
     // A letter whose marks have no text: stop at its first mark.
-    std::uint64_t letters = plan.contexts.marked_letter;
+    std::uint64_t letters = masks.contexts.marked_letter;
     while (has_text(offsets[std::countr_zero(letters)])) letters &= letters - 1;
     auto letter = static_cast<std::size_t>(std::countr_zero(letters));
-    stop = letter - ones_before(plan.run_marks, letter);
+    stop = letter - ones_before(masks.run_marks, letter);
     written = write_texts(offsets, stop, out);
   }
-  bool run_after = stop == 0 ? in_run : (plan.run_after >> (stop - 1) & 1) != 0;
+  bool run_after = stop == 0 ? in_run : (masks.run_after >> (stop - 1) & 1) != 0;
   return {stop, written, run_after, stop < end};
 }
 
-// The fast path's contract (see translate_span), with a planner of whole
+// The fast path's contract (see translate_span), with a preparation of whole
 // blocks; compiled into one function for each kind of processor.
-template <auto plan_whole_block>
+template <auto prepare_whole_block>
 [[gnu::always_inline]] inline fast_path_progress translate_blocks(
     std::span<const unsigned char> input, std::span<char> output, bool in_run) {
   const unsigned char* in = input.data();
@@ -483,14 +492,14 @@ template <auto plan_whole_block>
     if (!in_run) {
       // Text outside runs is copied up to the next "$" in one piece.
       std::size_t span = std::min(left - 1, room - fast_path_store_overhang);
-      const auto* dollar =
+      const auto* escape =
           static_cast<const unsigned char*>(std::memchr(in, escape_character, span));
-      auto plain = static_cast<std::size_t>((dollar ? dollar : in + span) - in);
+      auto plain = static_cast<std::size_t>((escape ? escape : in + span) - in);
       std::memcpy(out, in, plain);
       in += plain;
       out += plain;
       room -= plain;
-      if (dollar == nullptr || room < fast_path_room(1)) break;
+      if (escape == nullptr || room < fast_path_room(1)) break;
       left -= plain;
     }
     // A whole block most often; a division only when room is short.
@@ -498,7 +507,7 @@ template <auto plan_whole_block>
                            ? fast_path_block_size
                            : (room - fast_path_store_overhang) / fast_path_output_per_byte;
     size = std::min(size, left - 1);
-    block_result block = translate_block<plan_whole_block>(in, size, in_run, out);
+    block_result block = translate_block<prepare_whole_block>(in, size, in_run, out);
     in += block.read;
     out = block.out;
     in_run = block.in_run;

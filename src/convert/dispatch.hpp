@@ -7,8 +7,8 @@
 #include <array>
 #include <cstdint>
 
-#include "greek/greek_run.hpp"
-#include "greek/tables.hpp"
+#include "convert/greek_run.hpp"
+#include "convert/tables.hpp"
 
 namespace grapho {
 
@@ -60,24 +60,23 @@ constexpr std::string_view letter_entity(int c) {
 // ---------------------------------------------------------------------------
 // Combinations: the row for (letter, mark set), found through an index.
 
-inline constexpr auto combination_letters = std::string_view("aAeEhHiIoOuUwWrR");
-
-// Each byte value's slot in the index below: its place in `combination_letters`,
+// Each byte value's slot in the index below: its place in `letters_taking_marks`,
 // or, for every byte that is not such a letter, the last slot, which is empty.
 inline constexpr auto combination_slot_by_character = [] {
   std::array<std::uint8_t, 256> slots{};
-  slots.fill(static_cast<std::uint8_t>(combination_letters.size()));
-  for (std::size_t slot = 0; slot < combination_letters.size(); ++slot)
-    slots[static_cast<unsigned char>(combination_letters[slot])] = static_cast<std::uint8_t>(slot);
+  slots.fill(static_cast<std::uint8_t>(letters_taking_marks.size()));
+  for (std::size_t slot = 0; slot < letters_taking_marks.size(); ++slot)
+    slots[static_cast<unsigned char>(letters_taking_marks[slot])] = static_cast<std::uint8_t>(slot);
   return slots;
 }();
 
 // For each slot and mark set, 1 + the number of its row, or 0 for none.
 inline constexpr auto combination_index = [] {
-  std::array<std::array<std::uint8_t, 128>, combination_letters.size() + 1> index{};
+  std::array<std::array<std::uint8_t, 128>, letters_taking_marks.size() + 1> index{};
   for (std::size_t row = 0; row < std::size(combination_table); ++row) {
     const auto& entry = combination_table[row];
-    index[combination_letters.find(entry.letter)][entry.marks] = static_cast<std::uint8_t>(row + 1);
+    index[letters_taking_marks.find(entry.letter)][entry.marks] =
+        static_cast<std::uint8_t>(row + 1);
   }
   return index;
 }();

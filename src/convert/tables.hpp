@@ -3,6 +3,7 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <string_view>
 
 namespace grapho {
@@ -391,5 +392,20 @@ inline constexpr combination_row combination_table[] = {
     // R
     {'R', rough, "&#x1fec;"},
 };
+
+// The letters that take marks, each once, in the order of their first rows.
+struct letter_list {
+  std::array<char, 52> letters{};
+  std::size_t size = 0;
+  constexpr std::string_view view() const { return {letters.data(), size}; }
+};
+inline constexpr letter_list letters_taking_marks_list = [] {
+  letter_list list;
+  for (const auto& row : combination_table)
+    if (list.view().find(row.letter) == std::string_view::npos)
+      list.letters[list.size++] = row.letter;
+  return list;
+}();
+inline constexpr std::string_view letters_taking_marks = letters_taking_marks_list.view();
 
 }  // namespace grapho

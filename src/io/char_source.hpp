@@ -8,8 +8,8 @@
 #include <span>
 #include <string>
 
-#include "convert/byte_stream.hpp"
-#include "convert/error.hpp"
+#include "io/byte_stream.hpp"
+#include "io/error.hpp"
 
 namespace grapho {
 

@@ -9,7 +9,7 @@
 #include <string_view>
 #include <utility>
 
-#include "convert/native_file.hpp"
+#include "io/native_file.hpp"
 
 namespace grapho {
 

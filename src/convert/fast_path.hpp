@@ -45,7 +45,7 @@ constexpr std::size_t fast_path_room(std::size_t input_size) {
 
 // The ways of classifying input that the fast path has. All give the same
 // result; the best that the processor runs is chosen at start-up.
-enum class fast_path_kind { scalar, sse42, avx2 };
+enum class fast_path_kind { portable, sse42, avx2 };
 
 // Whether this build and this processor can run a kind.
 bool fast_path_available(fast_path_kind kind);

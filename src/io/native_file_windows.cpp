@@ -5,8 +5,8 @@
 #include <string_view>
 #include <utility>
 
-#include "convert/byte_stream.hpp"
-#include "convert/native_file.hpp"
+#include "io/byte_stream.hpp"
+#include "io/native_file.hpp"
 
 namespace grapho {
 namespace {

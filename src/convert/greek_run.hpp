@@ -7,18 +7,18 @@
 #include <string>
 #include <string_view>
 
-#include "convert/char_source.hpp"
-#include "convert/output_sink.hpp"
-#include "greek/run_translator.hpp"
-#include "greek/tables.hpp"
+#include "convert/page.hpp"
+#include "convert/tables.hpp"
+#include "io/char_source.hpp"
+#include "io/output_sink.hpp"
 
 namespace grapho {
 
 struct greek_run {
   char_source& source;
   output_sink& sink;
-  // Whether the next double quote closes a quotation; lives across runs and files.
-  bool& quote_state;
+  // Lives across runs and files.
+  quote_state& quotes;
   // The marks typed since the last letter, as a set of `mark` bits.
   unsigned pending_marks = 0;
 };

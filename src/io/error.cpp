@@ -1,4 +1,4 @@
-#include "convert/error.hpp"
+#include "io/error.hpp"
 
 #include <utility>
 

@@ -1,4 +1,4 @@
-#include "convert/byte_stream.hpp"
+#include "io/byte_stream.hpp"
 
 #include <algorithm>
 #include <cstring>

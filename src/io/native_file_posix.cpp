@@ -5,8 +5,8 @@
 #include <cerrno>
 #include <utility>
 
-#include "convert/byte_stream.hpp"
-#include "convert/native_file.hpp"
+#include "io/byte_stream.hpp"
+#include "io/native_file.hpp"
 
 namespace grapho {
 namespace {

@@ -1,12 +1,12 @@
 // The fast path's checks of its table of texts at compile time, and the choice
 // of the translator of spans that the processor runs (see fast_path_blocks.hpp).
-#include "greek/fast_path.hpp"
+#include "convert/fast_path.hpp"
 
 #include <algorithm>
 #include <array>
 #include <cstdint>
 
-#include "greek/fast_path_blocks.hpp"
+#include "convert/fast_path_blocks.hpp"
 
 namespace grapho {
 namespace {
@@ -43,14 +43,14 @@ static_assert([] {
 // ---------------------------------------------------------------------------
 // Choosing the classifier.
 
-block_plan plan_whole_block_portably(const unsigned char* block, bool in_run,
-                                     std::uint16_t* offsets) {
-  return plan_bytes(block, fast_path_block_size, in_run, offsets);
+block_masks prepare_whole_block_portably(const unsigned char* block, bool in_run,
+                                         std::uint16_t* offsets) {
+  return prepare_bytes(block, fast_path_block_size, in_run, offsets);
 }
 
 fast_path_progress translate_span_portably(std::span<const unsigned char> input,
                                            std::span<char> output, bool in_run) {
-  return translate_blocks<plan_whole_block_portably>(input, output, in_run);
+  return translate_blocks<prepare_whole_block_portably>(input, output, in_run);
 }
 
 using span_translator = fast_path_progress (*)(std::span<const unsigned char>, std::span<char>,
@@ -68,7 +68,7 @@ span_translator translator_of(fast_path_kind kind) {
 fast_path_kind best_available() {
   for (auto kind : {fast_path_kind::avx2, fast_path_kind::sse42})
     if (fast_path_available(kind)) return kind;
-  return fast_path_kind::scalar;
+  return fast_path_kind::portable;
 }
 
 fast_path_kind active_kind = best_available();
@@ -86,7 +86,7 @@ bool fast_path_available(fast_path_kind kind) {
   if (kind == fast_path_kind::sse42)
     return __builtin_cpu_supports("sse4.2") && __builtin_cpu_supports("popcnt");
 #endif
-  return kind == fast_path_kind::scalar;
+  return kind == fast_path_kind::portable;
 }
 
 fast_path_kind active_fast_path() {

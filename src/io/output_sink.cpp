@@ -1,11 +1,11 @@
-#include "convert/output_sink.hpp"
+#include "io/output_sink.hpp"
 
 #include <algorithm>
 #include <utility>
 
 namespace grapho {
 
-void output_sink::hand_off() {
+void output_sink::send_buffer() {
   if (!spare_.empty() && !background_.started() && !background_.start()) spare_ = {};
   if (spare_.empty()) {
     write_in_turn();
@@ -24,18 +24,18 @@ void output_sink::write_in_turn() {
   writer_.write(buffer_.data(), size);
 }
 
-void output_sink::settle() {
+void output_sink::wait_for_writes() {
   if (background_.started()) background_.wait();
 }
 
-void output_sink::drain() {
-  settle();
+void output_sink::flush() {
+  wait_for_writes();
   write_in_turn();
 }
 
 void output_sink::write_in_pieces(std::string_view text) {
   while (!text.empty()) {
-    if (next_ == end_) hand_off();
+    if (next_ == end_) send_buffer();
     std::size_t piece = std::min(text.size(), static_cast<std::size_t>(end_ - next_));
     std::memcpy(next_, text.data(), piece);
     next_ += piece;

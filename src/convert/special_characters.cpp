@@ -1,7 +1,7 @@
 // The characters of a run that do more than look up a fixed text.
 #include <string_view>
 
-#include "greek/greek_run.hpp"
+#include "convert/greek_run.hpp"
 
 namespace grapho {
 namespace {
@@ -27,8 +27,9 @@ void write_pair_of(greek_run& run, char single) {
 }  // namespace
 
 void write_quotation_mark(greek_run& run) {
-  run.sink.write(run.quote_state ? closing_quote_entity : opening_quote_entity);
-  run.quote_state = !run.quote_state;
+  const bool opens = run.quotes == quote_state::next_opens;
+  run.sink.write(opens ? opening_quote_entity : closing_quote_entity);
+  run.quotes = opens ? quote_state::next_closes : quote_state::next_opens;
 }
 
 void write_sigma(greek_run& run) {

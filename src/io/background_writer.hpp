@@ -11,7 +11,7 @@
 #include <exception>
 #include <mutex>
 
-#include "convert/byte_stream.hpp"
+#include "io/byte_stream.hpp"
 
 namespace grapho {
 

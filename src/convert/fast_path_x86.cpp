@@ -2,14 +2,14 @@
 // run time. Each function is compiled for its instruction set alone, so the
 // rest of the program runs on any x86-64.
 //
-// A byte's class comes from two table look-ups, one by each half of the byte
+// A byte's class comes from two table look-ups, one by each nibble of the byte
 // (a SIMD shuffle looks up 16 or 32 bytes at once): a byte belongs to a group
-// when both of its halves do. Seven groups, each a set of high halves times a
-// set of low halves, make up the marks, the special characters and the
+// when both of its nibbles do. Seven groups, each a set of high nibbles times a
+// set of low nibbles, make up the marks, the special characters and the
 // brackets; letters are found by their range, "$" and "s" by comparison.
 #include <immintrin.h>
 
-#include "greek/fast_path_blocks.hpp"
+#include "convert/fast_path_blocks.hpp"
 
 namespace grapho {
 namespace {
@@ -27,8 +27,8 @@ constexpr std::uint8_t mark_groups =
     group_slash | group_angle_equals | group_backslash_caret | group_bar;
 constexpr std::uint8_t special_groups = group_quote_ampersand | group_hyphen | group_brackets;
 
-// The groups of each low half and each high half.
-alignas(16) constexpr std::uint8_t low_half_groups[16] = {
+// The groups of each low nibble and each high nibble.
+alignas(16) constexpr std::uint8_t low_nibble_groups[16] = {
     0,
     0,
     group_quote_ampersand,
@@ -45,7 +45,7 @@ alignas(16) constexpr std::uint8_t low_half_groups[16] = {
     group_hyphen | group_angle_equals | group_brackets,
     group_angle_equals | group_backslash_caret,
     group_slash};
-alignas(16) constexpr std::uint8_t high_half_groups[16] = {
+alignas(16) constexpr std::uint8_t high_nibble_groups[16] = {
     0,
     0,
     group_quote_ampersand | group_hyphen | group_slash,
@@ -56,7 +56,7 @@ alignas(16) constexpr std::uint8_t high_half_groups[16] = {
     group_brackets | group_bar};
 
 constexpr std::uint8_t groups_of(int c) {
-  return low_half_groups[c & 15] & high_half_groups[c >> 4];
+  return low_nibble_groups[c & 15] & high_nibble_groups[c >> 4];
 }
 
 // The groups and the range of letters give the classes of the table, byte for byte.
@@ -69,7 +69,7 @@ static_assert([] {
         ((groups & special_groups) != 0) != ((cls & class_special) != 0) ||
         ((groups & group_brackets) != 0) != ((cls & class_bracket) != 0) ||
         (folded < 26) != ((cls & class_letter) != 0) ||
-        (c == escape_character) != ((cls & class_dollar) != 0) ||
+        (c == escape_character) != ((cls & class_escape) != 0) ||
         (c == sigma_key) != ((cls & class_sigma) != 0))
       return false;
   }
@@ -189,24 +189,25 @@ __attribute__((target("sse4.2"))) __m128i load_table(const std::uint8_t* table) 
   return _mm_load_si128(reinterpret_cast<const __m128i*>(table));
 }
 
-// The groups of each byte of `v`: the groups of its low half and of its high
-// half, looked up in the two tables, and kept where both agree.
+// The groups of each byte of `v`: the groups of its low nibble and of its high
+// nibble, looked up in the two tables, and kept where both agree.
 __attribute__((target("sse4.2"))) __m128i byte_groups_sse(__m128i v, __m128i low_table,
                                                           __m128i high_table) {
-  const __m128i halves = repeated_sse<0x0f>();
-  return _mm_and_si128(_mm_shuffle_epi8(low_table, _mm_and_si128(v, halves)),
-                       _mm_shuffle_epi8(high_table, _mm_and_si128(_mm_srli_epi16(v, 4), halves)));
+  const __m128i nibble_mask = repeated_sse<0x0f>();
+  return _mm_and_si128(
+      _mm_shuffle_epi8(low_table, _mm_and_si128(v, nibble_mask)),
+      _mm_shuffle_epi8(high_table, _mm_and_si128(_mm_srli_epi16(v, 4), nibble_mask)));
 }
 
 __attribute__((target("sse4.2"))) block_classes classify_sse42(const unsigned char* block) {
-  const __m128i low_table = load_table(low_half_groups);
-  const __m128i high_table = load_table(high_half_groups);
+  const __m128i low_table = load_table(low_nibble_groups);
+  const __m128i high_table = load_table(high_nibble_groups);
   block_classes classes;
   for (int quarter = 0; quarter < 4; ++quarter) {
     __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(block + 16 * quarter));
     __m128i groups = byte_groups_sse(v, low_table, high_table);
     __m128i folded = _mm_sub_epi8(_mm_or_si128(v, repeated_sse<0x20>()), repeated_sse<'a'>());
-    classes.dollar |= bits_sse(_mm_cmpeq_epi8(v, repeated_sse<escape_character>()), quarter);
+    classes.escape |= bits_sse(_mm_cmpeq_epi8(v, repeated_sse<escape_character>()), quarter);
     classes.sigma |= bits_sse(_mm_cmpeq_epi8(v, repeated_sse<sigma_key>()), quarter);
     classes.mark |= groups_sse<mark_groups>(groups, quarter);
     classes.letter |=
@@ -228,10 +229,10 @@ __attribute__((target("sse4.2"))) __m128i spread_sse(std::uint64_t bits) {
 __attribute__((target("sse4.2"))) void write_offsets_sse42(const unsigned char* block,
                                                            const block_contexts& contexts,
                                                            std::uint16_t* offsets) {
-  const __m128i halves = repeated_sse<0x0f>();
+  const __m128i nibble_mask = repeated_sse<0x0f>();
   const __m128i zero = _mm_setzero_si128();
-  const __m128i low_table = load_table(low_half_groups);
-  const __m128i high_table = load_table(high_half_groups);
+  const __m128i low_table = load_table(low_nibble_groups);
+  const __m128i high_table = load_table(high_nibble_groups);
   const __m128i mark_bits = load_table(mark_bit_by_hash.data());
   const __m128i rows_low = load_table(letter_high_bytes_low.data());
   const __m128i rows_high = load_table(letter_high_bytes_high.data());
@@ -255,9 +256,9 @@ __attribute__((target("sse4.2"))) void write_offsets_sse42(const unsigned char* 
     // A letter with marks: its row and mark set make its slot number. Bit 4
     // of a letter picks its table of rows, bit 5 tells a capital; each is
     // shifted to the top of its byte.
-    __m128i row_high_byte = _mm_blendv_epi8(_mm_shuffle_epi8(rows_low, _mm_and_si128(v, halves)),
-                                            _mm_shuffle_epi8(rows_high, _mm_and_si128(v, halves)),
-                                            _mm_slli_epi16(v, 3));
+    __m128i row_high_byte = _mm_blendv_epi8(
+        _mm_shuffle_epi8(rows_low, _mm_and_si128(v, nibble_mask)),
+        _mm_shuffle_epi8(rows_high, _mm_and_si128(v, nibble_mask)), _mm_slli_epi16(v, 3));
     __m128i capital = _mm_slli_epi16(_mm_andnot_si128(v, repeated_sse<0x20>()), 2);
     __m128i run = spread_sse(contexts.run >> (16 * quarter));
     __m128i final_sigma = spread_sse(contexts.final_sigma >> (16 * quarter));
@@ -283,8 +284,8 @@ __attribute__((target("avx2"))) std::uint64_t bits_avx2(__m256i bytes, int half)
          << (32 * half);
 }
 
-// The bits of the bytes in none of the groups of `set`; the classifier turns
-// them over once for the whole block.
+// The bits of the bytes in none of the groups of `set`; the classifier inverts
+// them once for the whole block.
 template <std::uint8_t set>
 __attribute__((target("avx2"))) std::uint64_t outside_groups_avx2(__m256i groups, int half) {
   return bits_avx2(
@@ -303,8 +304,8 @@ constexpr table_twice twice(const std::uint8_t* table) {
   for (std::size_t i = 0; i < 32; ++i) doubled.bytes[i] = table[i % 16];
   return doubled;
 }
-constexpr table_twice low_half_groups_twice = twice(low_half_groups);
-constexpr table_twice high_half_groups_twice = twice(high_half_groups);
+constexpr table_twice low_nibble_groups_twice = twice(low_nibble_groups);
+constexpr table_twice high_nibble_groups_twice = twice(high_nibble_groups);
 constexpr table_twice mark_bit_by_hash_twice = twice(mark_bit_by_hash.data());
 constexpr table_twice letter_high_bytes_low_twice = twice(letter_high_bytes_low.data());
 constexpr table_twice letter_high_bytes_high_twice = twice(letter_high_bytes_high.data());
@@ -313,19 +314,19 @@ __attribute__((target("avx2"))) __m256i load_twice(const table_twice& table) {
   return _mm256_load_si256(reinterpret_cast<const __m256i*>(table.bytes));
 }
 
-// The groups of each byte of `v`: the groups of its low half and of its high
-// half, looked up in the two tables, and kept where both agree.
+// The groups of each byte of `v`: the groups of its low nibble and of its high
+// nibble, looked up in the two tables, and kept where both agree.
 __attribute__((target("avx2"))) __m256i byte_groups_avx2(__m256i v, __m256i low_table,
                                                          __m256i high_table) {
-  const __m256i halves = repeated_avx2<0x0f>();
+  const __m256i nibble_mask = repeated_avx2<0x0f>();
   return _mm256_and_si256(
-      _mm256_shuffle_epi8(low_table, _mm256_and_si256(v, halves)),
-      _mm256_shuffle_epi8(high_table, _mm256_and_si256(_mm256_srli_epi16(v, 4), halves)));
+      _mm256_shuffle_epi8(low_table, _mm256_and_si256(v, nibble_mask)),
+      _mm256_shuffle_epi8(high_table, _mm256_and_si256(_mm256_srli_epi16(v, 4), nibble_mask)));
 }
 
 __attribute__((target("avx2"))) block_classes classify_avx2(const unsigned char* block) {
-  const __m256i low_table = load_twice(low_half_groups_twice);
-  const __m256i high_table = load_twice(high_half_groups_twice);
+  const __m256i low_table = load_twice(low_nibble_groups_twice);
+  const __m256i high_table = load_twice(high_nibble_groups_twice);
   block_classes classes;
   std::uint64_t not_mark = 0;
   std::uint64_t not_special = 0;
@@ -335,7 +336,7 @@ __attribute__((target("avx2"))) block_classes classify_avx2(const unsigned char*
     __m256i groups = byte_groups_avx2(v, low_table, high_table);
     __m256i folded =
         _mm256_sub_epi8(_mm256_or_si256(v, repeated_avx2<0x20>()), repeated_avx2<'a'>());
-    classes.dollar |= bits_avx2(_mm256_cmpeq_epi8(v, repeated_avx2<escape_character>()), half);
+    classes.escape |= bits_avx2(_mm256_cmpeq_epi8(v, repeated_avx2<escape_character>()), half);
     classes.sigma |= bits_avx2(_mm256_cmpeq_epi8(v, repeated_avx2<sigma_key>()), half);
     not_mark |= outside_groups_avx2<mark_groups>(groups, half);
     classes.letter |=
@@ -367,10 +368,10 @@ __attribute__((target("avx2"))) __m256i spread_avx2(std::uint64_t bits, int half
 __attribute__((target("avx2"))) void write_offsets_avx2(const unsigned char* block,
                                                         const block_contexts& contexts,
                                                         std::uint16_t* offsets) {
-  const __m256i halves = repeated_avx2<0x0f>();
+  const __m256i nibble_mask = repeated_avx2<0x0f>();
   const __m256i zero = _mm256_setzero_si256();
-  const __m256i low_table = load_twice(low_half_groups_twice);
-  const __m256i high_table = load_twice(high_half_groups_twice);
+  const __m256i low_table = load_twice(low_nibble_groups_twice);
+  const __m256i high_table = load_twice(high_nibble_groups_twice);
   const __m256i mark_bits = load_twice(mark_bit_by_hash_twice);
   const __m256i rows_low = load_twice(letter_high_bytes_low_twice);
   const __m256i rows_high = load_twice(letter_high_bytes_high_twice);
@@ -400,8 +401,8 @@ __attribute__((target("avx2"))) void write_offsets_avx2(const unsigned char* blo
     // of a letter picks its table of rows, bit 5 tells a capital; each is
     // shifted to the top of its byte.
     __m256i row_high_byte = _mm256_blendv_epi8(
-        _mm256_shuffle_epi8(rows_low, _mm256_and_si256(v, halves)),
-        _mm256_shuffle_epi8(rows_high, _mm256_and_si256(v, halves)), _mm256_slli_epi16(v, 3));
+        _mm256_shuffle_epi8(rows_low, _mm256_and_si256(v, nibble_mask)),
+        _mm256_shuffle_epi8(rows_high, _mm256_and_si256(v, nibble_mask)), _mm256_slli_epi16(v, 3));
     __m256i capital = _mm256_slli_epi16(_mm256_andnot_si256(v, repeated_avx2<0x20>()), 2);
     __m256i run = spread_avx2(contexts.run, half);
     __m256i final_sigma = spread_avx2(contexts.final_sigma, half);
@@ -427,14 +428,14 @@ __attribute__((target("avx2"))) void write_offsets_avx2(const unsigned char* blo
 // loop over blocks, and uses the processor's bit instructions.
 namespace {
 
-__attribute__((target("sse4.2,popcnt"))) block_plan plan_block_sse42(const unsigned char* block,
-                                                                     bool in_run,
-                                                                     std::uint16_t* offsets) {
+__attribute__((target("sse4.2,popcnt"))) block_masks prepare_block_sse42(const unsigned char* block,
+                                                                         bool in_run,
+                                                                         std::uint16_t* offsets) {
   const block_classes classes = classify_sse42(block);
-  block_plan plan = plan_block(classes, prefix_xor(classes.dollar), fast_path_block_size, in_run,
-                               class_by_character[block[fast_path_block_size]]);
-  write_offsets_sse42(block, plan.contexts, offsets);
-  return plan;
+  block_masks masks = combine_classes(classes, prefix_xor(classes.escape), fast_path_block_size,
+                                      in_run, class_by_character[block[fast_path_block_size]]);
+  write_offsets_sse42(block, masks.contexts, offsets);
+  return masks;
 }
 
 // prefix_xor as one carry-less multiplication by all ones.
@@ -443,25 +444,26 @@ __attribute__((target("pclmul"))) std::uint64_t prefix_xor_clmul(std::uint64_t b
       _mm_clmulepi64_si128(_mm_cvtsi64_si128(static_cast<long long>(bits)), _mm_set1_epi8(-1), 0)));
 }
 
-__attribute__((target("avx2,bmi,bmi2,popcnt,pclmul"))) block_plan plan_block_avx2(
+__attribute__((target("avx2,bmi,bmi2,popcnt,pclmul"))) block_masks prepare_block_avx2(
     const unsigned char* block, bool in_run, std::uint16_t* offsets) {
   const block_classes classes = classify_avx2(block);
-  block_plan plan = plan_block(classes, prefix_xor_clmul(classes.dollar), fast_path_block_size,
-                               in_run, class_by_character[block[fast_path_block_size]]);
-  write_offsets_avx2(block, plan.contexts, offsets);
-  return plan;
+  block_masks masks =
+      combine_classes(classes, prefix_xor_clmul(classes.escape), fast_path_block_size, in_run,
+                      class_by_character[block[fast_path_block_size]]);
+  write_offsets_avx2(block, masks.contexts, offsets);
+  return masks;
 }
 
 }  // namespace
 
 __attribute__((target("sse4.2,popcnt"))) fast_path_progress translate_span_sse42(
     std::span<const unsigned char> input, std::span<char> output, bool in_run) {
-  return translate_blocks<plan_block_sse42>(input, output, in_run);
+  return translate_blocks<prepare_block_sse42>(input, output, in_run);
 }
 
 __attribute__((target("avx2,bmi,bmi2,popcnt,pclmul"))) fast_path_progress translate_span_avx2(
     std::span<const unsigned char> input, std::span<char> output, bool in_run) {
-  return translate_blocks<plan_block_avx2>(input, output, in_run);
+  return translate_blocks<prepare_block_avx2>(input, output, in_run);
 }
 
 }  // namespace grapho

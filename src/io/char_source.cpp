@@ -1,4 +1,4 @@
-#include "convert/char_source.hpp"
+#include "io/char_source.hpp"
 
 #include <algorithm>
 #include <array>

@@ -1,5 +1,5 @@
 // The output every part of the conversion writes to: a buffer handed to a byte
-// writer whenever it fills, and drained into it at the end of each file. With
+// writer whenever it fills, and flushed into it at the end of each file. With
 // a second buffer, a thread writes each full one while the other fills.
 #pragma once
 
@@ -7,8 +7,8 @@
 #include <span>
 #include <string_view>
 
-#include "convert/background_writer.hpp"
-#include "convert/byte_stream.hpp"
+#include "io/background_writer.hpp"
+#include "io/byte_stream.hpp"
 
 namespace grapho {
 
@@ -28,7 +28,7 @@ class output_sink {
         background_(writer) {}
 
   void put(char c) {
-    if (next_ == end_) hand_off();
+    if (next_ == end_) send_buffer();
     *next_++ = c;
   }
 
@@ -42,27 +42,27 @@ class output_sink {
     }
   }
 
-  // Room to write into directly: hands the buffer off first when less than
+  // Room to write into directly: sends the buffer first when less than
   // `wanted` bytes are free, so the room is smaller than `wanted` only in a
   // smaller buffer. Whatever is written there is kept by committing the end of
   // it.
   std::span<char> reserve(std::size_t wanted) {
-    if (static_cast<std::size_t>(end_ - next_) < wanted) hand_off();
+    if (static_cast<std::size_t>(end_ - next_) < wanted) send_buffer();
     return {next_, end_};
   }
   void commit(char* written_end) { next_ = written_end; }
 
   // Waits until the buffers handed to the thread are written; throws
   // write_failure when one was not.
-  void settle();
+  void wait_for_writes();
   // Hands everything written so far to the writer and waits until it is
   // written; throws write_failure.
-  void drain();
+  void flush();
 
  private:
   // Passes the buffer on to be written, by the thread if there is one, and
   // starts it again empty.
-  void hand_off();
+  void send_buffer();
   void write_in_turn();
   void write_in_pieces(std::string_view text);
 
@@ -71,7 +71,7 @@ class output_sink {
   std::span<char> spare_;  // empty when writing in turn
   char* next_;
   char* end_;
-  background_writer background_;  // started by the first hand-off with a spare
+  background_writer background_;  // started by the first buffer sent with a spare
 };
 
 }  // namespace grapho
