@@ -5,8 +5,10 @@
 #pragma once
 
 #include <array>
+#include <bit>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <string_view>
 
 #include "convert/tables.hpp"
@@ -130,34 +132,79 @@ constexpr char key_of_mark(unsigned bit) {
 
 // ---------------------------------------------------------------------------
 // The references grapho writes, found by their exact spelling.
+//
+// A reference is at most nine bytes long, and its ";" ends it. Its key is its
+// first eight bytes as a number, the first byte lowest: those up to the ";",
+// the rest zero, or all eight of a nine-byte one, whose ninth is the ";".
 
-constexpr std::uint32_t reference_hash(std::string_view text) {
-  std::uint32_t hash = 2166136261u;
-  for (char c : text) hash = (hash ^ static_cast<unsigned char>(c)) * 16777619u;
-  return hash;
+constexpr std::uint64_t reference_key(std::string_view text) {
+  std::uint64_t key = 0;
+  for (std::size_t i = 0; i < text.size() && i < 8; ++i)
+    key |= std::uint64_t{static_cast<unsigned char>(text[i])} << (8 * i);
+  return key;
 }
 
-inline constexpr std::size_t reference_slots = 1024;
+// The slots: a multiplier, found by trying, under which each reference grapho
+// writes has a slot of its own, so that finding one takes one look. Were a
+// table to change, the probing below keeps it right, if slower.
+inline constexpr std::size_t reference_slot_bits = 11;
 
-// Open addressing: each slot holds 1 + the index of a typed character, or 0.
+constexpr std::size_t reference_slot(std::uint64_t key) {
+  return static_cast<std::size_t>((key * 0x72440213f2b42d73u) >> (64 - reference_slot_bits));
+}
+
+// Open addressing: each slot holds a key, its reference's length, and 1 + the
+// index of its typed character, or 0 for none.
+struct reference_slot_entry {
+  std::uint64_t key;
+  std::uint16_t entry;
+};
+
 inline constexpr auto reference_index = [] {
-  std::array<std::uint16_t, reference_slots> slots{};
+  std::array<reference_slot_entry, std::size_t{1} << reference_slot_bits> slots{};
   for (std::size_t i = 0; i < typed_characters.size(); ++i) {
-    std::size_t slot = reference_hash(typed_characters[i].entity) % reference_slots;
-    while (slots[slot] != 0) slot = (slot + 1) % reference_slots;
-    slots[slot] = static_cast<std::uint16_t>(i + 1);
+    std::string_view entity = typed_characters[i].entity;
+    if (entity.size() > 9) throw "a reference longer than nine bytes";
+    std::size_t slot = reference_slot(reference_key(entity));
+    while (slots[slot].entry != 0) slot = (slot + 1) % slots.size();
+    slots[slot] = {reference_key(entity), static_cast<std::uint16_t>(i + 1)};
   }
   return slots;
 }();
 
-// The typed character that `text` (from "&" to ";") spells, or nullptr.
-inline const typed_character* find_reference(std::string_view text) {
-  for (std::size_t slot = reference_hash(text) % reference_slots;;
-       slot = (slot + 1) % reference_slots) {
-    std::uint16_t entry = reference_index[slot];
-    if (entry == 0) return nullptr;
-    if (typed_characters[entry - 1u].entity == text) return &typed_characters[entry - 1u];
+// The key of the reference that may start `text` (of `size` bytes, at least
+// one, the first an "&"), or 0 when no reference grapho writes can.
+inline std::uint64_t reference_key_at(const unsigned char* text, std::size_t size) {
+  std::uint64_t word = 0;
+  if (size >= 9 && std::endian::native == std::endian::little) {
+    std::memcpy(&word, text, 8);
+  } else {
+    for (std::size_t i = 0; i < size && i < 8; ++i) word |= std::uint64_t{text[i]} << (8 * i);
   }
+  // The bytes that are ";" have their high bit set, the first exactly.
+  constexpr std::uint64_t ones = 0x0101010101010101u, semicolons = ones * ';';
+  std::uint64_t x = word ^ semicolons;
+  std::uint64_t found = (x - ones) & ~x & (ones << 7);
+  // The bytes after the ";" are no part of the key; a key without a ";" is
+  // that of a reference of nine bytes, whose ninth is the ";".
+  if (found != 0) return word & (~std::uint64_t{0} >> (63 - std::countr_zero(found)));
+  return size >= 9 && text[8] == ';' ? word : 0;
+}
+
+// The slot in reference_index of the reference with `key`, or -1. A key with
+// a ";" is that of a reference of at most eight bytes, one without of nine:
+// the key alone tells them apart.
+inline int find_reference_slot(std::uint64_t key) {
+  for (std::size_t slot = reference_slot(key);; slot = (slot + 1) % reference_index.size()) {
+    const reference_slot_entry& candidate = reference_index[slot];
+    if (candidate.key == key && candidate.entry != 0) return static_cast<int>(slot);
+    if (candidate.entry == 0) return -1;
+  }
+}
+
+inline int find_reference_slot(const unsigned char* text, std::size_t size) {
+  std::uint64_t key = reference_key_at(text, size);
+  return key == 0 ? -1 : find_reference_slot(key);
 }
 
 }  // namespace grapho

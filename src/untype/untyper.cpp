@@ -47,8 +47,8 @@ struct piece {
   std::uint8_t read_size;  // the bytes of input it stands for
   std::uint8_t raw_size;
   std::uint8_t typed_size;
-  char raw[24];  // the bytes as they came, but "$$" for a "$"
-  char typed[6];
+  char raw[24];   // the bytes as they came, but "$$" for a "$"
+  char typed[8];  // padded with zeros, to be copied whole
 
   std::string_view raw_text() const { return {raw, raw_size}; }
   std::string_view typed_text() const { return {typed, typed_size}; }
@@ -67,6 +67,7 @@ piece raw_piece(piece_kind kind, const unsigned char* bytes, std::size_t size) {
   p.kind = kind;
   p.read_size = p.raw_size = static_cast<std::uint8_t>(size);
   p.typed_size = 0;
+  std::memset(p.typed, 0, sizeof p.typed);
   std::memcpy(p.raw, bytes, size);
   return p;
 }
@@ -142,6 +143,36 @@ piece typed_piece(typing how, std::string_view raw) {
   return p;
 }
 
+// The piece of each reference grapho writes.
+const auto reference_pieces = [] {
+  std::array<piece, typed_characters.size()> pieces;
+  for (std::size_t i = 0; i < pieces.size(); ++i)
+    pieces[i] = typed_piece(typed_characters[i].how, typed_characters[i].entity);
+  return pieces;
+}();
+
+// What the plain way needs of the piece of each reference, by its slot in
+// reference_index.
+struct plain_reference {
+  char typed[8];
+  std::uint8_t typed_size;
+  std::uint8_t size;
+  piece_kind kind;
+};
+
+const auto plain_references = [] {
+  std::array<plain_reference, reference_index.size()> plain{};
+  for (std::size_t slot = 0; slot < plain.size(); ++slot) {
+    if (reference_index[slot].entry == 0) continue;
+    const piece& p = reference_pieces[reference_index[slot].entry - 1u];
+    std::memcpy(plain[slot].typed, p.typed, sizeof p.typed);
+    plain[slot].typed_size = p.typed_size;
+    plain[slot].size = p.read_size;
+    plain[slot].kind = p.kind;
+  }
+  return plain;
+}();
+
 // The place of a combining mark among the seven, or none.
 constexpr std::size_t no_mark = std::size(combining_marks);
 std::size_t mark_place(char32_t code_point) {
@@ -186,14 +217,26 @@ class piece_reader {
   explicit piece_reader(byte_reader& reader)
       : reader_(reader), buffer_(new unsigned char[input_buffer_size + look_ahead]) {}
 
-  // The next piece, or false at the end of the input.
-  bool next(piece& p) {
+  // Makes sure that a piece of any length can be read; false at the end of
+  // the input.
+  bool fill() {
     if (static_cast<std::size_t>(end_ - at_) < look_ahead && !at_end_) refill();
-    if (at_ == end_) return false;
-    p = *at_ < 0x80 ? ascii_piece() : utf8_piece();
-    at_ += p.read_size;
-    return true;
+    return at_ != end_;
   }
+
+  // The next piece, after fill().
+  piece next() {
+    piece p = *at_ < 0x80 ? ascii_piece() : utf8_piece();
+    at_ += p.read_size;
+    return p;
+  }
+
+  // The input not yet read, up to where a piece of any length fits.
+  const unsigned char*& position() { return at_; }
+  const unsigned char* limit() const {
+    return at_end_ ? end_ : std::max(at_, end_ - static_cast<std::ptrdiff_t>(look_ahead));
+  }
+  const unsigned char* end() const { return end_; }
 
   bool read_failed() const { return read_failed_; }
 
@@ -243,14 +286,9 @@ class piece_reader {
 
   // A reference as grapho spells it, or a plain "&".
   piece reference_piece() {
-    std::size_t size = std::min(static_cast<std::size_t>(end_ - at_), longest_reference);
-    if (const void* semicolon = std::memchr(at_ + 1, ';', size - 1)) {
-      std::string_view text(reinterpret_cast<const char*>(at_),
-                            static_cast<const unsigned char*>(semicolon) - at_ + 1);
-      if (const typed_character* character = find_reference(text))
-        return typed_piece(character->how, text);
-    }
-    return raw_piece(piece_kind::outside, at_, 1);
+    int slot = find_reference_slot(at_, static_cast<std::size_t>(end_ - at_));
+    return slot < 0 ? raw_piece(piece_kind::outside, at_, 1)
+                    : reference_pieces[reference_index[static_cast<std::size_t>(slot)].entry - 1u];
   }
 
   piece utf8_piece() {
@@ -304,6 +342,13 @@ class typing_output {
     std::memcpy(buffer_.get() + size_, text.data(), text.size());
     size_ += text.size();
   }
+  // Room for at least `size` bytes, up to 64, to be written straight.
+  char* reserve(std::size_t size) {
+    if (output_buffer_size - size_ < size) flush();
+    return buffer_.get() + size_;
+  }
+  void commit(const char* end) { size_ = static_cast<std::size_t>(end - buffer_.get()); }
+
   void flush() {
     if (size_ != 0) writer_.write(buffer_.get(), size_);
     size_ = 0;
@@ -356,7 +401,122 @@ class typist {
   // Everything written, the run closed.
   void finish() { settle_before_outside(); }
 
+  bool nothing_waits() const { return pending_.empty(); }
+
+  // Takes at once, from `at` up to `limit`, what it can decide without
+  // waiting (the bulk of grapho's output: letters, the sigmas inside words and
+  // at their ends, the text between the words and around the runs), and
+  // leaves at the first piece it cannot for take(). Nothing may wait.
+  void take_plain(const unsigned char*& at, const unsigned char* limit, const unsigned char* end) {
+    while (at < limit) {
+      // A part at a time, with room for all it can write: no typing is longer
+      // than what it stands for, and each byte may come with a "$".
+      const unsigned char* part_end = std::min(limit, at + plain_part);
+      char* to = out_.reserve(2 * plain_part + 16);
+      bool stopped = take_plain_part(at, part_end, end, to);
+      out_.commit(to);
+      if (stopped) return;
+    }
+  }
+
  private:
+  static constexpr std::size_t plain_part = 4096;
+
+  // take_plain() over one part, writing at `to`; true where it stopped at a
+  // piece for take().
+  bool take_plain_part(const unsigned char*& at, const unsigned char* part_end,
+                       const unsigned char* end, char*& to) {
+    constexpr char escape = static_cast<char>(escape_character);
+    bool in_run = in_run_;
+    bool stopped = true;
+    while (at < part_end) {
+      unsigned char c = *at;
+      if (c == '&') {
+        int slot = find_reference_slot(at, static_cast<std::size_t>(end - at));
+        if (slot < 0 || !take_plain_reference(slot, at, end, in_run, to)) break;
+        continue;
+      }
+      if (c >= 0x80) break;
+      ascii_kind kind = ascii_kinds[c];
+      if (kind == ascii_kind::outside || kind == ascii_kind::escape) {
+        if (in_run) *to++ = escape;
+        in_run = false;
+        *to++ = static_cast<char>(c);
+        if (kind == ascii_kind::escape) *to++ = escape;
+        ++at;
+        continue;
+      }
+      if (kind != ascii_kind::neutral) break;
+      if (!in_run) {
+        *to++ = static_cast<char>(c);
+        ++at;
+        continue;
+      }
+      // A stretch between words: in the run before Greek, after it before
+      // what stands outside.
+      const unsigned char* stretch_end = at;
+      while (stretch_end < part_end && *stretch_end < 0x80 &&
+             ascii_kinds[*stretch_end] == ascii_kind::neutral)
+        ++stretch_end;
+      if (stretch_end == part_end || *stretch_end >= 0x80) break;
+      ascii_kind after = ascii_kinds[*stretch_end];
+      std::size_t size = static_cast<std::size_t>(stretch_end - at);
+      if (after == ascii_kind::ampersand) {
+        int slot = find_reference_slot(stretch_end, static_cast<std::size_t>(end - stretch_end));
+        if (slot < 0 || plain_references[static_cast<std::size_t>(slot)].kind == piece_kind::quote)
+          break;
+        std::memcpy(to, at, size);
+        to += size;
+        at = stretch_end;
+        // The Greek after the stretch, taken now that it is found.
+        if (!take_plain_reference(slot, at, end, in_run, to)) break;
+        continue;
+      }
+      if (after != ascii_kind::outside && after != ascii_kind::escape) break;
+      *to++ = escape;
+      in_run = false;
+      std::memcpy(to, at, size);
+      to += size;
+      at = stretch_end;
+    }
+    if (at == part_end) stopped = false;
+    in_run_ = run_written_ = in_run;
+    return stopped;
+  }
+
+  // Writes the reference in `slot` at `at` where it can be decided at once.
+  static bool take_plain_reference(int slot, const unsigned char*& at, const unsigned char* end,
+                                   bool& in_run, char*& to) {
+    const plain_reference& reference = plain_references[static_cast<std::size_t>(slot)];
+    if (reference.kind != piece_kind::greek && !plain_sigma(reference, at, end)) return false;
+    if (!in_run) *to++ = static_cast<char>(escape_character);
+    in_run = true;
+    std::memcpy(to, reference.typed, sizeof reference.typed);
+    to += reference.typed_size;
+    at += reference.size;
+    return true;
+  }
+
+  // Whether the sigma of `reference` at `at` can be typed "s" at once: a
+  // final one before what cannot make "s" medial, a medial one before a letter
+  // that stands in the run whatever follows it.
+  static bool plain_sigma(const plain_reference& reference, const unsigned char* at,
+                          const unsigned char* end) {
+    const unsigned char* after = at + reference.size;
+    if (end - after < static_cast<std::ptrdiff_t>(look_ahead)) return false;
+    if (reference.kind == piece_kind::final_sigma) {
+      ascii_kind kind = *after < 0x80 ? ascii_kinds[*after] : ascii_kind::ampersand;
+      return kind == ascii_kind::neutral || kind == ascii_kind::outside ||
+             kind == ascii_kind::escape;
+    }
+    if (reference.kind != piece_kind::medial_sigma) return false;
+    int slot = find_reference_slot(after, static_cast<std::size_t>(end - after));
+    if (slot < 0) return false;
+    const plain_reference& next = plain_references[static_cast<std::size_t>(slot)];
+    return next.kind == piece_kind::greek &&
+           keeps_sigma_medial(static_cast<unsigned char>(next.typed[0]));
+  }
+
   void take_outside(const piece& p) {
     settle_before_outside();
     out_.write(p.raw_text());
@@ -494,8 +654,13 @@ void untyper::untype_stream(byte_reader& reader, byte_writer& writer) {
   typing_output out(writer);
   typist typist(out, quotation_open_);
   piece_reader pieces(reader);
-  piece p;
-  while (pieces.next(p)) typist.take(p);
+  while (pieces.fill()) {
+    if (typist.nothing_waits()) {
+      typist.take_plain(pieces.position(), pieces.limit(), pieces.end());
+      if (!pieces.fill()) break;
+    }
+    typist.take(pieces.next());
+  }
   typist.finish();
   out.flush();
   if (pieces.read_failed()) throw read_failure{};
