@@ -20,8 +20,6 @@ constexpr std::size_t output_buffer_size = 64 * 1024;
 // The most bytes one piece of input is read from: a letter with four marks,
 // or a reference.
 constexpr std::size_t look_ahead = 32;
-// The longest reference grapho writes, "&epsilon;", with a byte to spare.
-constexpr std::size_t longest_reference = 10;
 // Marks gathered after a letter: one more than any typed letter carries.
 constexpr std::size_t most_gathered_marks = 4;
 // The pieces between Greek words that wait to know whether a run goes on
@@ -215,7 +213,10 @@ typing typing_with_marks(typing how, const std::size_t* places, std::size_t coun
 class piece_reader {
  public:
   explicit piece_reader(byte_reader& reader)
-      : reader_(reader), buffer_(new unsigned char[input_buffer_size + look_ahead]) {}
+      : reader_(reader),
+        buffer_(new unsigned char[input_buffer_size + look_ahead]),
+        at_(buffer_.get()),
+        end_(buffer_.get()) {}
 
   // Makes sure that a piece of any length can be read; false at the end of
   // the input.
@@ -318,8 +319,8 @@ class piece_reader {
 
   byte_reader& reader_;
   std::unique_ptr<unsigned char[]> buffer_;
-  const unsigned char* at_ = nullptr;
-  const unsigned char* end_ = nullptr;
+  const unsigned char* at_;
+  const unsigned char* end_;
   bool at_end_ = false;
   bool read_failed_ = false;
 };
