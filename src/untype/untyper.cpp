@@ -17,8 +17,8 @@ namespace {
 
 constexpr std::size_t input_buffer_size = 64 * 1024;
 constexpr std::size_t output_buffer_size = 64 * 1024;
-// The most bytes one piece of input is read from: a letter with four marks,
-// or a reference.
+// Room for the most bytes one piece of input is read from (a letter with four
+// marks, or a reference) and for what reading it looks at after it.
 constexpr std::size_t look_ahead = 32;
 // Marks gathered after a letter: one more than any typed letter carries.
 constexpr std::size_t most_gathered_marks = 4;
@@ -63,6 +63,7 @@ struct piece {
 piece raw_piece(piece_kind kind, const unsigned char* bytes, std::size_t size) {
   piece p;
   p.kind = kind;
+  p.closes_quotation = false;
   p.read_size = p.raw_size = static_cast<std::uint8_t>(size);
   p.typed_size = 0;
   std::memset(p.typed, 0, sizeof p.typed);
