@@ -173,8 +173,10 @@ inline constexpr auto reference_index = [] {
 }();
 
 // The key of the reference that may start `text` (of `size` bytes, at least
-// one, the first an "&"), or 0 when no reference grapho writes can.
-inline std::uint64_t reference_key_at(const unsigned char* text, std::size_t size) {
+// one, the first an "&"), or 0 when no reference grapho writes can; `length`
+// is then its length.
+inline std::uint64_t reference_key_at(const unsigned char* text, std::size_t size,
+                                      std::size_t& length) {
   std::uint64_t word = 0;
   if (size >= 9 && std::endian::native == std::endian::little) {
     std::memcpy(&word, text, 8);
@@ -187,7 +189,12 @@ inline std::uint64_t reference_key_at(const unsigned char* text, std::size_t siz
   std::uint64_t found = (x - ones) & ~x & (ones << 7);
   // The bytes after the ";" are no part of the key; a key without a ";" is
   // that of a reference of nine bytes, whose ninth is the ";".
-  if (found != 0) return word & (~std::uint64_t{0} >> (63 - std::countr_zero(found)));
+  if (found != 0) {
+    auto semicolon_bit = static_cast<unsigned>(std::countr_zero(found));
+    length = semicolon_bit / 8 + 1;
+    return word & (~std::uint64_t{0} >> (63 - semicolon_bit));
+  }
+  length = 9;
   return size >= 9 && text[8] == ';' ? word : 0;
 }
 
@@ -202,9 +209,14 @@ inline int find_reference_slot(std::uint64_t key) {
   }
 }
 
-inline int find_reference_slot(const unsigned char* text, std::size_t size) {
-  std::uint64_t key = reference_key_at(text, size);
+inline int find_reference_slot(const unsigned char* text, std::size_t size, std::size_t& length) {
+  std::uint64_t key = reference_key_at(text, size, length);
   return key == 0 ? -1 : find_reference_slot(key);
+}
+
+inline int find_reference_slot(const unsigned char* text, std::size_t size) {
+  std::size_t length;
+  return find_reference_slot(text, size, length);
 }
 
 }  // namespace grapho

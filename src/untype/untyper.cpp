@@ -434,8 +434,9 @@ class typist {
     while (at < part_end) {
       unsigned char c = *at;
       if (c == '&') {
-        int slot = find_reference_slot(at, static_cast<std::size_t>(end - at));
-        if (slot < 0 || !take_plain_reference(slot, at, end, in_run, to)) break;
+        std::size_t length;
+        int slot = find_reference_slot(at, static_cast<std::size_t>(end - at), length);
+        if (slot < 0 || !take_plain_reference(slot, length, at, end, in_run, to)) break;
         continue;
       }
       if (c >= 0x80) break;
@@ -462,40 +463,49 @@ class typist {
         ++stretch_end;
       if (stretch_end == part_end || *stretch_end >= 0x80) break;
       ascii_kind after = ascii_kinds[*stretch_end];
-      std::size_t size = static_cast<std::size_t>(stretch_end - at);
       if (after == ascii_kind::ampersand) {
-        int slot = find_reference_slot(stretch_end, static_cast<std::size_t>(end - stretch_end));
+        std::size_t length;
+        int slot =
+            find_reference_slot(stretch_end, static_cast<std::size_t>(end - stretch_end), length);
         if (slot < 0 || plain_references[static_cast<std::size_t>(slot)].kind == piece_kind::quote)
           break;
-        std::memcpy(to, at, size);
-        to += size;
-        at = stretch_end;
+        copy_stretch(at, stretch_end, to);
         // The Greek after the stretch, taken now that it is found.
-        if (!take_plain_reference(slot, at, end, in_run, to)) break;
+        if (!take_plain_reference(slot, length, at, end, in_run, to)) break;
         continue;
       }
       if (after != ascii_kind::outside && after != ascii_kind::escape) break;
       *to++ = escape;
       in_run = false;
-      std::memcpy(to, at, size);
-      to += size;
-      at = stretch_end;
+      copy_stretch(at, stretch_end, to);
     }
     if (at == part_end) stopped = false;
     in_run_ = run_written_ = in_run;
     return stopped;
   }
 
-  // Writes the reference in `slot` at `at` where it can be decided at once.
-  static bool take_plain_reference(int slot, const unsigned char*& at, const unsigned char* end,
-                                   bool& in_run, char*& to) {
+  // Most stretches between words are a space or two: copied without a call.
+  static void copy_stretch(const unsigned char*& at, const unsigned char* end, char*& to) {
+    if (end - at > 8) {
+      std::memcpy(to, at, static_cast<std::size_t>(end - at));
+      to += end - at;
+      at = end;
+    }
+    while (at < end) *to++ = static_cast<char>(*at++);
+  }
+
+  // Writes the reference in `slot`, of `length` bytes at `at`, where it can be
+  // decided at once. The length comes from the key rather than the table, so
+  // that reading the next one need not wait for the table.
+  static bool take_plain_reference(int slot, std::size_t length, const unsigned char*& at,
+                                   const unsigned char* end, bool& in_run, char*& to) {
     const plain_reference& reference = plain_references[static_cast<std::size_t>(slot)];
     if (reference.kind != piece_kind::greek && !plain_sigma(reference, at, end)) return false;
     if (!in_run) *to++ = static_cast<char>(escape_character);
     in_run = true;
     std::memcpy(to, reference.typed, sizeof reference.typed);
     to += reference.typed_size;
-    at += reference.size;
+    at += length;
     return true;
   }
 
