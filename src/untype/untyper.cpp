@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <cstring>
 #include <memory>
+#include <utility>
 #include <vector>
 
 #include "convert/tables.hpp"
@@ -195,10 +196,12 @@ typing typing_with_marks(typing how, const std::size_t* places, std::size_t coun
     if (places[i] == no_mark) return {};
     order[size++] = places[i];
   }
-  std::stable_sort(order.begin(), order.begin() + static_cast<std::ptrdiff_t>(size),
-                   [](std::size_t a, std::size_t b) {
-                     return combining_marks[a].combining_class < combining_marks[b].combining_class;
-                   });
+  // Canonical reordering: an insertion sort by class, which keeps the order
+  // within a class (and takes no memory, as std::stable_sort may).
+  auto class_of = [&](std::size_t i) { return combining_marks[order[i]].combining_class; };
+  for (std::size_t i = 1; i < size; ++i)
+    for (std::size_t j = i; j > 0 && class_of(j - 1) > class_of(j); --j)
+      std::swap(order[j - 1], order[j]);
   unsigned marks = 0;
   for (std::size_t i = 0; i < size; ++i) {
     if (i > 0 && order[i] <= order[i - 1]) return {};
