@@ -1,7 +1,8 @@
 "use strict";
 // The page: converts the source with grapho's own core (grapho.js) as it is
 // typed, shows the result as a page and as HTML, points at a mistake, and
-// copies, downloads and opens files. Nothing leaves the machine.
+// copies, downloads and opens files; or reads Greek back into typing, as
+// ungrapho does. Nothing leaves the machine.
 
 // A file larger than this is converted whole but not put in the text area; one
 // larger than `largest_file` is not converted at all; an output larger than
@@ -31,14 +32,18 @@ let held = null;
 // The last conversion: { output, error }, output a string or a Uint8Array.
 let result = null;
 let pending = false;
+// "html": typed Greek into HTML, as grapho does; "typing": Greek, as
+// characters or as grapho's references, back into typing, as ungrapho does.
+let direction = "html";
 // Whether the preview's next load is that of the page put there, rather than
 // a link followed inside it.
 let previewLoading = false;
 
-// The output's name as grapho gives it: up to the last dot, then ".html".
-function htmlName(name) {
+// The output's name: up to the last dot, then ".html" as grapho gives it, or
+// ".txt" for typing.
+function outputName(name) {
   const dot = name.lastIndexOf(".");
-  return (dot < 0 ? name : name.slice(0, dot)) + ".html";
+  return (dot < 0 ? name : name.slice(0, dot)) + (direction === "html" ? ".html" : ".txt");
 }
 
 function megabytes(size) {
@@ -94,7 +99,9 @@ function say(element, text) {
 
 function showOutput(output) {
   const text = typeof output === "string" && output.length <= largest_shown ? output : "";
-  if (preview.srcdoc !== text) showInPreview(text);
+  // Typing is text, not a page to preview.
+  const page = direction === "html" ? text : "";
+  if (preview.srcdoc !== page) showInPreview(page);
   say(html, text);
   return text === output;
 }
@@ -137,8 +144,10 @@ function show() {
 function convertNow() {
   pending = false;
   if (!grapho) return;
+  const input = held ? held.bytes : source.value;
   try {
-    result = held ? grapho.convert(held.bytes) : grapho.convert(source.value);
+    result = direction === "html" ? grapho.convert(input) :
+      { output: grapho.untype(input), error: null };
   } catch (failure) {
     result = null;
     showOutput("");
@@ -203,11 +212,12 @@ function outputText() {
   return held ? new TextDecoder().decode(result.output) : result.output;
 }
 
-$("copy-html").addEventListener("click", () => copy(outputText(), "the HTML"));
+$("copy-html").addEventListener("click", () =>
+  copy(outputText(), direction === "html" ? "the HTML" : "the typing"));
 $("copy-text").addEventListener("click", () => copy(asText(outputText()), "the UTF-8 text"));
 $("download").addEventListener("click", () => {
   const link = document.createElement("a");
-  link.download = htmlName(held ? held.name : sourceName);
+  link.download = outputName(held ? held.name : sourceName);
   link.href = URL.createObjectURL(new Blob([output()], { type: "text/html" }));
   link.click();
   setTimeout(() => URL.revokeObjectURL(link.href), 60000);
@@ -283,11 +293,29 @@ for (const tab of tabs) {
   tab.addEventListener("keydown", (event) => {
     const step = { ArrowRight: 1, ArrowLeft: -1 }[event.key];
     if (!step) return;
-    const next = tabs[(tabs.indexOf(tab) + step + tabs.length) % tabs.length];
+    const shown = tabs.filter((other) => !other.hidden);
+    const next = shown[(shown.indexOf(tab) + step + shown.length) % shown.length];
     selectTab(next);
     next.focus();
   });
 }
+
+// The direction: the result tab, the buttons and the file name follow it.
+function setDirection(chosen) {
+  direction = chosen;
+  const toHtml = direction === "html";
+  $("preview-tab").hidden = !toHtml;
+  $("copy-text").hidden = !toHtml;
+  $("copy-text-note").hidden = !toHtml;
+  $("html-tab").textContent = toHtml ? "HTML" : "Typing";
+  html.setAttribute("aria-label", toHtml ? "The HTML as grapho writes it" : "The typing");
+  $("copy-html").textContent = toHtml ? "Copy the HTML" : "Copy the typing";
+  $("download").textContent = toHtml ? "Download the .html" : "Download the .txt";
+  selectTab(toHtml ? tabs[0] : tabs[1]);
+  convertNow();
+}
+for (const choice of document.querySelectorAll("input[name=direction]"))
+  choice.addEventListener("change", () => setDirection(choice.value));
 
 source.addEventListener("input", () => {
   if (held) {

@@ -1,7 +1,7 @@
 // The core as the browser's page and Node scripts call it: one conversion of
-// bytes in memory at a time, each like a fresh grapho given one file. The
-// result stays here until the next call or until it is released, and the
-// JavaScript side (interface.js) reads it through the functions below.
+// bytes in memory at a time, each like a fresh grapho (or ungrapho) given one
+// file. The result stays here until the next call or until it is released,
+// and the JavaScript side (interface.js) reads it through the functions below.
 #include <emscripten/emscripten.h>
 
 #include <cstddef>
@@ -10,6 +10,7 @@
 #include <string_view>
 
 #include "convert/converter.hpp"
+#include "untype/untyper.hpp"
 
 namespace {
 
@@ -55,6 +56,11 @@ EMSCRIPTEN_KEEPALIVE int grapho_convert(const char* input, std::size_t size) {
     grapho::string_writer writer(last.output);
     files.convert_stream(reader, writer, "source", "source.html");
   }));
+}
+
+// The typing of Greek, back from what grapho writes or from Unicode text.
+EMSCRIPTEN_KEEPALIVE int grapho_untype(const char* input, std::size_t size) {
+  return static_cast<int>(run([&] { last.output = grapho::untype({input, size}); }));
 }
 
 EMSCRIPTEN_KEEPALIVE const char* grapho_output_data() {

@@ -5,6 +5,11 @@
 // or { line, column, message }. Throws a RangeError when memory runs out.
 Module["convert"] = (source) => callBinding(_grapho_convert, source, "grapho.convert");
 
+// grapho.untype(greek): the typing that grapho turns back into `greek`, a
+// string or a Uint8Array of Greek characters or of the references grapho
+// writes, as ungrapho writes it; of the same type as `greek`.
+Module["untype"] = (greek) => callBinding(_grapho_untype, greek, "grapho.untype").output;
+
 // Calls `convert` of the binding on the bytes of `source`, a string or a
 // Uint8Array, and reads back its result.
 function callBinding(convert, source, name) {

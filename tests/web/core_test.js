@@ -1,6 +1,8 @@
 // The core as WebAssembly, in Node: the conversion tests of the native suite
 // built for it, then grapho.convert() against the native program on the same
-// files and on random inputs: the same bytes and the same errors.
+// files and on random inputs (the same bytes and the same errors), and
+// grapho.untype() against the native ungrapho on the files and on what
+// grapho made of them.
 //
 //   node core_test.js GRAPHO_EXE WEB_BUILD_DIR FOLDER...
 "use strict";
@@ -11,6 +13,7 @@ const os = require("os");
 const path = require("path");
 
 const [grapho_exe, web_build, ...folders] = process.argv.slice(2);
+const ungrapho_exe = path.join(path.dirname(grapho_exe), "ungrapho" + path.extname(grapho_exe));
 const core_js = path.join(web_build, "web", "grapho.js");
 const prompt = "\nPress <ENTER> to terminate...";
 
@@ -35,8 +38,21 @@ function native(bytes, name, scratch) {
   return { output: new Uint8Array(fs.readFileSync(output)), error };
 }
 
+// What the native ungrapho writes for the file `input`.
+function nativeUntyped(input) {
+  const run = spawnSync(ungrapho_exe, [input], { input: "" });
+  assert.strictEqual(run.status, 0, `ungrapho ${input}: ${run.stderr}`);
+  return run.stdout;
+}
+
+function expectSameTyping(grapho, bytes, input) {
+  assert(Buffer.from(grapho.untype(bytes)).equals(nativeUntyped(input)), `typing of ${input}`);
+}
+
 function expectSame(grapho, bytes, name, scratch) {
   const expected = native(bytes, name, scratch);
+  expectSameTyping(grapho, bytes, path.join(scratch, name));
+  expectSameTyping(grapho, expected.output, path.join(scratch, name.replace(/\.txt$/, ".html")));
   const result = grapho.convert(bytes);
   assert.deepStrictEqual(result.error, expected.error, name);
   assert(result.output instanceof Uint8Array, name);
@@ -90,6 +106,7 @@ async function main() {
   assert.strictEqual(grapho.convert('$"a$').output, "&ldquo;&alpha;");
   assert.strictEqual(grapho.convert('$"a$').output, "&ldquo;&alpha;");
   assert.throws(() => grapho.convert(42), TypeError);
+  assert.strictEqual(grapho.untype("\u03bc\u1fc6\u03bd\u03b9\u03bd"), "$m^hnin$");
 }
 
 main().catch((failure) => {

@@ -28,6 +28,17 @@ except ImportError:
     webdriver = None
 
 
+def native_typing(greek):
+    """What the native ungrapho writes for `greek`, alone in a file."""
+    with tempfile.TemporaryDirectory() as folder:
+        path = os.path.join(folder, "greek.html")
+        with open(path, "wb") as file:
+            file.write(greek)
+        ungrapho = os.path.join(os.path.dirname(GRAPHO_EXE), "ungrapho")
+        return subprocess.run([ungrapho, path], stdin=subprocess.DEVNULL, capture_output=True,
+                              check=True).stdout
+
+
 def native(source):
     """The bytes the native program writes for `source`, alone in a file."""
     with tempfile.TemporaryDirectory() as folder:
@@ -146,6 +157,22 @@ class Page(unittest.TestCase):
             "source.dispatchEvent(new Event('scroll'));"
             "const marks = document.getElementById('source-marks');"
             "return [source.scrollTop > 0, marks.scrollTop - source.scrollTop]"), [True, 0])
+
+    def test_reads_greek_back_into_typing(self):
+        self.browser.find_element(By.CSS_SELECTOR, "input[value=typing]").click()
+        greek = "<p>\u03bc\u1fc6\u03bd\u03b9\u03bd &#x1f04;&epsilon;\u03b9\u03b4\u03b5 $</p>"
+        self.type_source(greek)
+        expected = native_typing(greek.encode())
+        self.until(lambda: self.text("html").encode() == expected)
+        self.assertFalse(self.element("preview-tab").is_displayed())
+        self.assertEqual(self.element("html-tab").text, "Typing")
+        self.element("download").click()
+        self.assertEqual(self.downloaded("quotations.txt"), expected)
+        # And back: the typing to HTML again.
+        self.browser.find_element(By.CSS_SELECTOR, "input[value=html]").click()
+        self.type_source(expected.decode())
+        self.until(lambda: self.text("html").encode() == native(expected))
+        self.assertTrue(self.element("preview-tab").is_displayed())
 
     def test_text_copy_has_the_characters_in_nfc_and_keeps_the_markup(self):
         # Oxia letters become their tonos equivalents, a white bracket its
