@@ -40,7 +40,7 @@ TEST(Chart, DecodesWhatTheConverterWrites) {
   EXPECT_EQ(to_utf8(U"a\u00B7\u1F04\U0001F600"), "a\xC2\xB7\xE1\xBC\x84\xF0\x9F\x98\x80");
 }
 
-TEST(Chart, EscapesKeysForMarkdownAndRoff) {
+TEST(Chart, EscapesKeysForMarkdownRoffAndHtml) {
   const std::vector<section> chart = {
       {"Keys",
        "Type `\\` for a grave.",
@@ -48,20 +48,31 @@ TEST(Chart, EscapesKeysForMarkdownAndRoff) {
        {{{U"|", true}, {U"\u1FBF", false}},
         {{U"`", true}, {U"'", false}},
         {{U"\\-^~\"'", true}, {U".", false}}}},
+      {"Signs", "`<` and `&`.", {"Key", "Sign"}, {{{U"<&>", true}, {U"a & b", false}}}},
   };
-  EXPECT_EQ(render(format::markdown, chart),
+  EXPECT_EQ(render(format::markdown, {chart[0]}),
             "### Keys\n\nType `\\` for a grave.\n\n"
             "| Key | Greek |\n| --- | --- |\n"
             "| `\\|` | \xE1\xBE\xBF |\n"
             "| `` ` `` | ' |\n"
             "| `\\-^~\"'` | . |\n");
-  EXPECT_EQ(render(format::roff, chart),
+  EXPECT_EQ(render(format::roff, {chart[0]}),
             ".SS Keys\nType \\fB\\e\\fP for a grave.\n.PP\n.RS 4\n.TS\nnokeep;\nl2 l.\n"
             "\\fIKey\\fP\t\\fIGreek\\fP\n"
             "\\fB|\\fP\t\\[u1FBF]\n"
             "\\fB\\(ga\\fP\t\\(aq\n"
             "\\fB\\e\\-\\(ha\\(ti\\(dq\\(aq\\fP\t.\n"
             ".TE\n.RE\n");
+  // HTML: markup characters escaped, typed text as code, Greek marked as such.
+  const std::string signs =
+      "<h3>Signs</h3>\n<p><code>&lt;</code> and <code>&amp;</code>.</p>\n<table>\n"
+      "<thead><tr><th scope=\"col\">Key</th><th scope=\"col\">Sign</th></tr></thead>\n"
+      "<tbody>\n<tr><td><code>&lt;&amp;&gt;</code></td><td>a &amp; b</td></tr>\n"
+      "</tbody>\n</table>\n";
+  const std::string html = render(format::html, {chart[1], chart[0]});
+  EXPECT_EQ(html.substr(0, signs.size()), signs);
+  EXPECT_NE(html.find("<tr><td><code>|</code></td><td lang=\"grc\">\xE1\xBE\xBF</td></tr>"),
+            std::string::npos);
 }
 
 TEST(Chart, ReplacesOnlyTheTextBetweenTheMarkers) {
