@@ -18,23 +18,24 @@
 #include "convert/converter.hpp"
 #include "convert/fast_path.hpp"
 #include "io/output_sink.hpp"
+#include "simd/instruction_set.hpp"
 
 namespace grapho {
 namespace {
 
 const std::size_t buffer_sizes[] = {1, 2, 3, 7, 40, 100, converter::default_buffer_size};
 
-// Runs `check` once with each kind of fast path that this build and processor
+// Runs `check` once with each instruction set that this build and processor
 // have, then goes back to the best.
 template <typename Check>
 void with_each_fast_path(Check check) {
-  fast_path_kind best = active_fast_path();
-  for (auto kind : {fast_path_kind::portable, fast_path_kind::sse42, fast_path_kind::avx2}) {
-    if (!force_fast_path(kind)) continue;
-    SCOPED_TRACE("fast path " + std::to_string(static_cast<int>(kind)));
+  instruction_set best = active_instruction_set();
+  for (auto set : {instruction_set::portable, instruction_set::avx2}) {
+    if (!force_instruction_set(set)) continue;
+    SCOPED_TRACE("instruction set " + std::to_string(static_cast<int>(set)));
     check();
   }
-  force_fast_path(best);
+  force_instruction_set(best);
 }
 
 struct outcome {

@@ -43,15 +43,4 @@ constexpr std::size_t fast_path_room(std::size_t input_size) {
   return input_size * fast_path_output_per_byte + fast_path_store_overhang;
 }
 
-// The ways of classifying input that the fast path has. All give the same
-// result; the best that the processor runs is chosen at start-up.
-enum class fast_path_kind { portable, sse42, avx2 };
-
-// Whether this build and this processor can run a kind.
-bool fast_path_available(fast_path_kind kind);
-fast_path_kind active_fast_path();
-// Makes `kind` the one used from now on, if it is available; for tests and
-// the fuzzer, which check every kind against the others. Returns whether it is.
-bool force_fast_path(fast_path_kind kind);
-
 }  // namespace grapho
