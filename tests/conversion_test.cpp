@@ -300,14 +300,18 @@ TEST(Conversion, FastPathTakesPlainRunsWhole) {
     EXPECT_EQ(output.substr(0, progress.written), expected.substr(0, expected.size() - 1));
     EXPECT_FALSE(progress.in_run);
 
-    // A letter whose marks have no text stops the fast path at its first mark.
-    std::string bad = input.substr(0, 150) + ">/b" + input.substr(150);
-    progress = translate_span({reinterpret_cast<const unsigned char*>(bad.data()), bad.size()},
-                              output, false);
-    EXPECT_EQ(progress.read, 150u);
-    EXPECT_EQ(output.substr(0, progress.written),
-              convert(general_path, input.substr(0, 150)).output);
-    EXPECT_TRUE(progress.in_run);
+    // A letter whose marks have no text stops the fast path at its first mark:
+    // a consonant, capitals, and small letters with marks each of which it
+    // takes, but not together.
+    for (std::string_view marked : {">/b", "^A", "/|A", "<=i", "|e", ">U"}) {
+      std::string bad = input.substr(0, 150) + std::string(marked) + input.substr(150);
+      progress = translate_span({reinterpret_cast<const unsigned char*>(bad.data()), bad.size()},
+                                output, false);
+      EXPECT_EQ(progress.read, 150u) << marked;
+      EXPECT_EQ(output.substr(0, progress.written),
+                convert(general_path, input.substr(0, 150)).output);
+      EXPECT_TRUE(progress.in_run);
+    }
 
     std::string small(fast_path_room(100), '\0');
     progress = translate_span({bytes, input.size()}, small, false);

@@ -15,7 +15,7 @@ namespace grapho {
 namespace {
 
 static_assert(std::all_of(text_slots.begin(), text_slots.end(), [](const text_slot& slot) {
-  return slot.size <= fast_path_output_per_byte || slot.size == fast_path_invalid_text_size;
+  return slot.size <= fast_path_output_per_byte;
 }));
 static_assert(fast_path_store_overhang >= slot_text_size);
 static_assert(final_sigma_slot < marked_letter_slots_first);

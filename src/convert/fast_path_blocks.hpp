@@ -231,15 +231,14 @@ inline constexpr auto text_slots = [] {
     slots[run_slots_first + byte] = make_slot(run_slot_text(c));
   }
   slots[final_sigma_slot] = make_slot("&sigmaf;");
-  for (std::size_t slot = marked_letter_slots_first; slot < slots.size(); ++slot)
-    slots[slot].size = fast_path_invalid_text_size;
   for (const auto& row : combination_table)
     slots[marked_letter_offset(row.letter, row.marks) / slot_step] = make_slot(row.entity);
   return slots;
 }();
 
+// Whether a letter with marks has a text: no other has none.
 inline bool has_text(std::uint16_t offset) {
-  return text_slots[offset / slot_step].size != fast_path_invalid_text_size;
+  return text_slots[offset / slot_step].size != 0;
 }
 
 // Copies the text at `offset`, as 16 bytes, and moves on by its size.
@@ -420,6 +419,69 @@ static_assert(slot_step == std::size_t{1} << slot_step_shift);
 // The final sigma's slot number is the medial one's plus 256: its high byte
 // is one more than a letter's in a run.
 static_assert(final_sigma_slot == run_slots_first + sigma_key + 256);
+
+// Which letters with marks surely have a text, found with two look-ups: the
+// marks that some row gives the letter, and, for each set of the marks of the
+// low nibble (breathings, acute, grave), the marks of the high nibble
+// (circumflex, diaeresis, iota subscript) that no row has beside it, or all
+// marks when no row has the set at all. A small letter whose marks pass both
+// has a row whenever its marks keep to them; the vector code checks every
+// other letter with marks (capitals among them) one by one.
+
+constexpr bool has_row(int letter, unsigned marks) {
+  return std::any_of(
+      std::begin(combination_table), std::end(combination_table),
+      [&](const combination_row& row) { return row.letter == letter && row.marks == marks; });
+}
+
+constexpr unsigned marks_in_rows(int letter) {
+  unsigned marks = 0;
+  for (const auto& row : combination_table)
+    if (row.letter == letter) marks |= row.marks;
+  return marks;
+}
+
+alignas(16) inline constexpr auto marks_never_beside = [] {
+  std::array<std::uint8_t, 16> never{};
+  for (unsigned low = 0; low < 16; ++low) {
+    unsigned beside = 0;
+    bool in_a_row = false;
+    for (const auto& row : combination_table) {
+      if ((row.marks & 15) != low) continue;
+      in_a_row = true;
+      beside |= row.marks & ~15u;
+    }
+    never[low] = static_cast<std::uint8_t>(in_a_row ? 0x70 & ~beside : 0xff);
+  }
+  return never;
+}();
+
+constexpr bool passes_look_ups(unsigned allowed, unsigned marks) {
+  return ((marks_never_beside[marks & 15] | ~allowed) & marks) == 0;
+}
+
+// The marks a small letter may take for the look-ups to be sure of it: those
+// of its rows, or none when some marks would pass without a row.
+constexpr std::uint8_t marks_sure_for(int letter) {
+  const unsigned allowed = marks_in_rows(letter);
+  for (unsigned marks = 1; marks < 128; ++marks)
+    if (passes_look_ups(allowed, marks) && !has_row(letter, marks)) return 0;
+  return static_cast<std::uint8_t>(allowed);
+}
+
+// By the high byte of a letter's slot number (see letter_high_bytes), which
+// its small and capital forms share.
+alignas(16) inline constexpr auto marks_sure_by_row_byte = [] {
+  std::array<std::uint8_t, 16> marks{};
+  for (std::size_t row = 0; row < letters_taking_marks.size(); row += 2)
+    marks[marked_letter_high_byte + row / 2] = marks_sure_for(letters_taking_marks[row]);
+  return marks;
+}();
+
+// Every small letter with marks is sure by the look-ups, so that only capitals
+// and broken combinations are checked one by one.
+static_assert(std::all_of(letters_taking_marks.begin(), letters_taking_marks.end(),
+                          [](char c) { return c < 'a' || marks_sure_for(c) != 0; }));
 
 #if GRAPHO_SIMD_X86
 fast_path_progress translate_span_avx2(std::span<const unsigned char> input, std::span<char> output,

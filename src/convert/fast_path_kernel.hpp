@@ -55,9 +55,12 @@ template <class Block>
   return classes;
 }
 
+// Writes the offset of each byte's text and returns the letters with marks that
+// may have none (see marks_sure_for).
 template <class Block>
-[[gnu::always_inline]] inline void write_offsets(const Block& v, const block_contexts& contexts,
-                                                 std::uint16_t* offsets) {
+[[gnu::always_inline]] inline std::uint64_t write_offsets(const Block& v,
+                                                          const block_contexts& contexts,
+                                                          std::uint16_t* offsets) {
   const Block zero = Block::splat(simd::constant<0>);
   // The bit of each mark, 0 for other bytes.
   const Block not_mark = equal(byte_groups(v) & Block::splat(simd::constant<mark_groups>), zero);
@@ -80,19 +83,40 @@ template <class Block>
   const Block high =
       select(marked, row_high_byte, run_part - Block::from_bits(contexts.final_sigma));
   store_words<slot_step_shift>(low, high, offsets);
+
+  // The capital's bit is in no set of sure marks: every capital is unsure.
+  const Block sure_marks = lookup<marks_sure_by_row_byte>(row_high_byte);
+  const Block low_marks = low & Block::splat(simd::constant<15>);
+  const Block unsure_marks =
+      andnot(sure_marks, low) | (lookup<marks_never_beside>(low_marks) & low);
+  return contexts.marked_letter & ~to_bits(equal(unsure_marks, zero));
 }
 
-// Prepares `size` bytes (at most 64) of a block of 64 that is followed by one more.
+// Prepares `size` bytes (at most 64) of a block of 64 that is followed by one
+// more: the block's masks, and the letters with marks that may have no text.
 template <class Block>
 [[gnu::always_inline]] inline block_masks prepare_block(const unsigned char* block,
                                                         std::size_t size, bool in_run,
-                                                        std::uint16_t* offsets) {
+                                                        std::uint16_t* offsets,
+                                                        std::uint64_t& unsure_letters) {
   const Block v = Block::load(block);
   const block_classes classes = classify(v);
   const block_masks masks = combine_classes(classes, Block::prefix_xor(classes.escape), size,
                                             in_run, class_by_character[block[size]]);
-  write_offsets(v, masks.contexts, offsets);
+  unsure_letters = write_offsets(v, masks.contexts, offsets);
   return masks;
+}
+
+// Where the block stops before a letter whose marks have no text: at its first
+// mark, or at `stop` when there is none before.
+inline std::size_t stop_before_missing_text(const block_masks& masks, std::uint64_t letters,
+                                            const std::uint16_t* offsets, std::size_t stop) {
+  for (; letters != 0; letters &= letters - 1) {
+    auto letter = static_cast<std::size_t>(std::countr_zero(letters));
+    if (letter >= stop) break;
+    if (!has_text(offsets[letter])) return letter - ones_before(masks.run_marks, letter);
+  }
+  return stop;
 }
 
 // Translates up to `size` bytes (at most 64) of `block`, reading the byte after
@@ -103,30 +127,25 @@ template <class Block>
                                                            std::size_t size, bool in_run,
                                                            char* out) {
   alignas(32) std::uint16_t offsets[fast_path_block_size];
+  std::uint64_t unsure_letters;
   block_masks masks;
   if (size == fast_path_block_size) {
-    masks = prepare_block<Block>(block, size, in_run, offsets);
+    masks = prepare_block<Block>(block, size, in_run, offsets, unsure_letters);
   } else {
     unsigned char whole[fast_path_block_size + 1] = {};
     std::memcpy(whole, block, size + 1);
-    masks = prepare_block<Block>(whole, size, in_run, offsets);
+    masks = prepare_block<Block>(whole, size, in_run, offsets, unsure_letters);
   }
-  std::size_t stop = masks.stop;
   const std::size_t end = masks.end;
+  const std::size_t stop =
+      unsure_letters == 0 ? masks.stop
+                          : stop_before_missing_text(masks, unsure_letters, offsets, masks.stop);
 
   // Marks that end the block write nothing, so a block that stops nowhere
   // writes all its texts, as many as a whole block has most often.
   const std::size_t count = stop < end ? stop : size;
   char* written = count == fast_path_block_size ? write_block_texts(offsets, out)
                                                 : write_texts(offsets, count, out);
-  if (static_cast<std::size_t>(written - out) > count * fast_path_output_per_byte) {
-    // A letter whose marks have no text: stop at its first mark.
-    std::uint64_t letters = masks.contexts.marked_letter;
-    while (has_text(offsets[std::countr_zero(letters)])) letters &= letters - 1;
-    auto letter = static_cast<std::size_t>(std::countr_zero(letters));
-    stop = letter - ones_before(masks.run_marks, letter);
-    written = write_texts(offsets, stop, out);
-  }
   bool run_after = stop == 0 ? in_run : (masks.run_after >> (stop - 1) & 1) != 0;
   return {stop, written, run_after, stop < end};
 }
