@@ -256,6 +256,15 @@ TEST(Conversion, StopsAtTransliterationErrors) {
       }
     }
   });
+  // Line ends counted over many blocks of a large buffer, the last line long.
+  std::string long_input;
+  for (int line = 0; line < 500; ++line) long_input += std::string(70, 'x') + '\n';
+  long_input += std::string(300, 'y') + "$>/b$";
+  with_each_fast_path([&] {
+    converter conversion(converter::default_buffer_size);
+    EXPECT_EQ(convert(conversion, long_input).report,
+              "in.txt:501:304 Invalid diacritic combination: b with smooth acute ");
+  });
 }
 
 // With a one-byte buffer every character takes the translator's general path;

@@ -1,6 +1,6 @@
 // The count of line ends compiled for AVX2 (see line_ends_kernel.hpp).
+#include <algorithm>
 #include <array>
-#include <bit>
 #include <cstddef>
 #include <cstdint>
 

@@ -157,6 +157,16 @@ inline std::uint64_t to_bits(const avx2_block& a) {
   return static_cast<std::uint32_t>(_mm256_movemask_epi8(a.half[0])) |
          std::uint64_t{static_cast<std::uint32_t>(_mm256_movemask_epi8(a.half[1]))} << 32;
 }
+// The sums of eight bytes each, in four words of each half, then all added.
+inline std::uint64_t sum_bytes(const avx2_block& a) {
+  const __m256i zero = _mm256_setzero_si256();
+  const __m256i sums =
+      _mm256_add_epi64(_mm256_sad_epu8(a.half[0], zero), _mm256_sad_epu8(a.half[1], zero));
+  const __m128i two =
+      _mm_add_epi64(_mm256_castsi256_si128(sums), _mm256_extracti128_si256(sums, 1));
+  return static_cast<std::uint64_t>(_mm_cvtsi128_si64(two)) +
+         static_cast<std::uint64_t>(_mm_extract_epi64(two, 1));
+}
 // The whole mask is broadcast; each byte takes the byte of the mask that
 // holds its bit, and keeps the bit of its own place.
 inline __m256i spread_bits(__m256i broadcast, __m256i byte_of_bit) {

@@ -191,6 +191,13 @@ inline std::uint64_t to_bits(const portable_block& a) {
   return bits;
 }
 
+// The sum of the bytes.
+inline std::uint64_t sum_bytes(const portable_block& a) {
+  std::uint64_t sum = 0;
+  for (std::uint8_t byte : a.bytes) sum += byte;
+  return sum;
+}
+
 // Stores 64 words of 16 bits, `low` their low bytes and `high` their high
 // ones, each shifted left by `shift`.
 template <int shift>
