@@ -12,16 +12,15 @@
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
-#include <fstream>
 #include <iomanip>
 #include <iostream>
 #include <optional>
 #include <random>
-#include <sstream>
 #include <string>
 #include <string_view>
 
 #include "convert/converter.hpp"
+#include "files.hpp"
 #include "reference_converter.hpp"
 #include "simd/instruction_set.hpp"
 
@@ -241,19 +240,6 @@ bool check_in_memory(converter& conversion, const plan& how, bool& quote_open) {
   return true;
 }
 
-std::string read_bytes(const fs::path& path) {
-  std::ifstream file(path, std::ios::binary);
-  std::ostringstream bytes;
-  bytes << file.rdbuf();
-  return bytes.str();
-}
-
-void write_bytes(const fs::path& path, std::string_view bytes) {
-  std::ofstream file(path, std::ios::binary | std::ios::trunc);
-  file.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-  require(file.good(), "scratch file written", path.string());
-}
-
 // A folder of the process's own for the files converted on disk, removed at exit.
 const fs::path& scratch_folder() {
   struct folder {
@@ -276,7 +262,7 @@ const fs::path& scratch_folder() {
 outcome convert_on_disk(converter& conversion, const std::string& input,
                         const std::string& output) {
   auto error = report_of([&] { conversion.convert_file(input, output); });
-  return {read_bytes(output), error};
+  return {fs::exists(output) ? read_file(output) : "", error};
 }
 
 void require_exact_report(const outcome& actual, const std::string& report) {
@@ -301,7 +287,7 @@ void check_open_failures(converter& conversion) {
 void check_on_disk(converter& conversion, std::string_view text, bool& quote_open) {
   const std::string input = (scratch_folder() / "in.txt").string();
   const std::string output = (scratch_folder() / "in.html").string();
-  write_bytes(input, text);
+  write_file(input, text);
   static bool open_failures_checked = false;
   if (!open_failures_checked) {
     check_open_failures(conversion);
@@ -315,7 +301,7 @@ void check_on_disk(converter& conversion, std::string_view text, bool& quote_ope
 
   auto expected = reference::convert(text, quote_open, {input});
   require_as_expected(convert_on_disk(conversion, input, output), expected, input);
-  std::string left = read_bytes(input);
+  std::string left = read_file(input);
   require(left == text, "input changed by converting it", text, left);
 }
 

@@ -6,11 +6,11 @@
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
-#include <fstream>
 #include <iostream>
-#include <iterator>
 #include <string>
 #include <vector>
+
+#include "files.hpp"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size);
 
@@ -20,8 +20,7 @@ namespace {
 
 void replay(const fs::path& path) {
   std::cout << "Replaying " << path.string() << std::endl;
-  std::ifstream file(path, std::ios::binary);
-  std::vector<char> bytes{std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+  const std::string bytes = grapho::read_file(path);
   LLVMFuzzerTestOneInput(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size());
 }
 

@@ -13,6 +13,7 @@
 
 #include "convert/greek_run.hpp"
 #include "convert/tables.hpp"
+#include "html_references.hpp"
 
 namespace grapho {
 namespace {
@@ -63,17 +64,13 @@ std::string entity_for(UChar32 code_point) {
   return text;
 }
 
-UChar32 code_point_of(std::string_view entity) {
-  return static_cast<UChar32>(std::stoul(std::string(entity.substr(3)), nullptr, 16));
-}
-
 TEST(CombinationTable, EveryRowIsItsLetterWithExactlyItsMarks) {
   EXPECT_EQ(std::size(combination_table), 209u);
   std::set<std::pair<char, unsigned>> keys;
   for (const auto& row : combination_table) {
     SCOPED_TRACE(std::string(1, row.letter) + " " + std::to_string(row.marks));
     EXPECT_TRUE(keys.emplace(row.letter, row.marks).second) << "duplicate key";
-    UChar32 code_point = code_point_of(row.entity);
+    UChar32 code_point = static_cast<UChar32>(decode_references(row.entity).at(0));
     EXPECT_EQ(row.entity, entity_for(code_point));
     auto parts = decompose(code_point);
     EXPECT_EQ(parts.base, base_letters.at(row.letter));

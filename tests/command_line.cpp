@@ -1,21 +1,8 @@
 #include "command_line.hpp"
 
-#include <fstream>
 #include <random>
-#include <sstream>
 
 namespace grapho {
-
-std::string read_file(const fs::path& path) {
-  std::ifstream file(path, std::ios::binary);
-  std::ostringstream bytes;
-  bytes << file.rdbuf();
-  return bytes.str();
-}
-
-void write_file(const fs::path& path, const std::string& bytes) {
-  std::ofstream(path, std::ios::binary) << bytes;
-}
 
 void CommandLine::SetUp() {
   std::random_device random;

@@ -7,15 +7,14 @@
 #include <filesystem>
 #include <string>
 
+#include "files.hpp"
+
 namespace grapho {
 
 namespace fs = std::filesystem;
 
 // What the program writes on standard error before it waits for ENTER.
 inline const std::string prompt = "\nPress <ENTER> to terminate...";
-
-std::string read_file(const fs::path& path);
-void write_file(const fs::path& path, const std::string& bytes);
 
 // The path as the file system takes it, without reading device names into it
 // or limiting its length: on Windows with the "\\?\" prefix.

@@ -8,6 +8,8 @@
 #include <fstream>
 #include <random>
 #include <string>
+#include <system_error>
+#include <vector>
 
 #include "cli/driver.hpp"
 #include "command_line.hpp"
@@ -240,9 +242,65 @@ TEST_F(HostileInput, ShowsControlCharactersOnATerminalOnly) {
             "Press <ENTER> to terminate...");
 }
 
+// The prompt takes at most three characters of a line and leaves the rest to
+// whoever reads standard input next, from a pipe as from a file.
+TEST_F(HostileInput, PromptLeavesTheRestOfStandardInput) {
+  struct case_ {
+    std::string typed, rest;
+  };
+  for (const auto& [typed, rest] : {
+           case_{"hello world\nsecond\n", "lo world\nsecond\n"},
+           case_{"hi\nsecond\n", "second\n"},
+           case_{"\nsecond\n", "second\n"},
+           case_{"abc\nsecond", "\nsecond"},
+           case_{"ab", ""},
+       }) {
+    write_file(dir / "typed", typed);
+    for (const std::string command : {"(GRAPHO; cat) <typed", "cat typed | (GRAPHO; cat)"}) {
+      EXPECT_EQ(shell(command + " >rest 2>/dev/null"), 0) << command;
+      EXPECT_EQ(read_file(dir / "rest"), rest) << command << " with " << typed;
+    }
+  }
+}
+
+// An output name that is a link from an overlay file system's merged view into
+// one of its layers, where the input has another device number. The overlay is
+// mounted in user and mount namespaces of the test's own (for root, or for any
+// user where the system lets users make them) and goes with them.
+TEST_F(HostileInput, RefusesAnOutputThatIsTheInputSeenInALayer) {
+  const std::string text = repeated("$a$ line\n", 2000);
+  const std::vector<std::string> layers = {"lower", "upper"};
+  for (const std::string& layer : layers) {
+    fs::create_directory(dir / layer);
+    write_file(dir / layer / (layer + ".txt"), text);
+  }
+  fs::create_directory(dir / "work");
+  fs::create_directory(dir / "merged");
+  std::string script =
+      "mount -t overlay overlay -o lowerdir=$PWD/lower,upperdir=$PWD/upper,workdir=$PWD/work "
+      "merged && cd merged";
+  for (const std::string& layer : layers)
+    script += " && ln -s $PWD/" + layer + "/" + layer + ".txt " + layer + ".html && { GRAPHO " +
+              layer + ".txt </dev/null 2>../" + layer + ".error; echo \\$? >../" + layer +
+              ".status; }";
+  int status = shell("unshare -rm sh -c \"" + script + "\" 2>/dev/null");
+  // The overlay leaves a folder in the work folder that not even its owner may
+  // open, and so remove, until it is given permissions.
+  std::error_code no_folder;
+  fs::permissions(dir / "work" / "work", fs::perms::owner_all, no_folder);
+  if (status != 0) GTEST_SKIP() << "no overlay can be mounted here";
+  for (const std::string& layer : layers) {
+    EXPECT_EQ(read_file(dir / (layer + ".status")), "1\n") << layer;
+    EXPECT_EQ(read_file(dir / (layer + ".error")), layer + ".txt:1:1 Cannot write file " + layer +
+                                                       ".html: it is the input file" + prompt);
+    EXPECT_TRUE(same_bytes(text, read_file(dir / layer / (layer + ".txt")))) << layer;
+  }
+}
+
 // No signal ends the program: a closed standard error leaves the status as
-// earned, and an output whose reader has gone is reported.
-TEST_F(HostileInput, ReportsAReaderThatHasGoneInsteadOfDying) {
+// earned, and an output whose reader has gone, or that would grow past the
+// limit on a file's size, is reported.
+TEST_F(HostileInput, ReportsFailedWritesInsteadOfDying) {
   write_file(dir / "good.txt", "$a$");
   // The pipe on standard error has lost its only reader before the program starts.
   EXPECT_EQ(shell("mkfifo err && exec 3<>err 4>err 3<&- && GRAPHO good.txt </dev/null 2>&4"), 0);
@@ -253,23 +311,33 @@ TEST_F(HostileInput, ReportsAReaderThatHasGoneInsteadOfDying) {
   EXPECT_EQ(shell("GRAPHO big.txt </dev/null 2>stderr & head -c 1 big.html >/dev/null; wait $!"),
             1);
   EXPECT_EQ(read_file(dir / "stderr"), "big.txt:1:1 Cannot write file big.html" + prompt);
+
+  // In blocks of 512 bytes for dash, of 1,024 for bash: both below the output.
+  fs::copy_file(dir / "big.txt", dir / "limited.txt");
+  EXPECT_EQ(shell("ulimit -f 100 && GRAPHO limited.txt </dev/null 2>stderr"), 1);
+  EXPECT_EQ(read_file(dir / "stderr"), "limited.txt:1:1 Cannot write file limited.html" + prompt);
 }
 
-// Memory too short for the program's buffers: a message and status 1, never
-// an abort. Below some limit the program cannot even be loaded (status 127),
-// and above another it has all it needs; in between it must report. Memory
-// enough for the buffers but not for the thread that writes in the background
-// leaves the writing to be done in turn, silently.
+// Memory too short for the program's buffers, or for a report: a message and
+// status 1, never an abort. Below some limit the program cannot even be loaded
+// (status 127), and above another it has all it needs; in between it must
+// report. Memory enough for the buffers but not for the thread that writes in
+// the background leaves the writing to be done in turn, silently. A missing
+// file with a long name makes a report of some 256 KiB, for which memory runs
+// out at limits where the buffers fit.
 TEST_F(HostileInput, ReportsRunningOutOfMemory) {
 #ifdef GRAPHO_SANITIZED
   GTEST_SKIP() << "the sanitizers need more address space than the limits tried";
 #endif
   // Output of several buffers, so that a thread is asked for.
   write_file(dir / "in.txt", repeated("$a$ ", 100'000));
+  const std::string long_name(131'000, 'n');
+  const std::string missing = long_name + ":1:1 Cannot open file " + long_name + " for reading";
   int reported = 0;
+  int reported_for_long_name = 0;
   for (int kib = 3072; kib <= 16384; kib += 64) {
-    int status =
-        shell("ulimit -v " + std::to_string(kib) + " && GRAPHO in.txt </dev/null 2>stderr");
+    const std::string limit = "ulimit -v " + std::to_string(kib);
+    int status = shell(limit + " && GRAPHO in.txt </dev/null 2>stderr");
     std::string error = read_file(dir / "stderr");
     EXPECT_TRUE(status == 0 || status == 1 || status == 127)
         << status << " at " << kib << " KiB: " << error;
@@ -280,8 +348,22 @@ TEST_F(HostileInput, ReportsRunningOutOfMemory) {
       EXPECT_EQ(read_file(dir / "in.html"), repeated("&alpha; ", 100'000)) << kib << " KiB";
     }
     reported += status == 1;
+
+    // The name is made by the shell, as a command holding it would be too
+    // long; a shell that holds it may itself run short of memory (status 2).
+    status = shell("N=$(printf %131000s '' | tr ' ' n) && { " + limit +
+                   " && GRAPHO \"$N\" </dev/null; } 2>stderr");
+    error = read_file(dir / "stderr");
+    EXPECT_TRUE(status == 1 || status == 2 || status == 127)
+        << status << " at " << kib << " KiB: " << error.substr(0, 100);
+    if (status == 1) {
+      EXPECT_TRUE(error == "Out of memory" + prompt || error == missing + prompt)
+          << kib << " KiB: " << error.substr(0, 100);
+    }
+    reported_for_long_name += error == "Out of memory" + prompt;
   }
   EXPECT_GT(reported, 0);
+  EXPECT_GT(reported_for_long_name, 0);
 }
 
 #endif

@@ -1,5 +1,6 @@
 #include "cli/driver.hpp"
 
+#include <cerrno>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
@@ -11,6 +12,7 @@
 
 #ifdef _WIN32
 #include <io.h>
+#include <windows.h>
 #define isatty _isatty
 #else
 #include <unistd.h>
@@ -37,6 +39,21 @@ void print_reports(const std::vector<std::string>& reports) {
   std::fwrite(text.data(), 1, text.size(), stderr);
 }
 
+// Reads one byte of standard input straight from the system, so that what
+// the program does not take stays there for the next reader, from a pipe as
+// from a file. False at end of input and when standard input cannot be read.
+bool read_typed_byte(char& byte) {
+#ifdef _WIN32
+  DWORD count = 0;
+  return ReadFile(GetStdHandle(STD_INPUT_HANDLE), &byte, 1, &count, nullptr) && count == 1;
+#else
+  for (;;) {
+    ssize_t count = ::read(STDIN_FILENO, &byte, 1);
+    if (count >= 0 || errno != EINTR) return count == 1;
+  }
+#endif
+}
+
 }  // namespace
 
 std::string output_name_for(const std::string& input_path) {
@@ -47,17 +64,25 @@ std::string output_name_for(const std::string& input_path) {
 void pause_before_exit() {
   std::fputs("\nPress <ENTER> to terminate...", stderr);
   // Takes at most three characters, up to a line end; end of input returns at
-  // once. What was typed is of no interest.
-  char line[4];
-  [[maybe_unused]] char* typed = std::fgets(line, sizeof line, stdin);
+  // once. What was typed is of no interest. On Windows a line ends in CR LF,
+  // whose CR is not one of the three.
+  char typed;
+  for (int taken = 0; taken < 3 && read_typed_byte(typed) && typed != '\n';) {
+#ifdef _WIN32
+    if (typed == '\r') continue;
+#endif
+    ++taken;
+  }
 }
 
 int run_driver(int argc, char** argv) {
   std::atexit(pause_before_exit);
 #ifdef SIGPIPE
-  // A reader that has gone makes a write fail, which is reported, rather than
-  // end the program; a closed standard error leaves the status as earned.
+  // A reader that has gone, or a write past the limit set on the size of
+  // files, makes the write fail, which is reported, rather than end the
+  // program; a closed standard error leaves the status as earned.
   std::signal(SIGPIPE, SIG_IGN);
+  std::signal(SIGXFSZ, SIG_IGN);
 #endif
   // Out of memory is reported without building a string: there may be no
   // memory for one.
@@ -68,15 +93,21 @@ int run_driver(int argc, char** argv) {
     return 1;
   }
   try {
-    for (int i = 1; i < argc; ++i) files->convert_file(argv[i], output_name_for(argv[i]));
-  } catch (const conversion_error& error) {
-    print_reports(error.reports());
-    return 1;
+    try {
+      for (int i = 1; i < argc; ++i) files->convert_file(argv[i], output_name_for(argv[i]));
+    } catch (const conversion_error& error) {
+      print_reports(error.reports());
+      return 1;
+    } catch (const std::bad_alloc&) {
+      throw;  // to the handler below, as one thrown while reporting
+    } catch (const std::exception& error) {
+      print_reports({std::string("Internal error: ") + error.what()});
+      return 1;
+    }
   } catch (const std::bad_alloc&) {
+    // Memory may run out while a report is being built too (a long file name
+    // makes a long one); nothing of it has been written then.
     std::fputs(out_of_memory, stderr);
-    return 1;
-  } catch (const std::exception& error) {
-    print_reports({std::string("Internal error: ") + error.what()});
     return 1;
   }
   return 0;

@@ -13,7 +13,7 @@ namespace grapho {
 namespace {
 
 bool same_file(const std::optional<file_identity>& a, const std::optional<file_identity>& b) {
-  return a && b && *a == *b;
+  return a && b && is_same_file(*a, *b);
 }
 
 // Waits for what the sink handed to the writer before; false when writing it failed.

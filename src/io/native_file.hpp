@@ -12,13 +12,30 @@
 
 namespace grapho {
 
-// What makes a file itself whatever name it was opened by: a device and inode,
-// or a volume serial number and file index.
+// What tells a file apart whatever name it was opened by: a device and inode,
+// or a volume serial number and file index; with what any view of the file
+// shows alike, its size and the times of its last change, to the nanosecond
+// on POSIX systems and to the 100 nanoseconds of Windows.
 struct file_identity {
   std::uint64_t volume = 0;
   std::uint64_t index = 0;
-  friend bool operator==(const file_identity&, const file_identity&) = default;
+  std::uint64_t size = 0;
+  std::uint64_t modified = 0;  // last write to the contents
+  std::uint64_t changed = 0;   // last change to the contents or the attributes
 };
+
+// Whether `a` and `b` are one file. Device and inode are not enough: an overlay
+// file system, as containers are built of, shows a file of one of its layers
+// under its own device number, while the layer's folder shows it under the
+// layer's, with the same inode either way, so that a link from one view into
+// the other names the input under another identity. Such views still agree in
+// the inode, the size and the change times, which two distinct files hardly
+// ever do to the nanosecond; files on one device have distinct inodes anyway.
+inline bool is_same_file(const file_identity& a, const file_identity& b) {
+  return a.index == b.index &&
+         (a.volume == b.volume ||
+          (a.size == b.size && a.modified == b.modified && a.changed == b.changed));
+}
 
 class native_file {
  public:

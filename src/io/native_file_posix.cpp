@@ -15,8 +15,15 @@ int descriptor(std::intptr_t file) {
   return static_cast<int>(file);
 }
 
+std::uint64_t nanoseconds(const struct timespec& time) {
+  return static_cast<std::uint64_t>(time.tv_sec) * 1'000'000'000 +
+         static_cast<std::uint64_t>(time.tv_nsec);
+}
+
 file_identity identity_from(const struct stat& status) {
-  return {static_cast<std::uint64_t>(status.st_dev), static_cast<std::uint64_t>(status.st_ino)};
+  return {static_cast<std::uint64_t>(status.st_dev), static_cast<std::uint64_t>(status.st_ino),
+          static_cast<std::uint64_t>(status.st_size), nanoseconds(status.st_mtim),
+          nanoseconds(status.st_ctim)};
 }
 
 }  // namespace

@@ -72,12 +72,21 @@ std::wstring system_path(const std::string& path) {
   return full;
 }
 
+std::uint64_t joined(DWORD high, DWORD low) {
+  return static_cast<std::uint64_t>(high) << 32 | low;
+}
+
 std::optional<file_identity> identity_of_handle(HANDLE file) {
   BY_HANDLE_FILE_INFORMATION information;
-  if (!GetFileInformationByHandle(file, &information)) return std::nullopt;
-  return file_identity{
-      information.dwVolumeSerialNumber,
-      static_cast<std::uint64_t>(information.nFileIndexHigh) << 32 | information.nFileIndexLow};
+  FILE_BASIC_INFO times;
+  if (!GetFileInformationByHandle(file, &information) ||
+      !GetFileInformationByHandleEx(file, FileBasicInfo, &times, sizeof times))
+    return std::nullopt;
+  return file_identity{information.dwVolumeSerialNumber,
+                       joined(information.nFileIndexHigh, information.nFileIndexLow),
+                       joined(information.nFileSizeHigh, information.nFileSizeLow),
+                       static_cast<std::uint64_t>(times.LastWriteTime.QuadPart),
+                       static_cast<std::uint64_t>(times.ChangeTime.QuadPart)};
 }
 
 }  // namespace
@@ -91,18 +100,20 @@ native_file native_file::open_input(const std::string& path) {
 }
 
 // Only a disk file is written to, never the console or a port, whatever name
-// the system took for one.
+// the system took for one. Writing alone does not give the right to read the
+// file's times, which its identity holds.
 native_file native_file::open_output(const std::string& path) {
-  native_file file(from_handle(CreateFileW(system_path(path).c_str(), GENERIC_WRITE, share_all,
-                                           nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr)));
+  native_file file(
+      from_handle(CreateFileW(system_path(path).c_str(), GENERIC_WRITE | FILE_READ_ATTRIBUTES,
+                              share_all, nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr)));
   if (file.is_open() && GetFileType(to_handle(file.file_)) != FILE_TYPE_DISK)
     return native_file(no_handle);
   return file;
 }
 
 std::optional<file_identity> native_file::identity_of(const std::string& path) {
-  HANDLE file = CreateFileW(system_path(path).c_str(), 0, share_all, nullptr, OPEN_EXISTING,
-                            FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  HANDLE file = CreateFileW(system_path(path).c_str(), FILE_READ_ATTRIBUTES, share_all, nullptr,
+                            OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
   if (file == INVALID_HANDLE_VALUE) return std::nullopt;
   std::optional<file_identity> identity = identity_of_handle(file);
   CloseHandle(file);

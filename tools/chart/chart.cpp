@@ -3,7 +3,6 @@
 #include <cctype>
 
 #include "convert/converter.hpp"
-#include "convert/greek_run.hpp"
 #include "convert/tables.hpp"
 #include "html_references.hpp"
 
@@ -86,7 +85,7 @@ section letters() {
 section signs() {
   section signs{"Signs", "Four other keys give a sign of their own.", {"Key", "Greek", "Sign"}, {}};
   for (const auto& entry : letter_entries) {
-    if (is_letter(entry.key)) continue;
+    if (std::isalpha(static_cast<unsigned char>(entry.key))) continue;
     signs.rows.push_back({typed({&entry.key, 1}), greek(decode_references(entry.entity)),
                           text(sign_meaning(entry.key))});
   }
@@ -171,7 +170,8 @@ std::u32string greek_for(std::string_view typed) {
 }
 
 std::string explained_characters() {
-  std::string characters(1, static_cast<char>(escape_character));
+  // The "$" that opens and ends a run, which the chart's introduction explains.
+  std::string characters = "$";
   for (const auto& entry : letter_entries) characters += entry.key;
   for (const auto& entry : mark_table) characters += entry.key;
   for (const auto& example : special_examples) characters += example.typed;

@@ -4,40 +4,26 @@
 //   grapho_chart markdown|roff   print the chart
 //   grapho_chart check FILE...   exit 1 if a file's chart differs from the tables
 //   grapho_chart update FILE...  rewrite each file's chart from the tables
-#include <fstream>
+#include <exception>
 #include <iostream>
-#include <sstream>
-#include <stdexcept>
 #include <string>
 #include <string_view>
 
+#include "files.hpp"
 #include "render.hpp"
 
 namespace {
 
 using namespace grapho::chart;
 
-std::string read_file(const std::string& path) {
-  std::ifstream file(path, std::ios::binary);
-  if (!file) throw std::runtime_error("cannot read " + path);
-  std::ostringstream bytes;
-  bytes << file.rdbuf();
-  return bytes.str();
-}
-
-void write_file(const std::string& path, const std::string& bytes) {
-  std::ofstream file(path, std::ios::binary);
-  if (!(file << bytes)) throw std::runtime_error("cannot write " + path);
-}
-
 // Returns whether the file's chart was already what the tables give.
 bool check_or_update(const std::string& path, bool update) {
   format kind = format_of(path);
-  std::string document = read_file(path);
+  std::string document = grapho::read_file(path);
   std::string chart = render(kind, build_chart());
   if (chart_in(document, kind) == chart) return true;
   if (update) {
-    write_file(path, with_chart(document, kind, chart));
+    grapho::write_file(path, with_chart(document, kind, chart));
     std::cout << path << ": chart updated\n";
     return true;
   }
