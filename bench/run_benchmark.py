@@ -8,9 +8,10 @@ page as plain HTML without any run. For each it prints the instructions
 executed per input byte (counted by callgrind, the same on every run), and the
 medians of grapho's CPU time (user + system, and system alone) and wall time
 against the floor: `cat` reading the input and copying an output of the same
-size; the floor's time is almost all the kernel's. Then the peak
-memory at two input sizes. A measurement, never a test: it prints figures and
-fails only when a step cannot run.
+size; the floor's time is almost all the kernel's. Then ungrapho reading the
+real text's output back into typing, side by side with grapho making it, and
+the peak memory of both at two input sizes. A measurement, never a test: it
+prints figures and fails only when a step cannot run.
 
 With --baseline, a second grapho (another build, say of an earlier commit) is
 measured in the same runs, taking its turn after this one in every round, so
@@ -27,6 +28,7 @@ the disk, so that neither pays for the write-back of what the other wrote.
                                    [--baseline path/to/other/grapho]
 """
 import argparse
+import filecmp
 import os
 import re
 import resource
@@ -45,9 +47,10 @@ def build(options):
     subprocess.run(["cmake", "-S", ROOT, "-B", build_dir, "-DCMAKE_BUILD_TYPE=Release",
                     "-DGRAPHO_BUILD_TESTS=OFF", "-DGRAPHO_SIMD=ON", *options], check=True,
                    stdout=subprocess.DEVNULL)
-    subprocess.run(["cmake", "--build", build_dir, "-j2", "--target", "grapho",
+    subprocess.run(["cmake", "--build", build_dir, "-j2", "--target", "grapho", "ungrapho",
                     "grapho_make_input"], check=True, stdout=subprocess.DEVNULL)
-    return os.path.join(build_dir, "grapho"), os.path.join(build_dir, "grapho_make_input")
+    return (os.path.join(build_dir, "grapho"), os.path.join(build_dir, "ungrapho"),
+            os.path.join(build_dir, "grapho_make_input"))
 
 
 def page_of_verses(with_runs):
@@ -116,12 +119,12 @@ def instructions_per_byte(command, path, work):
     return (instructions(command, small) - instructions(command, empty)) / (4 * MIB)
 
 
-def peak_memory(command, path):
-    """Peak resident memory of grapho converting `path`, in KiB, as GNU time reports it
+def peak_memory(command, path, **options):
+    """Peak resident memory of `command` run on `path`, in KiB, as GNU time reports it
     (a child forked from this script would count the script's own memory too)."""
     report = path + ".memory"
     subprocess.run(["/usr/bin/time", "-f", "%M", "-o", report, *command, path],
-                   stdin=subprocess.DEVNULL, stderr=subprocess.DEVNULL, check=True)
+                   stdin=subprocess.DEVNULL, stderr=subprocess.DEVNULL, check=True, **options)
     with open(report) as kib:
         return int(kib.read().split()[-1])
 
@@ -181,6 +184,42 @@ def measure(programs, work, name, source, runs):
     os.remove(output)
 
 
+def run_ungrapho(ungrapho, path, typed):
+    with open(typed, "wb") as out:
+        return timed([ungrapho, path], stdout=out)
+
+
+def measure_untyping(grapho, ungrapho, work, source, runs):
+    """grapho converting `source` and ungrapho reading its output back, in turn."""
+    output = source[:-4] + ".html"
+    typed = os.path.join(work, "typed.txt")
+    run_grapho(grapho, source)
+    run_ungrapho(ungrapho, output, typed)
+    times = {"grapho": [], "ungrapho": []}
+    for _ in range(runs):
+        wall, user, system = run_grapho(grapho, source)
+        times["grapho"].append((wall, user + system))
+        wall, user, system = run_ungrapho(ungrapho, output, typed)
+        times["ungrapho"].append((wall, user + system))
+    in_size, out_size = os.path.getsize(output), os.path.getsize(typed)
+    print(f"ungrapho: {in_size / MIB:.0f} MiB of grapho's output back into {out_size / MIB:.0f} "
+          f"MiB of typing ({'the same' if filecmp.cmp(source, typed, shallow=False) else 'not the same'} "
+          "as the source)")
+    medians = {}
+    for name, pairs in times.items():
+        walls, cpus = [w for w, _ in pairs], [c for _, c in pairs]
+        medians[name] = statistics.median(walls), statistics.median(cpus)
+        print(f"  {name:8}  wall median {medians[name][0] * 1e3:.0f} ms (min {min(walls) * 1e3:.0f}), "
+              f"CPU median {medians[name][1] * 1e3:.0f} ms (min {min(cpus) * 1e3:.0f})")
+    print(f"  ungrapho to grapho: wall {medians['ungrapho'][0] / medians['grapho'][0]:.2f}, "
+          f"CPU {medians['ungrapho'][1] / medians['grapho'][1]:.2f}")
+    if shutil.which("valgrind"):
+        print(f"  instructions: ungrapho {instructions_per_byte([ungrapho], output, work):.2f} per "
+              "input byte")
+    os.remove(typed)
+    os.remove(output)
+
+
 def main():
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
     parser.add_argument("--size-mib", type=int, default=64, help="input for the timing runs")
@@ -191,7 +230,7 @@ def main():
     parser.add_argument("--baseline", help="another grapho to measure beside this one")
     args = parser.parse_args()
 
-    grapho, generator = build(args.cmake_option)
+    grapho, ungrapho, generator = build(args.cmake_option)
     programs = {"this build": [grapho]}
     if args.baseline:
         programs["baseline"] = [os.path.abspath(args.baseline)]
@@ -207,6 +246,8 @@ def main():
             if name == "real" and shutil.which("taskset"):
                 measured = {**programs, "this build, one processor": ["taskset", "-c", "0", grapho]}
             measure(measured, work, description, inputs[name], args.runs)
+            if name == "real":
+                measure_untyping([grapho], ungrapho, work, inputs[name], args.runs)
             os.remove(inputs[name])
 
         if not os.access("/usr/bin/time", os.X_OK):
@@ -214,15 +255,22 @@ def main():
             return
         page = page_of_verses(True)
         for label, command in programs.items():
-            memory = {}
+            memory, untyping_memory = {}, {}
             for size in (1, args.large_mib):
                 path = os.path.join(work, f"mem-{size}.txt")
                 write_repeated(page, path, size * MIB)
                 memory[size] = peak_memory(command, path)
                 os.remove(path)
+                if label == "this build":
+                    with open(os.devnull, "wb") as discard:
+                        untyping_memory[size] = peak_memory([ungrapho], path[:-4] + ".html",
+                                                            stdout=discard)
                 os.remove(path[:-4] + ".html")
             print(f"peak memory (real text), {label}: {memory[1]:,} KiB at 1 MiB, "
                   f"{memory[args.large_mib]:,} KiB at {args.large_mib} MiB")
+            if untyping_memory:
+                print(f"peak memory of ungrapho (their output): {untyping_memory[1]:,} KiB, "
+                      f"{untyping_memory[args.large_mib]:,} KiB")
     finally:
         shutil.rmtree(work)
 

@@ -2,10 +2,10 @@
 # pages and changelogs: gzip -9n, storing no name or time, so that the same
 # text always gives the same bytes. OUTPUT keeps the uncompressed text.
 # Given VERSION, a manual page's header line gets it after the program's name:
-# ".TH GRAPHO 1 DATE grapho ..." names "grapho VERSION".
+# ".TH GRAPHO 1 DATE grapho ..." (or UNGRAPHO) names "grapho VERSION".
 file(READ "${INPUT}" text)
 if(DEFINED VERSION)
-  string(REGEX REPLACE "(\n\\.TH GRAPHO 1 [^ \n]+ )grapho " "\\1\"grapho ${VERSION}\" " text
+  string(REGEX REPLACE "(\n\\.TH [A-Z]+ 1 [^ \n]+ )grapho " "\\1\"grapho ${VERSION}\" " text
                        "${text}")
 endif()
 file(WRITE "${OUTPUT}" "${text}")

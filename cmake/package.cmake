@@ -23,7 +23,9 @@ set(CPACK_PACKAGE_DESCRIPTION
 plain ASCII between dollar signs, such as $m^hnin >/aeide$, into HTML: each
 Greek passage becomes HTML character references that any browser shows
 with its breathings, accents and iota subscripts, and everything else is
-copied byte for byte. The manual page holds the transliteration chart.")
+copied byte for byte. The manual page holds the transliteration chart.
+ungrapho, beside it, reads such Greek back into the typing, from a page
+that grapho made or from Unicode Greek pasted from elsewhere.")
 set(CPACK_RESOURCE_FILE_README "${PROJECT_SOURCE_DIR}/README.md")
 
 set(CPACK_DEBIAN_PACKAGE_MAINTAINER "${GRAPHO_MAINTAINER}")

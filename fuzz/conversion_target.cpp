@@ -1,6 +1,7 @@
 // The fuzz target: converts arbitrary bytes with grapho's core, through
 // success and every fatal path, and checks the result against the reference
-// converter. libFuzzer drives it under the sanitizers; replay_main.cpp feeds it
+// converter; then reads the output back into typing, which must convert to
+// the same output again. libFuzzer drives it under the sanitizers; replay_main.cpp feeds it
 // saved inputs without libFuzzer.
 //
 // The first bytes of an input say how to convert it (see read_plan); the rest
@@ -23,6 +24,7 @@
 #include "files.hpp"
 #include "reference_converter.hpp"
 #include "simd/instruction_set.hpp"
+#include "untype/untyper.hpp"
 
 namespace grapho {
 namespace {
@@ -322,6 +324,83 @@ void check_second(converter& conversion, std::string_view text, std::optional<bo
   require_as_expected(actual, expected, input_path);
 }
 
+// ---------------------------------------------------------------------------
+// Reading grapho's output back into typing.
+
+// The references in grapho's outputs, and those that ungrapho left untyped,
+// printed at exit.
+struct untyping_counts {
+  std::size_t references = 0;
+  std::size_t untyped = 0;
+  ~untyping_counts() {
+    if (references == 0) return;
+    std::cerr << "grapho fuzz: ungrapho left " << untyped << " of " << references
+              << " references untyped (" << std::fixed << std::setprecision(2)
+              << 100.0 * static_cast<double>(untyped) / static_cast<double>(references) << "%)\n";
+  }
+};
+untyping_counts untyping;
+
+std::size_t count_of(std::string_view text, char c) {
+  return static_cast<std::size_t>(std::count(text.begin(), text.end(), c));
+}
+
+// Whether `text` holds a character of the Greek blocks (U+0370 to U+03FF,
+// U+1F00 to U+1FFF) by its UTF-8 lead bytes, or an "&" outside its runs,
+// where a reference could stand: Greek that grapho copies, which ungrapho
+// would type.
+bool holds_greek_of_its_own(std::string_view text) {
+  bool in_run = false;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    auto byte = static_cast<unsigned char>(text[i]);
+    auto next = i + 1 < text.size() ? static_cast<unsigned char>(text[i + 1]) : 0;
+    if (byte == 0xCE || byte == 0xCF || (byte == 0xCD && next >= 0xB0) ||
+        (byte == 0xE1 && next >= 0xBC && next <= 0xBF))
+      return true;
+    if (byte == '&' && !in_run) return true;
+    if (byte == '$' && !in_run && next == '$')
+      ++i;
+    else if (byte == '$')
+      in_run = !in_run;
+  }
+  return false;
+}
+
+// ungrapho of grapho's output, read `step` bytes at a time, converts back into
+// that output; a text without Greek comes back as it was, each "$" doubled.
+void check_untyping(std::string_view text, std::size_t step) {
+  if (holds_greek_of_its_own(text)) return;
+  std::string output;
+  {
+    memory_reader reader(text);
+    string_writer writer(output);
+    converter conversion;
+    if (report_of([&] { conversion.convert_stream(reader, writer, input_path, output_path); }))
+      return;
+  }
+  std::string typed;
+  hostile_reader reader(output, step, std::string_view::npos);
+  string_writer writer(typed);
+  untyper().untype_stream(reader, writer);
+  require(untype(output) == typed, "typing read in pieces", untype(output), typed);
+  std::string back;
+  {
+    memory_reader typed_reader(typed);
+    string_writer back_writer(back);
+    converter conversion;
+    auto error =
+        report_of([&] { conversion.convert_stream(typed_reader, back_writer, "typed", "back"); });
+    require(!error, "typing does not convert", typed, error ? error->report() : "");
+  }
+  require(back == output, "typing converts to another output", output, back);
+  untyping.references += count_of(output, '&');
+  untyping.untyped += count_of(typed, '&');
+  if (text.find('$') == std::string_view::npos) {
+    std::string same = untype(text);
+    require(same == text, "text without Greek changed", text, same);
+  }
+}
+
 }  // namespace
 }  // namespace grapho
 
@@ -339,5 +418,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     after_first = quote_open;
   }
   check_second(conversion, how.second, after_first);
+  check_untyping(std::string(how.first) + std::string(how.second), how.read_step);
   return 0;
 }

@@ -275,5 +275,47 @@ TEST(TerminalText, ShowsControlCharactersAsEscapes) {
   }
 }
 
+#ifndef _WIN32
+// ungrapho as a user runs it: the files named in order, or standard input, on
+// standard output; a one-line message and status 1 at the first failure, after
+// what was typed before it.
+TEST_F(CommandLine, UngraphoTypesFilesInOrderOnStandardOutput) {
+  write_file(dir / "a.html", "<p>&ldquo;&alpha;</p>\n");
+  write_file(dir / "b.html", "&beta;&rdquo; 5$\n");
+  fs::create_directory(dir / "folder");
+  struct case_ {
+    std::string command;
+    int status;
+    std::string output, error;
+  };
+  for (const auto& [command, status, output, error] : {
+           case_{"a.html b.html </dev/null", 0, "<p>$\"a$</p>\n$b\"$ 5$$\n", ""},
+           case_{"<b.html", 0, "$b$&rdquo; 5$$\n", ""},
+           case_{"</dev/null", 0, "", ""},
+           case_{"a.html missing.html b.html", 1, "<p>$\"a$</p>\n",
+                 "Cannot open file missing.html for reading\n"},
+           case_{"-- -", 1, "", "Cannot open file -- for reading\n"},
+           case_{"b.html folder", 1, "$b$&rdquo; 5$$\n", "Cannot read file folder\n"},
+           case_{"<&-", 1, "", "Cannot read standard input\n"},
+       }) {
+    int actual = shell("'" UNGRAPHO_EXE "' " + command + " >stdout 2>stderr");
+    EXPECT_EQ(actual, status) << command;
+    EXPECT_EQ(read_file(dir / "stdout"), output) << command;
+    EXPECT_EQ(read_file(dir / "stderr"), error) << command;
+  }
+  EXPECT_EQ(shell("'" UNGRAPHO_EXE "' a.html >/dev/full 2>stderr"), 1);
+  EXPECT_EQ(read_file(dir / "stderr"), "Cannot write to standard output\n");
+}
+
+// What ungrapho types from the example page, grapho converts back into it.
+TEST_F(CommandLine, UngraphoTypesWhatGraphoConvertsBack) {
+  fs::copy_file(GRAPHO_EXAMPLES_DIR "/quotations.html", dir / "page.html");
+  ASSERT_EQ(
+      shell("'" UNGRAPHO_EXE "' page.html >typed.txt && GRAPHO typed.txt </dev/null 2>/dev/null"),
+      0);
+  EXPECT_EQ(read_file(dir / "typed.html"), read_file(dir / "page.html"));
+}
+#endif
+
 }  // namespace
 }  // namespace grapho

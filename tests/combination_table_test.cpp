@@ -1,10 +1,11 @@
 // Holds the combination table against Unicode's own canonical decompositions,
-// in both directions, through ICU.
+// in both directions, and the Unicode data of reading Greek back, through ICU.
 #include <gtest/gtest.h>
 #include <unicode/normalizer2.h>
 #include <unicode/uchar.h>
 #include <unicode/unistr.h>
 
+#include <cctype>
 #include <cstdio>
 #include <map>
 #include <set>
@@ -14,6 +15,8 @@
 #include "convert/greek_run.hpp"
 #include "convert/tables.hpp"
 #include "html_references.hpp"
+#include "untype/typing.hpp"
+#include "untype/unicode_data.hpp"
 
 namespace grapho {
 namespace {
@@ -100,6 +103,76 @@ TEST(CombinationTable, EveryPrecomposedGreekLetterWithTheseMarksHasItsRow) {
     ASSERT_TRUE(found.has_value()) << key.first << " " << key.second;
     EXPECT_EQ(*found, entity_for(code_point)) << key.first << " " << key.second;
   }
+}
+// ---------------------------------------------------------------------------
+// The Unicode data that reading Greek back relies on.
+
+icu::UnicodeString nfd(const icu::UnicodeString& text) {
+  UErrorCode status = U_ZERO_ERROR;
+  auto result = icu::Normalizer2::getNFDInstance(status)->normalize(text, status);
+  EXPECT_TRUE(U_SUCCESS(status));
+  return result;
+}
+
+std::string name_of(UChar32 code_point) {
+  char name[128];
+  UErrorCode status = U_ZERO_ERROR;
+  u_charName(code_point, U_UNICODE_CHAR_NAME, name, sizeof name, &status);
+  return name;
+}
+
+TEST(UnicodeData, NamedReferencesAreTheirCharacters) {
+  const std::map<std::string_view, std::string> other_names = {
+      {"sigmaf", "GREEK SMALL LETTER FINAL SIGMA"}, {"Lambda", "GREEK CAPITAL LETTER LAMDA"},
+      {"lambda", "GREEK SMALL LETTER LAMDA"},       {"ndash", "EN DASH"},
+      {"ldquo", "LEFT DOUBLE QUOTATION MARK"},      {"rdquo", "RIGHT DOUBLE QUOTATION MARK"},
+  };
+  for (const auto& [name, code_point] : named_references) {
+    std::string expected;
+    if (auto other = other_names.find(name); other != other_names.end()) {
+      expected = other->second;
+    } else {
+      expected = std::string("GREEK ") + (name[0] <= 'Z' ? "CAPITAL" : "SMALL") + " LETTER ";
+      for (char c : name) expected += static_cast<char>(std::toupper(c));
+    }
+    EXPECT_EQ(name_of(static_cast<UChar32>(code_point)), expected) << name;
+  }
+}
+
+// Every letter with marks decomposes into its marks in the order of
+// combining_marks, and those have the classes given.
+TEST(UnicodeData, MarksStandInTheOrderOfTheDecompositions) {
+  for (const auto& mark : grapho::combining_marks)
+    EXPECT_EQ(u_getCombiningClass(static_cast<UChar32>(mark.code_point)), mark.combining_class);
+  for (const auto& row : combination_table) {
+    icu::UnicodeString expected(base_letters.at(row.letter));
+    for (const auto& mark : grapho::combining_marks)
+      if (row.marks & mark.bit) expected.append(static_cast<UChar32>(mark.code_point));
+    EXPECT_EQ(nfd(icu::UnicodeString(static_cast<UChar32>(code_point_of(row.entity)))), expected)
+        << row.entity;
+  }
+}
+
+// Each character of the Greek blocks that Unicode holds equal to one that
+// grapho writes is typed as that one, and no other character is typed.
+TEST(UnicodeData, CanonicalSingletonsAreAllThereAndRight) {
+  std::map<icu::UnicodeString, typing> typed_by_decomposition;
+  for (const auto& character : typed_characters)
+    typed_by_decomposition[nfd(icu::UnicodeString(static_cast<UChar32>(character.code_point)))] =
+        character.how;
+  for (auto [first, last] : {std::pair{0x0370, 0x03FF}, std::pair{0x1F00, 0x1FFF}}) {
+    for (UChar32 code_point = first; code_point <= last; ++code_point) {
+      auto found = typed_by_decomposition.find(nfd(icu::UnicodeString(code_point)));
+      typing expected = found == typed_by_decomposition.end() ? typing{} : found->second;
+      typing actual = typing_of_greek(static_cast<char32_t>(code_point));
+      EXPECT_EQ(actual.role, expected.role) << std::hex << code_point;
+      EXPECT_EQ(actual.key, expected.key) << std::hex << code_point;
+      EXPECT_EQ(actual.marks, expected.marks) << std::hex << code_point;
+    }
+  }
+  for (const auto& singleton : canonical_singletons)
+    EXPECT_EQ(nfd(icu::UnicodeString(static_cast<UChar32>(singleton.code_point))),
+              nfd(icu::UnicodeString(static_cast<UChar32>(singleton.equivalent))));
 }
 
 }  // namespace

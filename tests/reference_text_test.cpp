@@ -1,15 +1,21 @@
 // Converts real Greek typed in the transliteration and checks that the HTML
 // references decode to the same text as the edition's Unicode, up to
-// canonical equivalence.
+// canonical equivalence; and reads Unicode Greek back into typing, which
+// converts to the same text again.
 #include <gtest/gtest.h>
 #include <unicode/normalizer2.h>
 #include <unicode/unistr.h>
 
 #include <fstream>
+#include <random>
+#include <stdexcept>
 #include <string>
+#include <string_view>
+#include <vector>
 
 #include "convert/converter.hpp"
 #include "html_references.hpp"
+#include "untype/untyper.hpp"
 
 namespace grapho {
 namespace {
@@ -28,17 +34,55 @@ icu::UnicodeString canonical(const icu::UnicodeString& text) {
   return result;
 }
 
+icu::UnicodeString composed(const icu::UnicodeString& text) {
+  UErrorCode status = U_ZERO_ERROR;
+  auto result = icu::Normalizer2::getNFCInstance(status)->normalize(text, status);
+  EXPECT_TRUE(U_SUCCESS(status));
+  return result;
+}
+
+// What a browser shows for UTF-8 text with grapho's references in it.
+icu::UnicodeString shown(std::string_view html) {
+  icu::UnicodeString text;
+  std::size_t plain = 0;
+  for (std::size_t at = html.find('&'); at != std::string_view::npos; at = html.find('&', at + 1)) {
+    std::size_t end = html.find(';', at);
+    if (end == std::string_view::npos || end - at > 10) continue;
+    icu::UnicodeString character;
+    try {
+      character = decoded(std::string(html.substr(at, end - at + 1)));
+    } catch (const std::invalid_argument&) {
+      continue;  // not a reference grapho writes: shown as it stands
+    }
+    text.append(icu::UnicodeString::fromUTF8(html.substr(plain, at - plain))).append(character);
+    plain = end + 1;
+    at = end;
+  }
+  return text.append(icu::UnicodeString::fromUTF8(html.substr(plain)));
+}
+
 std::string utf8(const icu::UnicodeString& text) {
   std::string bytes;
   return text.toUTF8String(bytes);
 }
 
-std::string convert_run(const std::string& typed) {
-  std::string input = "$" + typed + "$", output;
+std::string convert(const std::string& input) {
+  std::string output;
   memory_reader reader(input);
   string_writer writer(output);
   converter().convert_stream(reader, writer, "reference", "reference.html");
   return output;
+}
+
+std::string convert_run(const std::string& typed) {
+  return convert("$" + typed + "$");
+}
+
+// grapho, converting what ungrapho makes of `text`, gives what shows as `text`.
+void expect_typed_back(const std::string& text) {
+  std::string typed = untype(text);
+  EXPECT_EQ(utf8(composed(shown(convert(typed)))), utf8(composed(shown(text))))
+      << "text: " << text << "\ntyped: " << typed;
 }
 
 TEST(ReferenceText, HomerAndPlatoConvertToTheEditionsText) {
@@ -59,6 +103,47 @@ TEST(ReferenceText, HomerAndPlatoConvertToTheEditionsText) {
     ++count;
   }
   EXPECT_EQ(count, 39);
+}
+
+// The editions' text, composed and decomposed, comes back as typing with not a
+// Greek character left, and converts to the same text again.
+TEST(ReferenceText, HomerAndPlatoAreTypedBack) {
+  std::ifstream pairs(GRAPHO_TEST_DATA_DIR "/greek-reference.txt");
+  std::string typed, edition;
+  while (std::getline(pairs, typed) && std::getline(pairs, edition)) {
+    auto text = icu::UnicodeString::fromUTF8(edition);
+    for (const auto& form : {text, canonical(text)}) {
+      std::string page = "<p>" + utf8(form) + "</p>";
+      expect_typed_back(page);
+      auto back = icu::UnicodeString::fromUTF8(untype(page));
+      for (int32_t i = 0; i < back.length(); i = back.moveIndex32(i, 1)) {
+        UChar32 c = back.char32At(i);
+        EXPECT_FALSE((c >= 0x0300 && c <= 0x03FF) || (c >= 0x1F00 && c <= 0x1FFF))
+            << "left as Greek: U+" << std::hex << c << " in " << utf8(back);
+      }
+    }
+  }
+}
+
+// Random Unicode Greek: letters and marks in any order, composed or not, with
+// grapho's references, quotation marks, dashes and other text between them.
+TEST(ReferenceText, AnyTextShowsTheSameTypedBack) {
+  const std::vector<std::string> pieces = {
+      "\u03b1",  "\u03b5",  "\u03b9",  "\u03c5",  "\u03c9",   "\u03a9",  "\u03c1",   "\u03a1",
+      "\u03c3",  "\u03c2",  "\u03b2",  "\u0313",  "\u0314",   "\u0301",  "\u0300",   "\u0342",
+      "\u0308",  "\u0345",  "\u0304",  "\u0323",  "\u1f04",   "\u1fb3",  "\u03ac",   "\u0390",
+      "\u0387",  "\u1fbe",  "\u1fbf",  "\u1fb1",  "\u03da",   "\u2126",  "\u201c",   "\u2013",
+      "&ldquo;", "&rdquo;", "&ndash;", "&sigma;", "&sigmaf;", "&alpha;", "&#x1f71;", "&#x301A;",
+      "-",       "[",       "]",       "{",       " ",        "\n",      "a",        "s",
+      "$",       "\"",      ";",       "'",       "&",        "\xff"};
+  std::mt19937 random(2);
+  for (int trial = 0; trial < 3000; ++trial) {
+    std::string text;
+    for (int i = std::uniform_int_distribution<int>(0, 30)(random); i > 0; --i)
+      text += pieces[std::uniform_int_distribution<std::size_t>(0, pieces.size() - 1)(random)];
+    expect_typed_back(text);
+    if (HasFailure()) return;
+  }
 }
 
 }  // namespace

@@ -216,7 +216,7 @@ constexpr text_slot make_slot(std::string_view text) {
 // told otherwise, and the special characters never reach the table.
 constexpr std::string_view run_slot_text(int c) {
   auto cls = class_by_character[static_cast<std::size_t>(c)];
-  if (cls & class_sigma) return "&sigma;";
+  if (cls & class_sigma) return medial_sigma_entity;
   if (cls & (class_escape | class_mark | class_special)) return {};
   return fixed_run_text(c);
 }
@@ -230,7 +230,7 @@ inline constexpr auto text_slots = [] {
                                                   : std::string_view(&byte_values[byte], 1));
     slots[run_slots_first + byte] = make_slot(run_slot_text(c));
   }
-  slots[final_sigma_slot] = make_slot("&sigmaf;");
+  slots[final_sigma_slot] = make_slot(final_sigma_entity);
   for (const auto& row : combination_table)
     slots[marked_letter_offset(row.letter, row.marks) / slot_step] = make_slot(row.entity);
   return slots;

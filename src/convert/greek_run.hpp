@@ -23,19 +23,6 @@ struct greek_run {
   unsigned pending_marks = 0;
 };
 
-constexpr bool is_letter(int c) {
-  return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
-}
-
-// Whether an "s" followed by `c` is a medial sigma: before a letter, before a
-// mark (which belongs to a following letter) and before a bracket (which may
-// stand inside a word).
-constexpr bool keeps_sigma_medial(int c) {
-  constexpr std::string_view marks_and_brackets = "<>\\/^=|[]{}";
-  return is_letter(c) || (c > 0 && c < 128 &&
-                          marks_and_brackets.find(static_cast<char>(c)) != std::string_view::npos);
-}
-
 // The message format of the first rule of combination that a set of pending
 // marks breaks, or nullptr when it keeps them all.
 constexpr const char* broken_mark_rule(unsigned marks) {

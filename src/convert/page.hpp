@@ -3,14 +3,12 @@
 // "$" that closes it or to end of input.
 #pragma once
 
+#include "convert/tables.hpp"
+
 namespace grapho {
 
 class char_source;
 class output_sink;
-
-// The character that opens and closes a run, and that doubled outside one
-// stands for itself.
-inline constexpr int escape_character = '$';
 
 // Which way the next double quote of a run goes. It lives across runs and
 // files: every double quote turns it.

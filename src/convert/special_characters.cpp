@@ -18,34 +18,40 @@ void write_single_or_pair(greek_run& run, char single, std::string_view pair_tex
   run.source.push_back(next);
 }
 
+// The pair action of `single`, with its text from the table of pairs.
+void write_pair_of(greek_run& run, char single) {
+  for (const auto& pair : pair_entries)
+    if (pair.key == single) write_single_or_pair(run, single, pair.entity);
+}
+
 }  // namespace
 
 void write_quotation_mark(greek_run& run) {
   const bool opens = run.quotes == quote_state::next_opens;
-  run.sink.write(opens ? "&ldquo;" : "&rdquo;");
+  run.sink.write(opens ? opening_quote_entity : closing_quote_entity);
   run.quotes = opens ? quote_state::next_closes : quote_state::next_opens;
 }
 
 void write_sigma(greek_run& run) {
   int next = run.source.read_source_char();
-  run.sink.write(keeps_sigma_medial(next) ? "&sigma;" : "&sigmaf;");
+  run.sink.write(keeps_sigma_medial(next) ? medial_sigma_entity : final_sigma_entity);
   run.source.push_back(next);
 }
 
 void write_dash_or_en_dash(greek_run& run) {
-  write_single_or_pair(run, '-', "&ndash;");
+  write_pair_of(run, '-');
 }
 void write_bracket_or_left_white_bracket(greek_run& run) {
-  write_single_or_pair(run, '[', "&#x301A;");
+  write_pair_of(run, '[');
 }
 void write_bracket_or_right_white_bracket(greek_run& run) {
-  write_single_or_pair(run, ']', "&#x301B;");
+  write_pair_of(run, ']');
 }
 void write_brace_or_left_angle_bracket(greek_run& run) {
-  write_single_or_pair(run, '{', "&#x2329;");
+  write_pair_of(run, '{');
 }
 void write_brace_or_right_angle_bracket(greek_run& run) {
-  write_single_or_pair(run, '}', "&#x232A;");
+  write_pair_of(run, '}');
 }
 
 }  // namespace grapho

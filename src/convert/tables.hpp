@@ -8,6 +8,10 @@
 
 namespace grapho {
 
+// The character that opens and closes a Greek run; doubled outside a run, it
+// stands for itself.
+inline constexpr int escape_character = '$';
+
 // ---------------------------------------------------------------------------
 // Letters and signs typed without marks.
 //
@@ -57,8 +61,49 @@ inline constexpr letter_entry letter_entries[] = {
 };
 // clang-format on
 
-// The key of the sigma that is medial or final by what follows it.
+// ---------------------------------------------------------------------------
+// Special characters: texts chosen by what follows or by what came before.
+
+// The key of the sigma that is medial or final by what follows it: medial
+// before a letter or one of `medial_sigma_followers` (a mark, which belongs to
+// a following letter, or a bracket, which may stand inside a word), final
+// before anything else.
 inline constexpr char sigma_key = 's';
+inline constexpr std::string_view medial_sigma_entity = "&sigma;";
+inline constexpr std::string_view final_sigma_entity = "&sigmaf;";
+inline constexpr std::string_view medial_sigma_followers = "<>\\/^=|[]{}";
+
+// Letters are the ASCII letters; bytes above 127 never are.
+constexpr bool is_letter(int c) {
+  return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
+}
+
+// Whether an "s" followed by `c` is a medial sigma.
+constexpr bool keeps_sigma_medial(int c) {
+  return is_letter(c) ||
+         (c > 0 && c < 128 &&
+          medial_sigma_followers.find(static_cast<char>(c)) != std::string_view::npos);
+}
+
+// The double quote opens and closes quotations in turn.
+inline constexpr char quote_key = '"';
+inline constexpr std::string_view opening_quote_entity = "&ldquo;";
+inline constexpr std::string_view closing_quote_entity = "&rdquo;";
+
+// Characters that give a sign of their own when doubled; a single one stands
+// for itself. The four brackets' hex digits are capitals.
+struct pair_entry {
+  char key;
+  std::string_view entity;
+};
+
+inline constexpr pair_entry pair_entries[] = {
+    {'-', "&ndash;"},   // en dash U+2013
+    {'[', "&#x301A;"},  // left white square bracket U+301A
+    {']', "&#x301B;"},  // right white square bracket U+301B
+    {'{', "&#x2329;"},  // left-pointing angle bracket U+2329
+    {'}', "&#x232A;"},  // right-pointing angle bracket U+232A
+};
 
 // The same entries by character code: slot c - 32 for the codes 32 to 127,
 // empty where a character has no entity of its own.

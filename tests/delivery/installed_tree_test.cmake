@@ -1,5 +1,6 @@
 # Installs grapho as a user would and runs the installed program on the example
-# that comes with it, comparing its output with examples/quotations.html.
+# that comes with it, comparing its output with examples/quotations.html; then
+# the installed ungrapho types that page back, which grapho converts into it.
 #   MODE=install: `cmake --install` into a fresh prefix.
 #   MODE=package: `cpack -G DEB`, then the package's fields and its files
 #                 unpacked (needs dpkg-deb).
@@ -18,7 +19,8 @@ endfunction()
 # The prefix of an installed tree: every file a user is promised is there, and
 # the program converts the example exactly.
 function(check_installed_tree prefix)
-  foreach(file bin/grapho share/man/man1/grapho.1.gz share/doc/grapho/README.md
+  foreach(file bin/grapho bin/ungrapho share/man/man1/grapho.1.gz share/man/man1/ungrapho.1.gz
+               share/doc/grapho/README.md
                share/doc/grapho/copyright share/doc/grapho/changelog.gz
                share/doc/grapho/examples/quotations.txt)
     if(NOT EXISTS "${prefix}/${file}")
@@ -37,6 +39,18 @@ function(check_installed_tree prefix)
                           "${SOURCE_DIR}/examples/quotations.html" RESULT_VARIABLE differs)
   if(differs)
     message(FATAL_ERROR "the installed grapho's quotations.html differs from the example's")
+  endif()
+  execute_process(COMMAND "${prefix}/bin/ungrapho" quotations.html WORKING_DIRECTORY "${run_dir}"
+                  OUTPUT_FILE "${run_dir}/typed.txt" RESULT_VARIABLE status ERROR_VARIABLE errors)
+  if(NOT status EQUAL 0 OR NOT errors STREQUAL "")
+    message(FATAL_ERROR "the installed ungrapho failed (${status}): ${errors}")
+  endif()
+  execute_process(COMMAND "${prefix}/bin/grapho" typed.txt WORKING_DIRECTORY "${run_dir}"
+                  INPUT_FILE /dev/null RESULT_VARIABLE status ERROR_QUIET)
+  execute_process(COMMAND "${CMAKE_COMMAND}" -E compare_files "${run_dir}/typed.html"
+                          "${SOURCE_DIR}/examples/quotations.html" RESULT_VARIABLE differs)
+  if(NOT status EQUAL 0 OR differs)
+    message(FATAL_ERROR "grapho does not convert the installed ungrapho's typing into the page")
   endif()
 endfunction()
 
@@ -63,7 +77,7 @@ elseif(MODE STREQUAL "package")
   check_field("${deb}" Package "^grapho\n$")
   check_field("${deb}" Version "^${VERSION}\n$")
   check_field("${deb}" Maintainer "^The grapho authors <[^@ ]+@[^@ ]+>\n$")
-  check_field("${deb}" Description "^Transliterated polytonic Greek.*\n .*manual page")
+  check_field("${deb}" Description "^Transliterated polytonic Greek.*\n .*manual page.*ungrapho")
   run_or_fail(ignored dpkg-deb --extract "${deb}" "${WORK_DIR}/root")
   check_installed_tree("${WORK_DIR}/root/usr")
 else()

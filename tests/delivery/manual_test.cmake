@@ -1,7 +1,9 @@
-# The manual page: groff reads it without a single warning, on a UTF-8 terminal
-# and on a plain ASCII one, it explains every message that the program can
+# A manual page: groff reads it without a single warning, on a UTF-8 terminal
+# and on a plain ASCII one, it explains every message that its program can
 # give, and the page as built names the version being built.
-# Given: SOURCE_DIR, MANUAL (the page as built, uncompressed), VERSION.
+# Given: SOURCE_DIR, MANUAL (the page as built, uncompressed), VERSION, and
+# SOURCES, the program's sources (globs under SOURCE_DIR, separated by "|"),
+# with EXCLUDE, a regular expression for those among them of another program.
 set(page "${MANUAL}")
 
 find_program(GROFF groff)
@@ -31,7 +33,12 @@ execute_process(COMMAND "${GROFF}" -t -man -Tutf8 -P-cbou -rLL=2000n -rHY=0 "${p
 string(REGEX REPLACE "[ \n]+" " " text "${text}")
 
 # Every message format of the sources ("... %s ..."), in both of its halves.
-file(GLOB_RECURSE sources "${SOURCE_DIR}/src/*.cpp")
+string(REPLACE "|" ";" globs "${SOURCES}")
+list(TRANSFORM globs PREPEND "${SOURCE_DIR}/")
+file(GLOB_RECURSE sources ${globs})
+if(EXCLUDE)
+  list(FILTER sources EXCLUDE REGEX "${EXCLUDE}")
+endif()
 foreach(source ${sources})
   file(READ "${source}" code)
   string(REGEX MATCHALL "\"[A-Z][^\"]*%s[^\"]*\"" formats "${code}")

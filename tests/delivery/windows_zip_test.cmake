@@ -1,7 +1,8 @@
 # Makes the Windows zip with `cpack -G ZIP`, unpacks it, checks that every file a
 # user is promised is there, and runs the unpacked grapho.exe (through EMULATOR,
 # Wine) on the example that comes with it, comparing its output with
-# examples/quotations.html.
+# examples/quotations.html; then ungrapho.exe types that page back, which
+# grapho.exe converts into it.
 # Given: SOURCE_DIR, BUILD_DIR, WORK_DIR, CPACK, VERSION, EMULATOR (a list).
 
 file(REMOVE_RECURSE "${WORK_DIR}")
@@ -14,7 +15,7 @@ endif()
 
 file(ARCHIVE_EXTRACT INPUT "${zip}" DESTINATION "${WORK_DIR}/unpacked")
 set(folder "${WORK_DIR}/unpacked/grapho-${VERSION}-win64")
-foreach(file grapho.exe README.md LICENSE THIRD-PARTY-NOTICES.txt chart.md docs/quotations.png
+foreach(file grapho.exe ungrapho.exe README.md LICENSE THIRD-PARTY-NOTICES.txt chart.md docs/quotations.png
              examples/quotations.txt examples/quotations.html)
   if(NOT EXISTS "${folder}/${file}")
     message(FATAL_ERROR "not in the zip: ${file}")
@@ -39,4 +40,18 @@ execute_process(COMMAND "${CMAKE_COMMAND}" -E compare_files "${folder}/examples/
                         "${SOURCE_DIR}/examples/quotations.html" RESULT_VARIABLE differs)
 if(differs)
   message(FATAL_ERROR "the unpacked grapho.exe's quotations.html differs from the example's")
+endif()
+
+execute_process(COMMAND ${EMULATOR} "${folder}/ungrapho.exe" examples/quotations.html
+                WORKING_DIRECTORY "${folder}" OUTPUT_FILE "${folder}/typed.txt"
+                RESULT_VARIABLE status ERROR_VARIABLE errors)
+if(NOT status EQUAL 0 OR NOT errors STREQUAL "")
+  message(FATAL_ERROR "the unpacked ungrapho.exe failed (${status}): ${errors}")
+endif()
+execute_process(COMMAND ${EMULATOR} "${folder}/grapho.exe" typed.txt WORKING_DIRECTORY "${folder}"
+                INPUT_FILE /dev/null RESULT_VARIABLE status ERROR_QUIET)
+execute_process(COMMAND "${CMAKE_COMMAND}" -E compare_files "${folder}/typed.html"
+                        "${SOURCE_DIR}/examples/quotations.html" RESULT_VARIABLE differs)
+if(NOT status EQUAL 0 OR differs)
+  message(FATAL_ERROR "grapho.exe does not convert ungrapho.exe's typing into the page")
 endif()
