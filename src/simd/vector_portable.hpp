@@ -148,7 +148,6 @@ portable_block bytes_before(const portable_block& a) {
 inline portable_block map_bytes(const std::array<std::uint8_t, 256>& table,
                                 const portable_block& a) {
   portable_block result;
-#pragma GCC unroll 8
   for (std::size_t i = 0; i < portable_block::size; ++i) result.bytes[i] = table[a.bytes[i]];
   return result;
 }
