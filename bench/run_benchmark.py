@@ -13,11 +13,19 @@ real text's output back into typing, side by side with grapho making it, and
 the peak memory of both at two input sizes. A measurement, never a test: it
 prints figures and fails only when a step cannot run.
 
+With --baseline, a second grapho (another build, say of an earlier commit) is
+measured in the same runs, taking its turn after this one in every round, so
+that both meet the same load; its figures are printed beside. On the real
+text, this build runs a third time on one processor (taskset -c 0), where it
+writes without its writing thread: what the thread gains in wall time and
+costs in CPU time.
+
 Each timed command replaces the file it wrote the run before, as a user
 converting again would, and starts after the data written so far has reached
 the disk, so that neither pays for the write-back of what the other wrote.
 
     python3 bench/run_benchmark.py [--size-mib 64] [--runs 11] [--cmake-option ...]
+                                   [--baseline path/to/other/grapho]
 """
 import argparse
 import filecmp
@@ -84,8 +92,8 @@ def timed(command, **options):
     return wall, after.ru_utime - before.ru_utime, after.ru_stime - before.ru_stime
 
 
-def run_grapho(grapho, path):
-    return timed([grapho, path], stderr=subprocess.DEVNULL)
+def run_grapho(command, path):
+    return timed([*command, path], stderr=subprocess.DEVNULL)
 
 
 def run_floor(input_path, output_path, copy_path):
@@ -93,29 +101,29 @@ def run_floor(input_path, output_path, copy_path):
                  shell=True)
 
 
-def instructions(grapho, path):
+def instructions(command, path):
     """Instructions executed converting `path`, as callgrind counts them."""
     result = subprocess.run(["valgrind", "--tool=callgrind", "--callgrind-out-file=/dev/null",
-                             grapho, path], stdin=subprocess.DEVNULL, capture_output=True,
+                             *command, path], stdin=subprocess.DEVNULL, capture_output=True,
                             text=True, check=True)
     return int(re.search(r"refs:\s+([\d,]+)", result.stderr).group(1).replace(",", ""))
 
 
-def instructions_per_byte(grapho, path, work):
+def instructions_per_byte(command, path, work):
     """Per input byte, over the first 4 MiB of `path`, start-up subtracted."""
     small = os.path.join(work, "small.txt")
     empty = os.path.join(work, "empty.txt")
     with open(path, "rb") as source, open(small, "wb") as out:
         out.write(source.read(4 * MIB))
     open(empty, "wb").close()
-    return (instructions(grapho, small) - instructions(grapho, empty)) / (4 * MIB)
+    return (instructions(command, small) - instructions(command, empty)) / (4 * MIB)
 
 
 def peak_memory(command, path, **options):
     """Peak resident memory of `command` run on `path`, in KiB, as GNU time reports it
     (a child forked from this script would count the script's own memory too)."""
     report = path + ".memory"
-    subprocess.run(["/usr/bin/time", "-f", "%M", "-o", report, command, path],
+    subprocess.run(["/usr/bin/time", "-f", "%M", "-o", report, *command, path],
                    stdin=subprocess.DEVNULL, stderr=subprocess.DEVNULL, check=True, **options)
     with open(report) as kib:
         return int(kib.read().split()[-1])
@@ -133,35 +141,46 @@ def memcpy_seconds(size):
     return min(times)
 
 
-def measure(grapho, work, name, source, runs):
+def spread(values, digits=2):
+    return (f"median {statistics.median(values):.{digits}f} "
+            f"(min {min(values):.{digits}f}, max {max(values):.{digits}f})")
+
+
+def measure(programs, work, name, source, runs):
+    """Measures each of `programs` (label: command) on `source`, in alternating runs;
+    the instructions of those that do not start with taskset."""
     output = source[:-4] + ".html"
     copy = os.path.join(work, "copy.html")
-    run_grapho(grapho, source)  # warm the page cache and make the output
+    for command in programs.values():
+        run_grapho(command, source)  # warm the page cache and make the output
     run_floor(source, output, copy)
-    cpu_ratios, system_ratios, wall_ratios, walls, users = [], [], [], [], []
+    figures = {label: {"cpu": [], "system": [], "wall": [], "walls": [], "users": []}
+               for label in programs}
     for _ in range(runs):
-        floor_wall, floor_user, floor_system = run_floor(source, output, copy)
-        floor_cpu = floor_user + floor_system
-        wall, user, system = run_grapho(grapho, source)
-        walls.append(wall)
-        users.append(user)
-        cpu_ratios.append((user + system) / floor_cpu)
-        system_ratios.append(system / floor_cpu)
-        wall_ratios.append(wall / floor_wall)
+        for label, command in programs.items():
+            floor_wall, floor_user, floor_system = run_floor(source, output, copy)
+            floor_cpu = floor_user + floor_system
+            wall, user, system = run_grapho(command, source)
+            seen = figures[label]
+            seen["walls"].append(wall)
+            seen["users"].append(user)
+            seen["cpu"].append((user + system) / floor_cpu)
+            seen["system"].append(system / floor_cpu)
+            seen["wall"].append(wall / floor_wall)
     os.remove(copy)
     in_size, out_size = os.path.getsize(source), os.path.getsize(output)
-    print(f"{name}: {in_size / MIB:.0f} MiB in, {out_size / MIB:.0f} MiB out, "
-          f"{in_size / statistics.median(walls) / 1e6:.0f} MB/s of input")
-    if shutil.which("valgrind"):
-        print(f"  instructions: {instructions_per_byte(grapho, source, work):.2f} per input byte")
-    print(f"  CPU time to the floor's:  median {statistics.median(cpu_ratios):.2f} "
-          f"(min {min(cpu_ratios):.2f}, max {max(cpu_ratios):.2f})")
-    print(f"    of which system time:   median {statistics.median(system_ratios):.2f} "
-          f"(min {min(system_ratios):.2f}, max {max(system_ratios):.2f})")
-    print(f"  wall time to the floor's: median {statistics.median(wall_ratios):.2f} "
-          f"(min {min(wall_ratios):.2f}, max {max(wall_ratios):.2f})")
-    print(f"  user time: median {statistics.median(users) * 1e3:.0f} ms "
-          f"(a memcpy of the input: {memcpy_seconds(in_size) * 1e3:.0f} ms)")
+    print(f"{name}: {in_size / MIB:.0f} MiB in, {out_size / MIB:.0f} MiB out")
+    for label, command in programs.items():
+        seen = figures[label]
+        print(f"  {label}: {in_size / statistics.median(seen['walls']) / 1e6:.0f} MB/s of input")
+        if shutil.which("valgrind") and command[0] != "taskset":
+            print(f"    instructions: {instructions_per_byte(command, source, work):.2f} "
+                  "per input byte")
+        print(f"    CPU time to the floor's:  {spread(seen['cpu'])}")
+        print(f"      of which system time:   {spread(seen['system'])}")
+        print(f"    wall time to the floor's: {spread(seen['wall'])}")
+        print(f"    user time, ms: {spread([user * 1e3 for user in seen['users']], 0)}")
+    print(f"  a memcpy of the input: {memcpy_seconds(in_size) * 1e3:.0f} ms")
     os.remove(output)
 
 
@@ -195,7 +214,7 @@ def measure_untyping(grapho, ungrapho, work, source, runs):
     print(f"  ungrapho to grapho: wall {medians['ungrapho'][0] / medians['grapho'][0]:.2f}, "
           f"CPU {medians['ungrapho'][1] / medians['grapho'][1]:.2f}")
     if shutil.which("valgrind"):
-        print(f"  instructions: ungrapho {instructions_per_byte(ungrapho, output, work):.2f} per "
+        print(f"  instructions: ungrapho {instructions_per_byte([ungrapho], output, work):.2f} per "
               "input byte")
     os.remove(typed)
     os.remove(output)
@@ -208,9 +227,13 @@ def main():
     parser.add_argument("--large-mib", type=int, default=256, help="input for the memory check")
     parser.add_argument("--cmake-option", action="append", default=[],
                         help="passed to cmake, e.g. -DGRAPHO_SIMD=OFF")
+    parser.add_argument("--baseline", help="another grapho to measure beside this one")
     args = parser.parse_args()
 
     grapho, ungrapho, generator = build(args.cmake_option)
+    programs = {"this build": [grapho]}
+    if args.baseline:
+        programs["baseline"] = [os.path.abspath(args.baseline)]
     work = tempfile.mkdtemp(prefix="grapho-bench-")
     try:
         inputs = make_inputs(generator, work, args.size_mib * MIB)
@@ -219,28 +242,35 @@ def main():
         for name, description in (("real", "real text (Iliad 1, a run per verse)"),
                                   ("generated", "generated Greek-heavy input"),
                                   ("plain", "plain HTML, no runs")):
-            measure(grapho, work, description, inputs[name], args.runs)
+            measured = programs
+            if name == "real" and shutil.which("taskset"):
+                measured = {**programs, "this build, one processor": ["taskset", "-c", "0", grapho]}
+            measure(measured, work, description, inputs[name], args.runs)
             if name == "real":
-                measure_untyping(grapho, ungrapho, work, inputs[name], args.runs)
+                measure_untyping([grapho], ungrapho, work, inputs[name], args.runs)
             os.remove(inputs[name])
 
         if not os.access("/usr/bin/time", os.X_OK):
             print("peak memory: GNU time not found (apt-get install time), not measured")
             return
-        memory, untyping_memory = {}, {}
         page = page_of_verses(True)
-        for size in (1, args.large_mib):
-            path = os.path.join(work, f"mem-{size}.txt")
-            write_repeated(page, path, size * MIB)
-            memory[size] = peak_memory(grapho, path)
-            os.remove(path)
-            with open(os.devnull, "wb") as discard:
-                untyping_memory[size] = peak_memory(ungrapho, path[:-4] + ".html", stdout=discard)
-            os.remove(path[:-4] + ".html")
-        print(f"peak memory (real text): {memory[1]:,} KiB at 1 MiB, "
-              f"{memory[args.large_mib]:,} KiB at {args.large_mib} MiB")
-        print(f"peak memory of ungrapho (their output): {untyping_memory[1]:,} KiB, "
-              f"{untyping_memory[args.large_mib]:,} KiB")
+        for label, command in programs.items():
+            memory, untyping_memory = {}, {}
+            for size in (1, args.large_mib):
+                path = os.path.join(work, f"mem-{size}.txt")
+                write_repeated(page, path, size * MIB)
+                memory[size] = peak_memory(command, path)
+                os.remove(path)
+                if label == "this build":
+                    with open(os.devnull, "wb") as discard:
+                        untyping_memory[size] = peak_memory([ungrapho], path[:-4] + ".html",
+                                                            stdout=discard)
+                os.remove(path[:-4] + ".html")
+            print(f"peak memory (real text), {label}: {memory[1]:,} KiB at 1 MiB, "
+                  f"{memory[args.large_mib]:,} KiB at {args.large_mib} MiB")
+            if untyping_memory:
+                print(f"peak memory of ungrapho (their output): {untyping_memory[1]:,} KiB, "
+                      f"{untyping_memory[args.large_mib]:,} KiB")
     finally:
         shutil.rmtree(work)
 

@@ -21,9 +21,9 @@
 #include <string_view>
 
 #include "convert/converter.hpp"
-#include "convert/fast_path.hpp"
 #include "files.hpp"
 #include "reference_converter.hpp"
+#include "simd/instruction_set.hpp"
 #include "untype/untyper.hpp"
 
 namespace grapho {
@@ -43,13 +43,12 @@ constexpr int fault_kinds = 5;
 
 constexpr std::size_t buffer_sizes[] = {1, 2, 3, 7, 40, 100, converter::default_buffer_size};
 
-// The kinds of fast path; one the processor lacks is replaced by the portable one.
-constexpr fast_path_kind fast_path_kinds[] = {fast_path_kind::portable, fast_path_kind::sse42,
-                                              fast_path_kind::avx2};
+// The instruction sets; one the processor lacks is replaced by the portable one.
+constexpr instruction_set instruction_sets[] = {instruction_set::portable, instruction_set::avx2};
 
 struct plan {
   std::size_t buffer_size;
-  fast_path_kind fast_path;
+  instruction_set instructions;
   fault first_fault;
   std::size_t read_step;  // at most this many bytes per read; 0 for as many as asked
   std::size_t fault_at;   // where the fault strikes, reduced to the size it applies to
@@ -57,7 +56,7 @@ struct plan {
   std::string_view second;
 };
 
-// Byte 0 picks the buffer size, and divided by their number the fast path;
+// Byte 0 picks the buffer size, and divided by their number the instruction set;
 // byte 1 the fault, byte 2 the read step, bytes
 // 3 and 4 where the fault strikes and bytes 5 and 6 where the text is cut in
 // two (little-endian numbers). Missing bytes count as 0.
@@ -69,7 +68,7 @@ plan read_plan(std::string_view data) {
   std::string_view text = data.substr(std::min(data.size(), plan_size));
   std::size_t cut = (head[5] | head[6] << 8) % (text.size() + 1);
   return {buffer_sizes[head[0] % std::size(buffer_sizes)],
-          fast_path_kinds[head[0] / std::size(buffer_sizes) % std::size(fast_path_kinds)],
+          instruction_sets[head[0] / std::size(buffer_sizes) % std::size(instruction_sets)],
           static_cast<fault>(head[1] % fault_kinds),
           head[2] % 8u,
           static_cast<std::size_t>(head[3] | head[4] << 8),
@@ -408,7 +407,7 @@ void check_untyping(std::string_view text, std::size_t step) {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   using namespace grapho;
   plan how = read_plan({reinterpret_cast<const char*>(data), size});
-  if (!force_fast_path(how.fast_path)) force_fast_path(fast_path_kind::portable);
+  if (!force_instruction_set(how.instructions)) force_instruction_set(instruction_set::portable);
   converter conversion(how.buffer_size);
   bool quote_open = false;
   std::optional<bool> after_first;

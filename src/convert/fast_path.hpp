@@ -27,31 +27,15 @@ fast_path_progress translate_span(std::span<const unsigned char> input, std::spa
                                   bool in_run);
 
 // The most the fast path writes for one input byte. It works in blocks of up
-// to 64 bytes and stores each text as one block of 16 bytes; a letter whose
-// marks have no text is stored as a text longer than a block's whole
-// translation could be, which is how the block finds it. So past its last
+// to 64 bytes and stores each text as one block of 16 bytes, so past its last
 // text a block may store up to `fast_path_store_overhang` bytes.
 inline constexpr std::size_t fast_path_output_per_byte = 9;
 inline constexpr std::size_t fast_path_block_size = 64;
-inline constexpr std::size_t fast_path_invalid_text_size =
-    fast_path_block_size * fast_path_output_per_byte + 1;
-inline constexpr std::size_t fast_path_store_overhang =
-    fast_path_block_size / 2 * fast_path_invalid_text_size + 16;
+inline constexpr std::size_t fast_path_store_overhang = 16;
 
 // The output room in which translate_span can translate all of `input_size` bytes.
 constexpr std::size_t fast_path_room(std::size_t input_size) {
   return input_size * fast_path_output_per_byte + fast_path_store_overhang;
 }
-
-// The ways of classifying input that the fast path has. All give the same
-// result; the best that the processor runs is chosen at start-up.
-enum class fast_path_kind { portable, sse42, avx2 };
-
-// Whether this build and this processor can run a kind.
-bool fast_path_available(fast_path_kind kind);
-fast_path_kind active_fast_path();
-// Makes `kind` the one used from now on, if it is available; for tests and
-// the fuzzer, which check every kind against the others. Returns whether it is.
-bool force_fast_path(fast_path_kind kind);
 
 }  // namespace grapho

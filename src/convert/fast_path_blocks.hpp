@@ -1,17 +1,7 @@
-// The fast path, private to it. The input goes in blocks of up to 64 bytes. A
-// classifier marks in one bit per byte the bytes of each class (for whole
-// blocks with SIMD where the processor has it). Bit operations on these masks
-// find which bytes are in a run (every "$" opens or closes one), where the
-// block must stop, which sigmas are final and which letters carry marks. The
-// classifier then gives each byte the offset of its text in one table: outside
-// a run the byte itself; inside, its letter entity or the byte itself, the
-// final sigma, or the letter with its marks. Last, each text is copied as one
-// block of 16 bytes and the output moves on by the text's size, with no branch
-// per byte.
-//
-// This header holds it all, so that each kind of processor compiles the whole
-// loop over blocks as one function (fast_path_x86.cpp) and the portable kind
-// another (fast_path.cpp).
+// The fast path's data and its scalar steps, shared by every instruction set:
+// the classes of bytes, the bit operations on a block's class masks, the table
+// of texts and the copying of texts. The vector steps are in
+// fast_path_kernel.hpp.
 #pragma once
 
 #include <algorithm>
@@ -145,12 +135,6 @@ struct block_contexts {
   std::uint64_t marked_letter = 0;  // a letter after marks, at most three
 };
 
-// Sets each bit to the parity of the bits up to and including it.
-constexpr std::uint64_t prefix_xor(std::uint64_t bits) {
-  for (int shift = 1; shift < 64; shift *= 2) bits ^= bits << shift;
-  return bits;
-}
-
 // How many bits are set right below bit `at`.
 inline std::size_t ones_before(std::uint64_t bits, std::size_t at) {
   return at == 0 ? 0 : static_cast<std::size_t>(std::countl_one(bits << (64 - at)));
@@ -169,9 +153,9 @@ struct block_masks {
   std::size_t stop;
 };
 
-// Plans up to `size` bytes (at most 64), given the classes of the byte after
-// them and `escape_parity`, prefix_xor(cls.escape), which some processors
-// compute faster.
+// Combines the classes of up to `size` bytes (at most 64), given the classes of the byte after
+// them and `escape_parity`, which has each bit set to the parity of the bits of
+// `cls.escape` up to and including it.
 inline block_masks combine_classes(const block_classes& cls, std::uint64_t escape_parity,
                                    std::size_t size, bool in_run, std::uint8_t after) {
   const std::uint64_t valid = size == 64 ? ~0ull : (1ull << size) - 1;
@@ -247,15 +231,14 @@ inline constexpr auto text_slots = [] {
     slots[run_slots_first + byte] = make_slot(run_slot_text(c));
   }
   slots[final_sigma_slot] = make_slot(final_sigma_entity);
-  for (std::size_t slot = marked_letter_slots_first; slot < slots.size(); ++slot)
-    slots[slot].size = fast_path_invalid_text_size;
   for (const auto& row : combination_table)
     slots[marked_letter_offset(row.letter, row.marks) / slot_step] = make_slot(row.entity);
   return slots;
 }();
 
+// Whether a letter with marks has a text: no other has none.
 inline bool has_text(std::uint16_t offset) {
-  return text_slots[offset / slot_step].size != fast_path_invalid_text_size;
+  return text_slots[offset / slot_step].size != 0;
 }
 
 // Copies the text at `offset`, as 16 bytes, and moves on by its size.
@@ -268,17 +251,10 @@ inline char* write_text(std::size_t offset, char* out) {
 // Eight texts at a time, then one at a time. The eight texts and their sizes
 // are all read before any is written: the processor then never holds a read of
 // the table back behind a write to the output that it cannot yet tell apart
-// from it. Each text costs five instructions: read its offset, read its 16
-// bytes and its size, write the bytes and move on by the size. The sizes are
-// read through a pointer of their own, which the compiler cannot tell is the
-// table's plus 16: it then reads both with the offset alone, not computing
-// the slot's address first.
+// from it.
 inline char* write_eight_texts(const std::uint16_t* offsets, char* out) {
   const char* texts = reinterpret_cast<const char*>(text_slots.data());
   const char* sizes = texts + offsetof(text_slot, size);
-#if defined(__GNUC__)
-  asm("" : "+r"(sizes));
-#endif
   char eight[8][slot_text_size];
   std::uint64_t size[8];
   for (std::size_t i = 0; i < 8; ++i) {
@@ -300,128 +276,13 @@ inline char* write_texts(const std::uint16_t* offsets, std::size_t count, char* 
   return out;
 }
 
-// The same for a whole block, unrolled: no branch at all.
+// The same for a whole block, unrolled: no branch at all (without the
+// unrolling, 4% more instructions on real text).
 inline char* write_block_texts(const std::uint16_t* offsets, char* out) {
 #pragma GCC unroll 8
   for (std::size_t i = 0; i < fast_path_block_size; i += 8)
     out = write_eight_texts(offsets + i, out);
   return out;
-}
-
-// The offset of each letter's row with no marks.
-inline constexpr auto marked_letter_offset_by_character = [] {
-  std::array<std::uint16_t, 256> offsets{};
-  for (int c = 0; c < 256; ++c) offsets[static_cast<std::size_t>(c)] = marked_letter_offset(c, 0);
-  return offsets;
-}();
-
-// ---------------------------------------------------------------------------
-// The portable classifier, eight bytes at a time; it also takes the last,
-// shorter block of a span.
-
-// The classes of each byte value spread out, class bit k to bit 8k, and
-// shifted by each place i that the byte may have in a group of eight: the
-// classes of the eight bytes then add up with no carry into one byte for each
-// class, bit i for byte i.
-inline constexpr auto spread_classes_by_place = [] {
-  std::array<std::array<std::uint64_t, 256>, 8> spread{};
-  for (std::size_t place = 0; place < spread.size(); ++place)
-    for (std::size_t c = 0; c < 256; ++c)
-      for (int k = 0; k < 8; ++k)
-        if (class_by_character[c] >> k & 1) spread[place][c] |= 1ull << (8 * k + place);
-  return spread;
-}();
-
-// The classes of up to eight bytes, each from the table of its place: two
-// instructions a byte, one that reads it and one that reads the table and
-// merges.
-inline std::uint64_t classify_eight(const unsigned char* eight, std::size_t size) {
-  std::uint64_t classes = 0;
-  for (std::size_t i = 0; i < size; ++i) classes |= spread_classes_by_place[i][eight[i]];
-  return classes;
-}
-
-// Swaps the upper `shift` bits of each `2 * shift` in `low` with the lower
-// ones of `high`, where `mask` marks those lower ones.
-inline void swap_bits(std::uint64_t& low, std::uint64_t& high, int shift, std::uint64_t mask) {
-  const std::uint64_t swapped = ((low >> shift) ^ high) & mask;
-  high ^= swapped;
-  low ^= swapped << shift;
-}
-
-// Transposes eight words of eight bytes, byte k of word g to byte g of word
-// k, by swapping their halves, then quarters, then eighths.
-inline void transpose_bytes(std::array<std::uint64_t, 8>& words) {
-  for (std::size_t g = 0; g < 4; ++g) swap_bits(words[g], words[g + 4], 32, 0x00000000ffffffff);
-  for (std::size_t g : {0, 1, 4, 5}) swap_bits(words[g], words[g + 2], 16, 0x0000ffff0000ffff);
-  for (std::size_t g : {0, 2, 4, 6}) swap_bits(words[g], words[g + 1], 8, 0x00ff00ff00ff00ff);
-}
-
-// The classes of up to 64 bytes: eight bytes at a time, one byte for each
-// class, then all transposed at once into one word for each class.
-inline block_classes classify_bytes(const unsigned char* block, std::size_t size) {
-  std::array<std::uint64_t, 8> words{};
-  std::size_t group = 0;
-#pragma GCC unroll 8
-  for (; group * 8 + 8 <= size; ++group) words[group] = classify_eight(block + group * 8, 8);
-  if (group * 8 < size) words[group] = classify_eight(block + group * 8, size - group * 8);
-  transpose_bytes(words);
-  auto mask = [&](std::uint8_t cls) {
-    return words[static_cast<std::size_t>(std::countr_zero(cls))];
-  };
-  return {mask(class_escape), mask(class_sigma),   mask(class_mark),
-          mask(class_letter), mask(class_special), mask(class_bracket)};
-}
-
-// The run parts of eight offsets, in the 16-bit lanes of two 64-bit words,
-// by the eight bytes' run bits.
-inline constexpr auto run_offsets_by_eight_bits = [] {
-  std::array<std::array<std::uint64_t, 2>, 256> words{};
-  for (std::size_t bits = 0; bits < words.size(); ++bits)
-    for (std::size_t lane = 0; lane < 8; ++lane)
-      if (bits >> lane & 1)
-        words[bits][lane / 4] |= std::uint64_t{run_slots_first * slot_step} << (16 * (lane % 4));
-  return words;
-}();
-
-inline void write_byte_offsets(const unsigned char* block, std::size_t size,
-                               const block_contexts& contexts, std::uint64_t run_marks,
-                               std::uint16_t* offsets) {
-  // The bytes first, in a loop simple enough for the compiler to take many at
-  // once; then the run part, eight offsets at a time in the 16-bit lanes of two
-  // 64-bit words where words are little-endian, by their eight run bits.
-  for (std::size_t i = 0; i < size; ++i)
-    offsets[i] = static_cast<std::uint16_t>(block[i] * slot_step);
-  std::size_t i = 0;
-  for (; std::endian::native == std::endian::little && i + 8 <= size; i += 8) {
-    std::uint64_t words[2];
-    std::memcpy(words, offsets + i, sizeof words);
-    const auto& parts = run_offsets_by_eight_bits[contexts.run >> i & 0xff];
-    words[0] |= parts[0];
-    words[1] |= parts[1];
-    std::memcpy(offsets + i, words, sizeof words);
-  }
-  for (; i < size; ++i)
-    offsets[i] |= static_cast<std::uint16_t>((contexts.run >> i & 1) * run_slots_first * slot_step);
-  for (std::uint64_t sigmas = contexts.final_sigma; sigmas != 0; sigmas &= sigmas - 1)
-    offsets[std::countr_zero(sigmas)] = final_sigma_slot * slot_step;
-  auto mark_offset = [&](std::size_t mark) {
-    return static_cast<std::uint16_t>(mark_bit_by_character[block[mark]] * slot_step);
-  };
-  for (std::uint64_t letters = contexts.marked_letter; letters != 0; letters &= letters - 1) {
-    auto letter = static_cast<std::size_t>(std::countr_zero(letters));
-    offsets[letter] = marked_letter_offset_by_character[block[letter]] | mark_offset(letter - 1);
-  }
-  // Most letters have one mark: the marks two and three before a letter, up
-  // to three as more stop the block before it, are added after.
-  std::uint64_t marks = contexts.marked_letter >> 1;
-  for (std::size_t distance = 2; distance <= 3; ++distance) {
-    marks = marks >> 1 & run_marks;
-    for (std::uint64_t left = marks; left != 0; left &= left - 1) {
-      auto mark = static_cast<std::size_t>(std::countr_zero(left));
-      offsets[mark + distance] |= mark_offset(mark);
-    }
-  }
 }
 
 // ---------------------------------------------------------------------------
@@ -435,94 +296,195 @@ struct block_result {
   bool stopped;
 };
 
-// The portable preparation, which also takes the last, shorter block of a span.
-inline block_masks prepare_bytes(const unsigned char* block, std::size_t size, bool in_run,
-                                 std::uint16_t* offsets) {
-  const block_classes classes = classify_bytes(block, size);
-  block_masks masks = combine_classes(classes, prefix_xor(classes.escape), size, in_run,
-                                      class_by_character[block[size]]);
-  write_byte_offsets(block, size, masks.contexts, masks.run_marks, offsets);
-  return masks;
+// ---------------------------------------------------------------------------
+// The tables of the vector code.
+//
+// A byte's class comes from two table look-ups, one by each nibble of the byte
+// (a SIMD shuffle looks up 16 or 32 bytes at once): a byte belongs to a group
+// when both of its nibbles do. Seven groups, each a set of high nibbles times a
+// set of low nibbles, make up the marks, the special characters and the
+// brackets; letters are found by their range, "$" and "s" by comparison.
+
+enum : std::uint8_t {
+  group_quote_ampersand = 1,   // " &
+  group_hyphen = 2,            // -
+  group_slash = 4,             // /
+  group_angle_equals = 8,      // < = >
+  group_brackets = 16,         // [ ] { }
+  group_backslash_caret = 32,  // \ ^
+  group_bar = 64,              // |
+};
+constexpr std::uint8_t mark_groups =
+    group_slash | group_angle_equals | group_backslash_caret | group_bar;
+constexpr std::uint8_t special_groups = group_quote_ampersand | group_hyphen | group_brackets;
+
+// The groups of each low nibble and each high nibble.
+alignas(16) constexpr std::uint8_t low_nibble_groups[16] = {
+    0,
+    0,
+    group_quote_ampersand,
+    0,
+    0,
+    0,
+    group_quote_ampersand,
+    0,
+    0,
+    0,
+    0,
+    group_brackets,
+    group_angle_equals | group_backslash_caret | group_bar,
+    group_hyphen | group_angle_equals | group_brackets,
+    group_angle_equals | group_backslash_caret,
+    group_slash};
+alignas(16) constexpr std::uint8_t high_nibble_groups[16] = {
+    0,
+    0,
+    group_quote_ampersand | group_hyphen | group_slash,
+    group_angle_equals,
+    0,
+    group_brackets | group_backslash_caret,
+    0,
+    group_brackets | group_bar};
+
+constexpr std::uint8_t groups_of(int c) {
+  return low_nibble_groups[c & 15] & high_nibble_groups[c >> 4];
 }
 
-// Translates up to `size` bytes (at most 64) of `block`, reading the byte after
-// them too; `prepare_whole_block` prepares a whole block.
-template <auto prepare_whole_block>
-[[gnu::always_inline]] inline block_result translate_block(const unsigned char* block,
-                                                           std::size_t size, bool in_run,
-                                                           char* out) {
-  alignas(32) std::uint16_t offsets[fast_path_block_size];
-  const block_masks masks = size == fast_path_block_size
-                                ? prepare_whole_block(block, in_run, offsets)
-                                : prepare_bytes(block, size, in_run, offsets);
-  std::size_t stop = masks.stop;
-  const std::size_t end = masks.end;
-
-  // Marks that end the block write nothing, so a block that stops nowhere
-  // writes all its texts, as many as a whole block has most often.
-  const std::size_t count = stop < end ? stop : size;
-  char* written = count == fast_path_block_size ? write_block_texts(offsets, out)
-                                                : write_texts(offsets, count, out);
-  if (static_cast<std::size_t>(written - out) > count * fast_path_output_per_byte) {
-    // A letter whose marks have no text: stop at its first mark.
-    std::uint64_t letters = masks.contexts.marked_letter;
-    while (has_text(offsets[std::countr_zero(letters)])) letters &= letters - 1;
-    auto letter = static_cast<std::size_t>(std::countr_zero(letters));
-    stop = letter - ones_before(masks.run_marks, letter);
-    written = write_texts(offsets, stop, out);
+// The groups and the range of letters give the classes of the table, byte for byte.
+static_assert([] {
+  for (int c = 0; c < 256; ++c) {
+    auto cls = class_by_character[static_cast<std::size_t>(c)];
+    auto groups = groups_of(c);
+    auto folded = static_cast<std::uint8_t>((c | 0x20) - 'a');
+    if (((groups & mark_groups) != 0) != ((cls & class_mark) != 0) ||
+        ((groups & special_groups) != 0) != ((cls & class_special) != 0) ||
+        ((groups & group_brackets) != 0) != ((cls & class_bracket) != 0) ||
+        (folded < 26) != ((cls & class_letter) != 0) ||
+        (c == escape_character) != ((cls & class_escape) != 0) ||
+        (c == sigma_key) != ((cls & class_sigma) != 0))
+      return false;
   }
-  bool run_after = stop == 0 ? in_run : (masks.run_after >> (stop - 1) & 1) != 0;
-  return {stop, written, run_after, stop < end};
+  return true;
+}());
+
+// The bit of each mark, looked up by a hash of its key that SIMD computes
+// simply: (c - (c >> 3)) mod 16, different for each of the seven keys. As
+// c - (c >> 3) stays below 128 for them, a shuffle takes it as it is.
+constexpr int mark_hash(int c) {
+  return (c - (c >> 3)) & 15;
+}
+alignas(16) constexpr auto mark_bit_by_hash = [] {
+  std::array<std::uint8_t, 16> bits{};
+  for (const auto& mark : mark_table)
+    bits[static_cast<std::size_t>(mark_hash(mark.key))] |= mark.bit;
+  return bits;
+}();
+static_assert([] {
+  for (const auto& mark : mark_table)
+    if (mark_bit_by_hash[static_cast<std::size_t>(mark_hash(mark.key))] != mark.bit ||
+        mark.key - (mark.key >> 3) >= 128)
+      return false;
+  return true;
+}());
+
+// The high byte of the slot number of a letter with marks (see
+// marked_letter_row) is the first row's plus half its row, looked up by the
+// letter's low five bits: one table for 0 to 15, one for 16 to 31. The low
+// byte is its mark set, with the top bit for a capital.
+constexpr std::uint8_t marked_letter_high_byte = marked_letter_slots_first / 256;
+static_assert(marked_letter_slots_first % 256 == 0);
+constexpr auto letter_high_bytes(int first) {
+  std::array<std::uint8_t, 16> high_bytes{};
+  for (int low = 0; low < 16; ++low)
+    high_bytes[static_cast<std::size_t>(low)] = static_cast<std::uint8_t>(
+        marked_letter_high_byte + marked_letter_row('a' - 1 + first + low) / 2);
+  return high_bytes;
+}
+alignas(16) constexpr auto letter_high_bytes_low = letter_high_bytes(0);
+alignas(16) constexpr auto letter_high_bytes_high = letter_high_bytes(16);
+static_assert([] {
+  for (int c = 'A'; c <= 'z'; ++c) {
+    if (!is_letter(c)) continue;
+    auto low = static_cast<std::size_t>(c & 15);
+    auto high_byte = (c & 16) ? letter_high_bytes_high[low] : letter_high_bytes_low[low];
+    if (marked_letter_offset(c, 0) / slot_step != 256u * high_byte + (c < 'a' ? 128u : 0u))
+      return false;
+  }
+  return true;
+}());
+
+// A byte's offset is its slot number times slot_step, a shift.
+constexpr int slot_step_shift = std::countr_zero(slot_step);
+static_assert(slot_step == std::size_t{1} << slot_step_shift);
+
+// The final sigma's slot number is the medial one's plus 256: its high byte
+// is one more than a letter's in a run.
+static_assert(final_sigma_slot == run_slots_first + sigma_key + 256);
+
+// Which letters with marks surely have a text, found with two look-ups: the
+// marks that some row gives the letter, and, for each set of the marks of the
+// low nibble (breathings, acute, grave), the marks of the high nibble
+// (circumflex, diaeresis, iota subscript) that no row has beside it, or all
+// marks when no row has the set at all. A small letter whose marks pass both
+// has a row whenever its marks keep to them; the vector code checks every
+// other letter with marks (capitals among them) one by one.
+
+constexpr bool has_row(int letter, unsigned marks) {
+  return std::any_of(
+      std::begin(combination_table), std::end(combination_table),
+      [&](const combination_row& row) { return row.letter == letter && row.marks == marks; });
 }
 
-// The fast path's contract (see translate_span), with a preparation of whole
-// blocks; compiled into one function for each kind of processor.
-template <auto prepare_whole_block>
-[[gnu::always_inline]] inline fast_path_progress translate_blocks(
-    std::span<const unsigned char> input, std::span<char> output, bool in_run) {
-  const unsigned char* in = input.data();
-  const unsigned char* in_end = in + input.size();
-  char* out = output.data();
-  char* out_end = out + output.size();
-  for (;;) {
-    // A block needs the byte after it, and room for its longest translation.
-    auto left = static_cast<std::size_t>(in_end - in);
-    auto room = static_cast<std::size_t>(out_end - out);
-    if (left < 2 || room < fast_path_room(1)) break;
-    if (!in_run) {
-      // Text outside runs is copied up to the next "$" in one piece.
-      std::size_t span = std::min(left - 1, room - fast_path_store_overhang);
-      const auto* escape =
-          static_cast<const unsigned char*>(std::memchr(in, escape_character, span));
-      auto plain = static_cast<std::size_t>((escape ? escape : in + span) - in);
-      std::memcpy(out, in, plain);
-      in += plain;
-      out += plain;
-      room -= plain;
-      if (escape == nullptr || room < fast_path_room(1)) break;
-      left -= plain;
+constexpr unsigned marks_in_rows(int letter) {
+  unsigned marks = 0;
+  for (const auto& row : combination_table)
+    if (row.letter == letter) marks |= row.marks;
+  return marks;
+}
+
+alignas(16) inline constexpr auto marks_never_beside = [] {
+  std::array<std::uint8_t, 16> never{};
+  for (unsigned low = 0; low < 16; ++low) {
+    unsigned beside = 0;
+    bool in_a_row = false;
+    for (const auto& row : combination_table) {
+      if ((row.marks & 15) != low) continue;
+      in_a_row = true;
+      beside |= row.marks & ~15u;
     }
-    // A whole block most often; a division only when room is short.
-    std::size_t size = room >= fast_path_room(fast_path_block_size)
-                           ? fast_path_block_size
-                           : (room - fast_path_store_overhang) / fast_path_output_per_byte;
-    size = std::min(size, left - 1);
-    block_result block = translate_block<prepare_whole_block>(in, size, in_run, out);
-    in += block.read;
-    out = block.out;
-    in_run = block.in_run;
-    if (block.stopped || block.read == 0) break;
+    never[low] = static_cast<std::uint8_t>(in_a_row ? 0x70 & ~beside : 0xff);
   }
-  return {static_cast<std::size_t>(in - input.data()),
-          static_cast<std::size_t>(out - output.data()), in_run};
+  return never;
+}();
+
+constexpr bool passes_look_ups(unsigned allowed, unsigned marks) {
+  return ((marks_never_beside[marks & 15] | ~allowed) & marks) == 0;
 }
+
+// The marks a small letter may take for the look-ups to be sure of it: those
+// of its rows, or none when some marks would pass without a row.
+constexpr std::uint8_t marks_sure_for(int letter) {
+  const unsigned allowed = marks_in_rows(letter);
+  for (unsigned marks = 1; marks < 128; ++marks)
+    if (passes_look_ups(allowed, marks) && !has_row(letter, marks)) return 0;
+  return static_cast<std::uint8_t>(allowed);
+}
+
+// By the high byte of a letter's slot number (see letter_high_bytes), which
+// its small and capital forms share.
+alignas(16) inline constexpr auto marks_sure_by_row_byte = [] {
+  std::array<std::uint8_t, 16> marks{};
+  for (std::size_t row = 0; row < letters_taking_marks.size(); row += 2)
+    marks[marked_letter_high_byte + row / 2] = marks_sure_for(letters_taking_marks[row]);
+  return marks;
+}();
+
+// Every small letter with marks is sure by the look-ups, so that only capitals
+// and broken combinations are checked one by one.
+static_assert(std::all_of(letters_taking_marks.begin(), letters_taking_marks.end(),
+                          [](char c) { return c < 'a' || marks_sure_for(c) != 0; }));
 
 #if GRAPHO_SIMD_X86
-#if !defined(__x86_64__) || !defined(__GNUC__)
-#error "The SIMD classifiers need x86-64 and GCC or clang"
-#endif
-fast_path_progress translate_span_sse42(std::span<const unsigned char> input,
-                                        std::span<char> output, bool in_run);
 fast_path_progress translate_span_avx2(std::span<const unsigned char> input, std::span<char> output,
                                        bool in_run);
 #endif
