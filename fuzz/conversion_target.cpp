@@ -345,18 +345,29 @@ std::size_t count_of(std::string_view text, char c) {
   return static_cast<std::size_t>(std::count(text.begin(), text.end(), c));
 }
 
-// Whether `text` holds a character of the Greek blocks (U+0370 to U+03FF,
-// U+1F00 to U+1FFF) by its UTF-8 lead bytes, or an "&" outside its runs,
-// where a reference could stand: Greek that grapho copies, which ungrapho
-// would type.
+// Whether the bytes at `i` begin a character of the Greek blocks (U+0370 to
+// U+03FF, U+1F00 to U+1FFF), judged by its UTF-8 lead bytes.
+bool starts_greek_character(std::string_view text, std::size_t i) {
+  auto byte = static_cast<unsigned char>(text[i]);
+  auto next = i + 1 < text.size() ? static_cast<unsigned char>(text[i + 1]) : 0;
+  return byte == 0xCE || byte == 0xCF || (byte == 0xCD && next >= 0xB0) ||
+         (byte == 0xE1 && next >= 0xBC && next <= 0xBF);
+}
+
+bool holds_greek_character(std::string_view text) {
+  for (std::size_t i = 0; i < text.size(); ++i)
+    if (starts_greek_character(text, i)) return true;
+  return false;
+}
+
+// Whether `text` holds a Greek character, or an "&" outside its runs, where a
+// reference could stand: Greek that grapho copies, which ungrapho would type.
 bool holds_greek_of_its_own(std::string_view text) {
   bool in_run = false;
   for (std::size_t i = 0; i < text.size(); ++i) {
     auto byte = static_cast<unsigned char>(text[i]);
     auto next = i + 1 < text.size() ? static_cast<unsigned char>(text[i + 1]) : 0;
-    if (byte == 0xCE || byte == 0xCF || (byte == 0xCD && next >= 0xB0) ||
-        (byte == 0xE1 && next >= 0xBC && next <= 0xBF))
-      return true;
+    if (starts_greek_character(text, i)) return true;
     if (byte == '&' && !in_run) return true;
     if (byte == '$' && !in_run && next == '$')
       ++i;
@@ -378,6 +389,9 @@ void check_untyping(std::string_view text, std::size_t step) {
     if (report_of([&] { conversion.convert_stream(reader, writer, input_path, output_path); }))
       return;
   }
+  // Bytes on either side of a "$" can join into a Greek character that the
+  // source did not hold: "\xE1$\xBC\x80" gives U+1F00.
+  if (holds_greek_character(output)) return;
   std::string typed;
   hostile_reader reader(output, step, std::string_view::npos);
   string_writer writer(typed);
