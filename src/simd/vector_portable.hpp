@@ -43,6 +43,8 @@ constexpr std::uint64_t spread_top_bits(std::uint64_t word) {
 
 struct portable_block {
   static constexpr std::size_t size = 64;
+  // A look-up is a load for each byte.
+  static constexpr bool lookups_are_cheap = false;
   std::array<std::uint8_t, size> bytes;
 
   static portable_block load(const unsigned char* from) {
