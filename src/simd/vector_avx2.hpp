@@ -51,6 +51,8 @@ __m256i repeated_vector() {
 
 struct avx2_block {
   static constexpr std::size_t size = 64;
+  // A look-up is a shuffle for each half.
+  static constexpr bool lookups_are_cheap = true;
   __m256i half[2];
 
   static avx2_block load(const unsigned char* from) {
