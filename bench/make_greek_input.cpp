@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "convert/tables.hpp"
+#include "greek/tables.hpp"
 
 namespace {
 

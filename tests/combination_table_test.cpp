@@ -13,10 +13,10 @@
 #include <utility>
 
 #include "convert/greek_run.hpp"
-#include "convert/tables.hpp"
+#include "greek/tables.hpp"
+#include "greek/unicode_data.hpp"
 #include "html_references.hpp"
 #include "untype/typing.hpp"
-#include "untype/unicode_data.hpp"
 
 namespace grapho {
 namespace {

@@ -8,7 +8,7 @@
 #include <cstdint>
 
 #include "convert/greek_run.hpp"
-#include "convert/tables.hpp"
+#include "greek/tables.hpp"
 
 namespace grapho {
 

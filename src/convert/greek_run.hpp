@@ -8,7 +8,7 @@
 #include <string_view>
 
 #include "convert/page.hpp"
-#include "convert/tables.hpp"
+#include "greek/tables.hpp"
 #include "io/char_source.hpp"
 #include "io/output_sink.hpp"
 

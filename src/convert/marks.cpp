@@ -4,7 +4,7 @@
 
 #include "convert/dispatch.hpp"
 #include "convert/greek_run.hpp"
-#include "convert/tables.hpp"
+#include "greek/tables.hpp"
 
 namespace grapho {
 

@@ -3,7 +3,7 @@
 // "$" that closes it or to end of input.
 #pragma once
 
-#include "convert/tables.hpp"
+#include "greek/tables.hpp"
 
 namespace grapho {
 

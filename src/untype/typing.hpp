@@ -11,8 +11,8 @@
 #include <cstring>
 #include <string_view>
 
-#include "convert/tables.hpp"
-#include "untype/unicode_data.hpp"
+#include "greek/tables.hpp"
+#include "greek/unicode_data.hpp"
 
 namespace grapho {
 

@@ -3,7 +3,7 @@
 #include <stdexcept>
 #include <string>
 
-#include "untype/unicode_data.hpp"
+#include "greek/unicode_data.hpp"
 
 namespace grapho {
 namespace {

@@ -4,7 +4,7 @@
 #include <bit>
 #include <cstdint>
 
-#include "convert/tables.hpp"
+#include "greek/tables.hpp"
 
 namespace grapho::reference {
 namespace {

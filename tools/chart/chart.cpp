@@ -3,7 +3,7 @@
 #include <cctype>
 
 #include "convert/converter.hpp"
-#include "convert/tables.hpp"
+#include "greek/tables.hpp"
 #include "html_references.hpp"
 
 namespace grapho::chart {

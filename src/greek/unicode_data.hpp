@@ -7,7 +7,7 @@
 
 #include <string_view>
 
-#include "convert/tables.hpp"
+#include "greek/tables.hpp"
 
 namespace grapho {
 
