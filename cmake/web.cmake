@@ -13,15 +13,15 @@ endif()
 
 set(GRAPHO_WEB_DIR ${PROJECT_BINARY_DIR}/web)
 
-# The core with its JavaScript interface (src/web/interface.js), as one file:
+# The core with its JavaScript interface (src/wasm/interface.js), as one file:
 # a module fetched beside it could not be loaded from the disk. Compiled as it
 # loads, from the bytes inside the file, rather than fetched from there too,
 # and no eval of any kind: the page's Content-Security-Policy forbids both.
-add_executable(grapho_web src/web/binding.cpp)
+add_executable(grapho_web src/wasm/binding.cpp)
 target_link_libraries(grapho_web PRIVATE grapho_core grapho_untype)
 set_target_properties(grapho_web PROPERTIES OUTPUT_NAME grapho
                                             RUNTIME_OUTPUT_DIRECTORY ${GRAPHO_WEB_DIR})
-set(GRAPHO_WEB_INTERFACE ${PROJECT_SOURCE_DIR}/src/web/interface.js)
+set(GRAPHO_WEB_INTERFACE ${PROJECT_SOURCE_DIR}/src/wasm/interface.js)
 target_link_options(grapho_web PRIVATE
   -sMODULARIZE=1 -sEXPORT_NAME=createGrapho -sSINGLE_FILE=1 -sENVIRONMENT=web,node
   -sWASM_ASYNC_COMPILATION=0
@@ -34,13 +34,13 @@ set_property(TARGET grapho_web APPEND PROPERTY LINK_DEPENDS ${GRAPHO_WEB_INTERFA
 # own files, copied as they are.
 set(GRAPHO_WEB_EXAMPLE ${PROJECT_SOURCE_DIR}/examples/quotations.txt)
 add_custom_command(OUTPUT ${GRAPHO_WEB_DIR}/index.html
-                   COMMAND ${CMAKE_COMMAND} -DINPUT=${PROJECT_SOURCE_DIR}/web/index.html
+                   COMMAND ${CMAKE_COMMAND} -DINPUT=${PROJECT_SOURCE_DIR}/page/index.html
                            -DEXAMPLE=${GRAPHO_WEB_EXAMPLE} -DOUTPUT=${GRAPHO_WEB_DIR}/index.html
                            -P ${PROJECT_SOURCE_DIR}/cmake/web_page.cmake
-                   DEPENDS web/index.html ${GRAPHO_WEB_EXAMPLE} cmake/web_page.cmake)
+                   DEPENDS page/index.html ${GRAPHO_WEB_EXAMPLE} cmake/web_page.cmake)
 # Beside them grapho's licence, and the notices of the code of Emscripten and of
 # its C library that grapho.js holds.
-set(GRAPHO_WEB_FILES web/page.js web/page.css web/THIRD-PARTY-NOTICES.txt LICENSE)
+set(GRAPHO_WEB_FILES page/page.js page/page.css page/THIRD-PARTY-NOTICES.txt LICENSE)
 set(GRAPHO_WEB_COPIES ${GRAPHO_WEB_DIR}/index.html)
 foreach(file IN LISTS GRAPHO_WEB_FILES)
   get_filename_component(name ${file} NAME)
