@@ -1,0 +1,46 @@
+// The rules of Greek accentuation that need no dictionary, over the Greek of a
+// source read word by word. The check of grapho's sources feeds it the letters
+// of its runs; the reading of Unicode text feeds it the Greek wherever it
+// stands. Each rule is a warning of its own code.
+#pragma once
+
+#include "check/diagnostic.hpp"
+
+namespace grapho {
+
+// One Greek letter with its marks, at the place of the character that gave it.
+struct greek_letter {
+  // Small or capital, as Unicode's Greek and Coptic block has it: U+0391 to
+  // U+03A9, U+03B1 to U+03C9, the final sigma U+03C2, and the lunate sigma and
+  // digamma that grapho types.
+  char32_t letter;
+  // The `mark` bits of greek/tables.hpp.
+  unsigned marks;
+  text_place place;
+};
+
+// What ends a word, when anything does.
+enum class word_break {
+  space,     // white space or markup: the next word goes on in the same clause
+  line_end,  // a line end, which is not punctuation
+  stop,      // . , · ; : ! and their Greek forms
+  other,     // any other character: quotation marks, dashes, brackets, digits
+  end,       // the end of a Greek run, or of the text
+};
+
+class accent_rules {
+ public:
+  explicit accent_rules(diagnostic_list& found) : found_(found) {}
+
+  void letter(const greek_letter& letter);
+  // An elision mark, which ends the word it follows.
+  void elision(text_place place);
+  void end_word(word_break kind, text_place place);
+  // After the last of the source.
+  void finish();
+
+ private:
+  diagnostic_list& found_;
+};
+
+}  // namespace grapho
