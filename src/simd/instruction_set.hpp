@@ -5,8 +5,12 @@
 
 namespace grapho {
 
-// The portable set needs no SIMD and runs everywhere; AVX2 is x86-64's.
-enum class instruction_set { portable, avx2 };
+// The scalar code runs everywhere. AVX2 is x86-64's, chosen when the
+// processor has it.
+enum class instruction_set { scalar, avx2 };
+
+inline constexpr instruction_set every_instruction_set[] = {instruction_set::scalar,
+                                                            instruction_set::avx2};
 
 // Whether this build and this processor can run a set.
 bool instruction_set_available(instruction_set set);
@@ -20,7 +24,7 @@ bool force_instruction_set(instruction_set set);
 // Code between GRAPHO_BEGIN_AVX2 and GRAPHO_END_AVX2 is compiled for AVX2 and
 // the bit instructions that come with it; the rest of the program runs on any
 // x86-64.
-#if GRAPHO_SIMD_X86
+#if GRAPHO_SIMD_AVX2
 #if !defined(__x86_64__) || !defined(__GNUC__)
 #error "The AVX2 code needs x86-64 and GCC or clang"
 #endif
