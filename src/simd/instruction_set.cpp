@@ -1,6 +1,6 @@
 // The choice of instruction set. A build compiles in the sets that its
-// target can have (CMakeLists.txt: GRAPHO_SIMD_AVX2), which the processor
-// must have too.
+// target can have (CMakeLists.txt: GRAPHO_SIMD_AVX2, GRAPHO_SIMD_NEON); of
+// those, only AVX2 must be asked of the processor.
 #include "simd/instruction_set.hpp"
 
 namespace grapho {
@@ -28,6 +28,12 @@ bool instruction_set_available(instruction_set set) {
       return __builtin_cpu_supports("avx2") && __builtin_cpu_supports("bmi") &&
              __builtin_cpu_supports("bmi2") && __builtin_cpu_supports("popcnt") &&
              __builtin_cpu_supports("pclmul");
+#else
+      return false;
+#endif
+    case instruction_set::neon:
+#if GRAPHO_SIMD_NEON
+      return true;
 #else
       return false;
 #endif

@@ -13,6 +13,7 @@ namespace grapho {
 
 // The vector code of each set compiled in (line_ends_*.cpp).
 std::uint64_t line_ends_in_blocks_avx2(const unsigned char* bytes, std::size_t blocks);
+std::uint64_t line_ends_in_blocks_neon(const unsigned char* bytes, std::size_t blocks);
 
 namespace {
 
@@ -47,6 +48,10 @@ whole_count count_in_blocks(std::span<const unsigned char> bytes) {
 #if GRAPHO_SIMD_AVX2
     case instruction_set::avx2:
       return {blocks * simd::block_size, line_ends_in_blocks_avx2(bytes.data(), blocks)};
+#endif
+#if GRAPHO_SIMD_NEON
+    case instruction_set::neon:
+      return {blocks * simd::block_size, line_ends_in_blocks_neon(bytes.data(), blocks)};
 #endif
     default:
       return {bytes.size() / 16 * 16, line_ends_in_rounds(bytes.data(), bytes.size() / 16)};
