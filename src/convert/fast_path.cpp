@@ -19,6 +19,8 @@ fast_path_progress translate_span_avx2(std::span<const unsigned char> input, std
                                        bool in_run);
 fast_path_progress translate_span_neon(std::span<const unsigned char> input, std::span<char> output,
                                        bool in_run);
+fast_path_progress translate_span_simd128(std::span<const unsigned char> input,
+                                          std::span<char> output, bool in_run);
 
 namespace {
 
@@ -63,6 +65,10 @@ fast_path_progress translate_span(std::span<const unsigned char> input, std::spa
 #if GRAPHO_SIMD_NEON
     case instruction_set::neon:
       return translate_span_neon(input, output, in_run);
+#endif
+#if GRAPHO_SIMD_SIMD128
+    case instruction_set::simd128:
+      return translate_span_simd128(input, output, in_run);
 #endif
     default:
       return translate_span_scalar(input, output, in_run);

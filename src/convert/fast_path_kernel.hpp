@@ -1,8 +1,8 @@
 // The fast path's vector code, written once against a vector layer (a block
 // of 64 bytes with the operations of src/simd/vector_block.hpp) and compiled
 // once for each instruction set that has one, in a file of its own
-// (fast_path_avx2.cpp, fast_path_neon.cpp): hence the unnamed namespace,
-// which keeps each compilation to its own file.
+// (fast_path_avx2.cpp, fast_path_neon.cpp, fast_path_simd128.cpp): hence the
+// unnamed namespace, which keeps each compilation to its own file.
 //
 // It prepares a block for the loop of fast_path_loop.hpp: the vector code
 // marks in one bit per byte the bytes of each class, bit operations on these

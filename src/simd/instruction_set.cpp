@@ -1,6 +1,6 @@
 // The choice of instruction set. A build compiles in the sets that its
-// target can have (CMakeLists.txt: GRAPHO_SIMD_AVX2, GRAPHO_SIMD_NEON); of
-// those, only AVX2 must be asked of the processor.
+// target can have (CMakeLists.txt: GRAPHO_SIMD_AVX2, GRAPHO_SIMD_NEON,
+// GRAPHO_SIMD_SIMD128); of those, only AVX2 must be asked of the processor.
 #include "simd/instruction_set.hpp"
 
 namespace grapho {
@@ -33,6 +33,12 @@ bool instruction_set_available(instruction_set set) {
 #endif
     case instruction_set::neon:
 #if GRAPHO_SIMD_NEON
+      return true;
+#else
+      return false;
+#endif
+    case instruction_set::simd128:
+#if GRAPHO_SIMD_SIMD128
       return true;
 #else
       return false;

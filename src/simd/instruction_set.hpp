@@ -6,12 +6,13 @@
 namespace grapho {
 
 // The scalar code runs everywhere. AVX2 is x86-64's, chosen when the
-// processor has it; NEON is every AArch64 processor's, compiled in for it
-// alone.
-enum class instruction_set { scalar, avx2, neon };
+// processor has it; NEON is every AArch64 processor's, and SIMD128 the web
+// build's, each compiled in for its own target alone.
+enum class instruction_set { scalar, avx2, neon, simd128 };
 
 inline constexpr instruction_set every_instruction_set[] = {
-    instruction_set::scalar, instruction_set::avx2, instruction_set::neon};
+    instruction_set::scalar, instruction_set::avx2, instruction_set::neon,
+    instruction_set::simd128};
 
 // Whether this build and this processor can run a set.
 bool instruction_set_available(instruction_set set);

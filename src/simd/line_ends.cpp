@@ -14,6 +14,7 @@ namespace grapho {
 // The vector code of each set compiled in (line_ends_*.cpp).
 std::uint64_t line_ends_in_blocks_avx2(const unsigned char* bytes, std::size_t blocks);
 std::uint64_t line_ends_in_blocks_neon(const unsigned char* bytes, std::size_t blocks);
+std::uint64_t line_ends_in_blocks_simd128(const unsigned char* bytes, std::size_t blocks);
 
 namespace {
 
@@ -52,6 +53,10 @@ whole_count count_in_blocks(std::span<const unsigned char> bytes) {
 #if GRAPHO_SIMD_NEON
     case instruction_set::neon:
       return {blocks * simd::block_size, line_ends_in_blocks_neon(bytes.data(), blocks)};
+#endif
+#if GRAPHO_SIMD_SIMD128
+    case instruction_set::simd128:
+      return {blocks * simd::block_size, line_ends_in_blocks_simd128(bytes.data(), blocks)};
 #endif
     default:
       return {bytes.size() / 16 * 16, line_ends_in_rounds(bytes.data(), bytes.size() / 16)};

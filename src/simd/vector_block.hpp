@@ -1,9 +1,9 @@
 // What a vector layer provides: a block of 64 bytes and the few operations on
 // it that the vector code (the fast path's kernel, the count of line ends) is
 // written against, once for every layer. Each layer is one header
-// (vector_avx2.hpp, vector_neon.hpp), compiled in files of its own, one for
-// each kernel; processors without one take plain scalar code instead, which
-// emulates none of this.
+// (vector_avx2.hpp, vector_neon.hpp, vector_simd128.hpp), compiled in files of
+// its own, one for each kernel; processors without one take plain scalar code
+// instead, which emulates none of this.
 #pragma once
 
 #include <concepts>
