@@ -60,11 +60,16 @@ struct example {
   std::string_view output;
 };
 
+// A byte of ASCII other than NUL, whether char is signed or not.
+bool is_ascii_text(char c) {
+  return c != 0 && static_cast<unsigned char>(c) < 0x80;
+}
+
 // Each output, from a source without Greek outside its runs, read back into
 // typing converts to itself.
 void expect_typed_back(const std::vector<example>& examples) {
   for (const auto& [input, output] : examples) {
-    if (std::any_of(input.begin(), input.end(), [](char c) { return c <= 0; })) continue;
+    if (!std::all_of(input.begin(), input.end(), is_ascii_text)) continue;
     converter files;
     EXPECT_EQ(convert(files, untype(output)).output, output) << "input: " << input;
   }
