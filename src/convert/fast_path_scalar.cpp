@@ -48,12 +48,11 @@ constexpr auto spread_classes_by_place = [] {
 }
 
 // Transposes eight words of eight bytes, byte k of word g to byte g of word
-// k, by swapping their halves, then quarters, then eighths; of the last, only
-// the words of the six classes.
+// k, by swapping their halves, then quarters, then eighths.
 [[gnu::always_inline]] inline void transpose_bytes(std::array<std::uint64_t, 8>& words) {
   for (std::size_t g = 0; g < 4; ++g) swap_bits(words[g], words[g + 4], 32, 0x00000000ffffffff);
   for (std::size_t g : {0, 1, 4, 5}) swap_bits(words[g], words[g + 2], 16, 0x0000ffff0000ffff);
-  for (std::size_t g : {0, 2, 4}) swap_bits(words[g], words[g + 1], 8, 0x00ff00ff00ff00ff);
+  for (std::size_t g : {0, 2, 4, 6}) swap_bits(words[g], words[g + 1], 8, 0x00ff00ff00ff00ff);
 }
 
 // The classes of 64 bytes: eight bytes at a time, one byte for each class,
