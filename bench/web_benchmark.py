@@ -6,10 +6,15 @@ with its Greek between dollar signs, repeated). Prints the throughput and the
 time to convert 100 KB and 1 MB of it, as the web page does on each key. A
 measurement, never a test.
 
+With --baseline, the source tree of another commit is built too (in its own
+build-web and build-bench-scalar) and its web core and its native path
+without SIMD are measured in the same rounds, each right after this build's.
+
 Needs Emscripten (apt-get install emscripten node-acorn); for the browser,
 chromium, chromium-driver and python3-selenium, run by /usr/bin/python3.
 
     /usr/bin/python3 bench/web_benchmark.py [--size-mib 16] [--runs 11]
+                                            [--baseline path/to/other/tree]
 """
 import argparse
 import json
@@ -21,19 +26,29 @@ import tempfile
 from run_benchmark import ROOT, MIB, page_of_verses, write_repeated
 
 
-def cmake_build(build_dir, configure, targets):
-    subprocess.run([*configure, "-S", ROOT, "-B", build_dir, "-DCMAKE_BUILD_TYPE=Release"],
+def cmake_build(tree, build_dir, configure, targets):
+    subprocess.run([*configure, "-S", tree, "-B", build_dir, "-DCMAKE_BUILD_TYPE=Release"],
                    check=True, stdout=subprocess.DEVNULL)
     subprocess.run(["cmake", "--build", build_dir, "-j2", "--target", *targets], check=True,
                    stdout=subprocess.DEVNULL)
 
 
-def native_seconds(simd, path, runs):
-    build_dir = os.path.join(ROOT, "build-bench" if simd else "build-bench-portable")
-    cmake_build(build_dir, ["cmake", "-DGRAPHO_BUILD_TESTS=OFF",
-                            "-DGRAPHO_SIMD=" + ("ON" if simd else "OFF")],
+def build_native(tree, simd):
+    """The in-memory converter of `tree`, with or without its vector code."""
+    build_dir = os.path.join(tree, "build-bench" if simd else "build-bench-scalar")
+    cmake_build(tree, build_dir, ["cmake", "-DGRAPHO_BUILD_TESTS=OFF",
+                                  "-DGRAPHO_SIMD=" + ("ON" if simd else "OFF")],
                 ["grapho_convert_in_memory"])
-    tool = os.path.join(build_dir, "grapho_convert_in_memory")
+    return os.path.join(build_dir, "grapho_convert_in_memory")
+
+
+def build_web(tree):
+    web_dir = os.path.join(tree, "build-web")
+    cmake_build(tree, web_dir, ["emcmake", "cmake"], ["grapho_web_page"])
+    return os.path.join(web_dir, "web")
+
+
+def native_seconds(tool, path, runs):
     out = subprocess.run([tool, path, str(runs)], check=True, capture_output=True, text=True)
     return float(out.stdout.split()[1])
 
@@ -73,14 +88,17 @@ def chromium_figures(page_html, page_text, runs):
         shutil.rmtree(profile, ignore_errors=True)
 
 
-def report(name, figures, native):
+def report(name, figures, natives):
     """The core's own speed and that of convert(), each against the native
-    portable path, then the times of the page's conversions."""
+    paths without SIMD of `natives` (label: seconds), then the times of the
+    page's conversions."""
     size = figures["bytes"] / MIB
     core, whole = figures["core_ms"] / 1000, figures["whole_ms"] / 1000
-    print("%-24s core %4.0f MiB/s (%.2f of native), convert() %4.0f MiB/s (%.2f);"
+    against = lambda seconds: ", ".join("%.2f of %s" % (native / seconds, label)
+                                        for label, native in natives.items())
+    print("%-28s core %4.0f MiB/s (%s), convert() %4.0f MiB/s (%s);"
           " 100 KB: %5.2f ms, 1 MB: %5.2f ms"
-          % (name, size / core, native / core, size / whole, native / whole,
+          % (name, size / core, against(core), size / whole, against(whole),
              figures["ms_100k"], figures["ms_1m"]))
 
 
@@ -89,33 +107,44 @@ def main():
     parser.add_argument("--size-mib", type=int, default=16, help="input for the throughput")
     parser.add_argument("--runs", type=int, default=11, help="timed runs of each size")
     parser.add_argument("--rounds", type=int, default=3,
-                        help="rounds, each measuring the native core just before each other")
+                        help="rounds, each measuring the native cores just before the web ones")
+    parser.add_argument("--baseline", help="the source tree of another commit, measured beside")
     args = parser.parse_args()
 
-    web_dir = os.path.join(ROOT, "build-web")
-    cmake_build(web_dir, ["emcmake", "cmake"], ["grapho_web_page"])
-    core = os.path.join(web_dir, "web", "grapho.js")
+    trees = {"this build": ROOT}
+    if args.baseline:
+        trees["baseline"] = os.path.abspath(args.baseline)
+    simd = build_native(ROOT, True)
+    scalar = {label: build_native(tree, False) for label, tree in trees.items()}
+    web = {label: build_web(tree) for label, tree in trees.items()}
     with tempfile.TemporaryDirectory() as work:
         path = os.path.join(work, "page.txt")
         write_repeated(page_of_verses(True), path, args.size_mib * MIB)
         with open(path, encoding="utf-8") as file:
             text = file.read()
         size = os.path.getsize(path)
-        print("%d MiB of real text; WebAssembly against the native portable path, measured"
+        print("%d MiB of real text; WebAssembly against the native paths without SIMD, measured"
               " just before it" % args.size_mib)
         # On a shared machine the speed of the moment varies: each figure of
-        # WebAssembly is set beside the native one measured just before it.
+        # WebAssembly is set beside the native ones measured just before it.
         for round in range(1, args.rounds + 1):
             print("round %d" % round)
-            simd = native_seconds(True, path, args.runs)
-            print("%-24s %4.0f MiB/s" % ("native, SIMD", size / MIB / simd))
-            native = native_seconds(False, path, args.runs)
-            print("%-24s %4.0f MiB/s" % ("native, portable", size / MIB / native))
-            report("WebAssembly in Node", node_figures(core, path, args.runs), native)
-            native = native_seconds(False, path, args.runs)
-            report("WebAssembly in Chromium",
-                   chromium_figures(os.path.join(web_dir, "web", "index.html"), text, args.runs),
-                   native)
+            seconds = native_seconds(simd, path, args.runs)
+            print("%-28s %4.0f MiB/s" % ("native, SIMD", size / MIB / seconds))
+            for where in ("Node", "Chromium"):
+                natives = {}
+                for label in trees:
+                    natives[label] = native_seconds(scalar[label], path, args.runs)
+                    print("%-28s %4.0f MiB/s" % ("native without SIMD, " + label,
+                                                 size / MIB / natives[label]))
+                for label, web_dir in web.items():
+                    if where == "Node":
+                        figures = node_figures(os.path.join(web_dir, "grapho.js"), path,
+                                               args.runs)
+                    else:
+                        figures = chromium_figures(os.path.join(web_dir, "index.html"), text,
+                                                   args.runs)
+                    report("%s, %s" % (where, label), figures, natives)
 
 
 if __name__ == "__main__":

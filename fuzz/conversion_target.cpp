@@ -19,6 +19,7 @@
 #include <random>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "convert/converter.hpp"
 #include "files.hpp"
@@ -43,8 +44,13 @@ constexpr int fault_kinds = 5;
 
 constexpr std::size_t buffer_sizes[] = {1, 2, 3, 7, 40, 100, converter::default_buffer_size};
 
-// The instruction sets; one the processor lacks is replaced by the portable one.
-constexpr instruction_set instruction_sets[] = {instruction_set::portable, instruction_set::avx2};
+// The instruction sets that this build and processor have.
+const std::vector<instruction_set> instruction_sets = [] {
+  std::vector<instruction_set> sets;
+  for (auto set : every_instruction_set)
+    if (instruction_set_available(set)) sets.push_back(set);
+  return sets;
+}();
 
 struct plan {
   std::size_t buffer_size;
@@ -68,7 +74,7 @@ plan read_plan(std::string_view data) {
   std::string_view text = data.substr(std::min(data.size(), plan_size));
   std::size_t cut = (head[5] | head[6] << 8) % (text.size() + 1);
   return {buffer_sizes[head[0] % std::size(buffer_sizes)],
-          instruction_sets[head[0] / std::size(buffer_sizes) % std::size(instruction_sets)],
+          instruction_sets[head[0] / std::size(buffer_sizes) % instruction_sets.size()],
           static_cast<fault>(head[1] % fault_kinds),
           head[2] % 8u,
           static_cast<std::size_t>(head[3] | head[4] << 8),
@@ -421,7 +427,7 @@ void check_untyping(std::string_view text, std::size_t step) {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   using namespace grapho;
   plan how = read_plan({reinterpret_cast<const char*>(data), size});
-  if (!force_instruction_set(how.instructions)) force_instruction_set(instruction_set::portable);
+  force_instruction_set(how.instructions);
   converter conversion(how.buffer_size);
   bool quote_open = false;
   std::optional<bool> after_first;

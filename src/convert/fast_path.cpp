@@ -1,17 +1,27 @@
-// The fast path's checks of its table of texts at compile time, its portable
-// compilation, and the choice of the one the processor runs.
+// The fast path's checks of its table of texts at compile time, and the choice
+// of its compilation that the processor runs.
 #include "convert/fast_path.hpp"
 
 #include <algorithm>
 #include <array>
 #include <cstdint>
 
-#include "convert/fast_path_blocks.hpp"
-#include "convert/fast_path_kernel.hpp"
+#include "convert/fast_path_classes.hpp"
+#include "convert/fast_path_texts.hpp"
 #include "simd/instruction_set.hpp"
-#include "simd/vector_portable.hpp"
 
 namespace grapho {
+
+// The fast path of each instruction set compiled in (fast_path_*.cpp).
+fast_path_progress translate_span_scalar(std::span<const unsigned char> input,
+                                         std::span<char> output, bool in_run);
+fast_path_progress translate_span_avx2(std::span<const unsigned char> input, std::span<char> output,
+                                       bool in_run);
+fast_path_progress translate_span_neon(std::span<const unsigned char> input, std::span<char> output,
+                                       bool in_run);
+fast_path_progress translate_span_simd128(std::span<const unsigned char> input,
+                                          std::span<char> output, bool in_run);
+
 namespace {
 
 static_assert(std::all_of(text_slots.begin(), text_slots.end(), [](const text_slot& slot) {
@@ -47,11 +57,22 @@ static_assert([] {
 
 fast_path_progress translate_span(std::span<const unsigned char> input, std::span<char> output,
                                   bool in_run) {
-#if GRAPHO_SIMD_X86
-  if (active_instruction_set() == instruction_set::avx2)
-    return translate_span_avx2(input, output, in_run);
+  switch (active_instruction_set()) {
+#if GRAPHO_SIMD_AVX2
+    case instruction_set::avx2:
+      return translate_span_avx2(input, output, in_run);
 #endif
-  return translate_blocks<simd::portable_block>(input, output, in_run);
+#if GRAPHO_SIMD_NEON
+    case instruction_set::neon:
+      return translate_span_neon(input, output, in_run);
+#endif
+#if GRAPHO_SIMD_SIMD128
+    case instruction_set::simd128:
+      return translate_span_simd128(input, output, in_run);
+#endif
+    default:
+      return translate_span_scalar(input, output, in_run);
+  }
 }
 
 }  // namespace grapho

@@ -5,8 +5,14 @@
 
 namespace grapho {
 
-// The portable set needs no SIMD and runs everywhere; AVX2 is x86-64's.
-enum class instruction_set { portable, avx2 };
+// The scalar code runs everywhere. AVX2 is x86-64's, chosen when the
+// processor has it; NEON is every AArch64 processor's, and SIMD128 the web
+// build's, each compiled in for its own target alone.
+enum class instruction_set { scalar, avx2, neon, simd128 };
+
+inline constexpr instruction_set every_instruction_set[] = {
+    instruction_set::scalar, instruction_set::avx2, instruction_set::neon,
+    instruction_set::simd128};
 
 // Whether this build and this processor can run a set.
 bool instruction_set_available(instruction_set set);
@@ -20,7 +26,7 @@ bool force_instruction_set(instruction_set set);
 // Code between GRAPHO_BEGIN_AVX2 and GRAPHO_END_AVX2 is compiled for AVX2 and
 // the bit instructions that come with it; the rest of the program runs on any
 // x86-64.
-#if GRAPHO_SIMD_X86
+#if GRAPHO_SIMD_AVX2
 #if !defined(__x86_64__) || !defined(__GNUC__)
 #error "The AVX2 code needs x86-64 and GCC or clang"
 #endif

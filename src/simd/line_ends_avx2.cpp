@@ -1,11 +1,15 @@
 // The count of line ends compiled for AVX2 (see line_ends_kernel.hpp).
 #include <algorithm>
 #include <array>
+#include <concepts>
 #include <cstddef>
 #include <cstdint>
+#include <iterator>
+#include <type_traits>
 
 #include "simd/constant.hpp"
 #include "simd/instruction_set.hpp"
+#include "simd/vector_block.hpp"
 
 GRAPHO_BEGIN_AVX2
 #include "simd/line_ends_kernel.hpp"

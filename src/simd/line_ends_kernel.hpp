@@ -1,6 +1,6 @@
 // The count of line ends in whole blocks, written once against a vector layer
-// and compiled once for each instruction set, in a file of its own: hence the
-// unnamed namespace.
+// (vector_block.hpp) and compiled once for each instruction set, in a file of
+// its own: hence the unnamed namespace.
 #pragma once
 
 #include <algorithm>
@@ -8,13 +8,14 @@
 #include <cstdint>
 
 #include "simd/constant.hpp"
+#include "simd/vector_block.hpp"
 
 namespace grapho {
 namespace {
 
 // Each byte of a block counts the line ends in its place, for up to 255
 // blocks, then the counts are added up.
-template <class Block>
+template <simd::vector_block Block>
 std::uint64_t line_ends_in_blocks(const unsigned char* bytes, std::size_t blocks) {
   constexpr std::size_t most_rounds = 255;
   std::uint64_t count = 0;

@@ -1,8 +1,8 @@
 // The AVX2 vector layer: a block of 64 bytes as two vectors of 32, with the
-// operations of the portable layer (vector_portable.hpp), each one or a few
-// instructions. Included only between GRAPHO_BEGIN_AVX2 and GRAPHO_END_AVX2,
-// in files of their own, after every other header they need, so that nothing
-// else is compiled for AVX2.
+// operations of vector_block.hpp, each one or a few instructions. Included
+// only between GRAPHO_BEGIN_AVX2 and GRAPHO_END_AVX2, in files of their own,
+// after every other header they need, so that nothing else is compiled for
+// AVX2.
 #pragma once
 
 #include <immintrin.h>
@@ -14,6 +14,7 @@
 #include <type_traits>
 
 #include "simd/constant.hpp"
+#include "simd/vector_block.hpp"
 
 namespace grapho::simd {
 
@@ -21,8 +22,7 @@ namespace grapho::simd {
 // one table whose address is hidden from the compiler. The loop over blocks
 // has too few vector registers to keep its constants in, so the compiler would
 // make them anew in every block, three instructions each; read from one base
-// it cannot see into, most become an operand. (Made with _mm256_set1_epi8
-// instead: 3% more instructions on real text, bench/README.md.)
+// it cannot see into, most become an operand (bench/README.md measures it).
 template <class T>
 const T* in_memory(const T* constant) {
   asm("" : "+r"(constant));
@@ -50,9 +50,7 @@ __m256i repeated_vector() {
 }
 
 struct avx2_block {
-  static constexpr std::size_t size = 64;
-  // A look-up is a shuffle for each half.
-  static constexpr bool lookups_are_cheap = true;
+  static constexpr std::size_t size = block_size;
   __m256i half[2];
 
   static avx2_block load(const unsigned char* from) {
@@ -64,10 +62,8 @@ struct avx2_block {
     const __m256i bytes = repeated_vector<value>();
     return {bytes, bytes};
   }
-  // 0xff in byte i for bit i, 0 elsewhere.
   static avx2_block from_bits(std::uint64_t bits);
-  // Sets each bit to the parity of the bits up to and including it: one
-  // carry-less multiplication by all ones.
+  // One carry-less multiplication by all ones.
   static std::uint64_t prefix_xor(std::uint64_t bits) {
     return static_cast<std::uint64_t>(_mm_cvtsi128_si64(_mm_clmulepi64_si128(
         _mm_cvtsi64_si128(static_cast<long long>(bits)), _mm_set1_epi8(-1), 0)));
@@ -86,9 +82,6 @@ inline avx2_block operator&(const avx2_block& a, const avx2_block& b) {
 }
 inline avx2_block operator|(const avx2_block& a, const avx2_block& b) {
   return GRAPHO_HALFWISE(_mm256_or_si256, a, b);
-}
-inline avx2_block operator+(const avx2_block& a, const avx2_block& b) {
-  return GRAPHO_HALFWISE(_mm256_add_epi8, a, b);
 }
 inline avx2_block operator-(const avx2_block& a, const avx2_block& b) {
   return GRAPHO_HALFWISE(_mm256_sub_epi8, a, b);
@@ -132,17 +125,16 @@ avx2_block shift_left(const avx2_block& a) {
   return {_mm256_and_si256(_mm256_slli_epi16(a.half[0], count), kept),
           _mm256_and_si256(_mm256_slli_epi16(a.half[1], count), kept)};
 }
-template <const auto& low, const auto& high>
-avx2_block lookup_by_nibbles(const avx2_block& a) {
-  return shuffle(table_twice(std::data(low)), a & avx2_block::splat(constant<0x0f>)) &
-         shuffle(table_twice(std::data(high)), shift_right<4>(a));
-}
-// Bit 4 is shifted to the top of its byte, where it picks the table.
+// Bit 4 is shifted to the top of its byte, which alone picks the table in a
+// blend.
 template <const auto& first, const auto& second>
 avx2_block lookup_by_five_bits(const avx2_block& a) {
   const avx2_block low_nibbles = a & avx2_block::splat(constant<0x0f>);
-  return select(shift_left<3>(a), shuffle(table_twice(std::data(second)), low_nibbles),
-                shuffle(table_twice(std::data(first)), low_nibbles));
+  const avx2_block from_first = shuffle(table_twice(std::data(first)), low_nibbles);
+  const avx2_block from_second = shuffle(table_twice(std::data(second)), low_nibbles);
+  return {
+      _mm256_blendv_epi8(from_first.half[0], from_second.half[0], _mm256_slli_epi16(a.half[0], 3)),
+      _mm256_blendv_epi8(from_first.half[1], from_second.half[1], _mm256_slli_epi16(a.half[1], 3))};
 }
 
 // Byte shifts work within 128-bit lanes: each lane takes the bytes before it
@@ -198,5 +190,7 @@ void store_words(const avx2_block& low, const avx2_block& high, std::uint16_t* w
 }
 
 #undef GRAPHO_HALFWISE
+
+static_assert(vector_block<avx2_block>);
 
 }  // namespace grapho::simd

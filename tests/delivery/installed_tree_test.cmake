@@ -4,7 +4,8 @@
 #   MODE=install: `cmake --install` into a fresh prefix.
 #   MODE=package: `cpack -G DEB`, then the package's fields and its files
 #                 unpacked (needs dpkg-deb).
-# Also given: SOURCE_DIR, BUILD_DIR, WORK_DIR; for packages CPACK and VERSION.
+# Also given: SOURCE_DIR, BUILD_DIR, WORK_DIR, EMULATOR (a list, empty but in a
+# cross build); for packages CPACK and VERSION.
 
 # Runs a command and stops the test when it fails; its output goes to `out_var`.
 function(run_or_fail out_var)
@@ -30,7 +31,7 @@ function(check_installed_tree prefix)
   set(run_dir "${WORK_DIR}/run")
   file(MAKE_DIRECTORY "${run_dir}")
   file(COPY "${prefix}/share/doc/grapho/examples/quotations.txt" DESTINATION "${run_dir}")
-  execute_process(COMMAND "${prefix}/bin/grapho" quotations.txt WORKING_DIRECTORY "${run_dir}"
+  execute_process(COMMAND ${EMULATOR} "${prefix}/bin/grapho" quotations.txt WORKING_DIRECTORY "${run_dir}"
                   INPUT_FILE /dev/null RESULT_VARIABLE status ERROR_VARIABLE errors)
   if(NOT status EQUAL 0 OR NOT errors STREQUAL "\nPress <ENTER> to terminate...")
     message(FATAL_ERROR "the installed grapho failed (${status}): ${errors}")
@@ -40,12 +41,12 @@ function(check_installed_tree prefix)
   if(differs)
     message(FATAL_ERROR "the installed grapho's quotations.html differs from the example's")
   endif()
-  execute_process(COMMAND "${prefix}/bin/ungrapho" quotations.html WORKING_DIRECTORY "${run_dir}"
+  execute_process(COMMAND ${EMULATOR} "${prefix}/bin/ungrapho" quotations.html WORKING_DIRECTORY "${run_dir}"
                   OUTPUT_FILE "${run_dir}/typed.txt" RESULT_VARIABLE status ERROR_VARIABLE errors)
   if(NOT status EQUAL 0 OR NOT errors STREQUAL "")
     message(FATAL_ERROR "the installed ungrapho failed (${status}): ${errors}")
   endif()
-  execute_process(COMMAND "${prefix}/bin/grapho" typed.txt WORKING_DIRECTORY "${run_dir}"
+  execute_process(COMMAND ${EMULATOR} "${prefix}/bin/grapho" typed.txt WORKING_DIRECTORY "${run_dir}"
                   INPUT_FILE /dev/null RESULT_VARIABLE status ERROR_QUIET)
   execute_process(COMMAND "${CMAKE_COMMAND}" -E compare_files "${run_dir}/typed.html"
                           "${SOURCE_DIR}/examples/quotations.html" RESULT_VARIABLE differs)
