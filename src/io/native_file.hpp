@@ -43,7 +43,8 @@ class native_file {
   static native_file open_input(const std::string& path);
   // Opens a file for writing, creating it when it is missing but never emptying
   // it, so that it can be compared with the input first. Not open on failure,
-  // and not open either when the name is not that of a disk file.
+  // and not open either when the name is that of a pipe (a FIFO, a socket), or
+  // on Windows of anything but a disk file. Never waits for a reader.
   static native_file open_output(const std::string& path);
   // The identity of the file that `path` names, if there is one.
   static std::optional<file_identity> identity_of(const std::string& path);
