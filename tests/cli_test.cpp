@@ -1,6 +1,7 @@
 // Runs the built program as a user would: files in a fresh folder, standard
 // input redirected, and checks the exit status, standard error and every byte
 // written.
+#include <chrono>
 #include <string>
 
 #include "cli/driver.hpp"
@@ -132,6 +133,29 @@ TEST_F(CommandLine, RefusesToOverwriteItsInput) {
   EXPECT_EQ(result.error, "in.txt:1:1 Cannot write file in.html: it is the input file" + prompt);
   EXPECT_EQ(read_file(dir / "in.txt"), text);
 #endif
+
+  // Another file that agrees with the input in size and in the time of the
+  // last write, as two views of one file do, is told apart by its contents.
+  // The time is set in whole seconds, which is all that some systems set.
+  write_file(dir / "copy.txt", text);
+  const auto time = std::chrono::floor<std::chrono::seconds>(fs::last_write_time(dir / "copy.txt"));
+  fs::last_write_time(dir / "copy.txt", time);
+  struct case_ {
+    std::string output;
+    int status;
+    std::string error, result;
+  };
+  for (const auto& [output, status, error, result] : {
+           case_{text, 1, "copy.txt:1:1 Cannot write file copy.html: it is the input file", text},
+           case_{"<p>$b$</p>\n", 0, "", "<p>&alpha;</p>\n"},
+       }) {
+    write_file(dir / "copy.html", output);
+    fs::last_write_time(dir / "copy.html", time);
+    auto copied = run("copy.txt");
+    EXPECT_EQ(copied.status, status) << output;
+    EXPECT_EQ(copied.error, error + prompt);
+    EXPECT_EQ(read_file(dir / "copy.html"), result);
+  }
 }
 
 #ifdef _WIN32

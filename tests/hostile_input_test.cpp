@@ -264,37 +264,55 @@ TEST_F(HostileInput, PromptLeavesTheRestOfStandardInput) {
 }
 
 // An output name that is a link from an overlay file system's merged view into
-// one of its layers, where the input has another device number. The overlay is
-// mounted in user and mount namespaces of the test's own (for root, or for any
-// user where the system lets users make them) and goes with them.
+// one of its layers, where the input has another device number, and with some
+// options another inode or change time. The overlay is mounted in a mount
+// namespace of the test's own (and a user namespace where the test is not
+// root, if the system lets users make them) and goes with it.
 TEST_F(HostileInput, RefusesAnOutputThatIsTheInputSeenInALayer) {
   const std::string text = repeated("$a$ line\n", 2000);
-  const std::vector<std::string> layers = {"lower", "upper"};
-  for (const std::string& layer : layers) {
-    fs::create_directory(dir / layer);
-    write_file(dir / layer / (layer + ".txt"), text);
+  struct case_ {
+    std::string name, options, layer, before;
+  };
+  const case_ cases[] = {
+      {"lower", "", "lower", ""},
+      {"upper", "", "upper", ""},
+      // The upper layer on another file system: the merged view gives the
+      // lower file's inode with its high bit set.
+      {"xino", ",xino=on", "lower", "mount -t tmpfs tmpfs upper && mkdir upper/u upper/w && "},
+      // Its attributes changed through the merged view, which alone then
+      // shows the change's time.
+      {"metacopy", ",metacopy=on", "lower", ""},
+  };
+  int mounted = 0;
+  for (const auto& [name, options, layer, before] : cases) {
+    const fs::path root = dir / name;
+    for (const std::string folder : {"lower", "upper", "work", "merged"})
+      fs::create_directories(root / folder);
+    write_file(root / layer / "page.txt", text);
+    // On tmpfs the upper and work folders are made inside the namespace.
+    const std::string upper = before.empty() ? "upper" : "upper/u";
+    const std::string work = before.empty() ? "work" : "upper/w";
+    const std::string script =
+        "cd " + name + " && " + before +
+        "mount -t overlay overlay -o lowerdir=\\$PWD/lower,upperdir=\\$PWD/" + upper +
+        ",workdir=\\$PWD/" + work + options + " merged && cd merged && " +
+        (name == "metacopy" ? "chmod 600 page.txt && " : "") + "ln -s \\$PWD/../" + layer +
+        "/page.txt page.html && { GRAPHO page.txt </dev/null 2>../error; echo \\$? >../status; }";
+    int status = shell("{ unshare -m sh -c \"" + script + "\" || unshare -rm sh -c \"" + script +
+                       "\"; } 2>/dev/null");
+    // The overlay leaves a folder in the work folder that not even its owner
+    // may open, and so remove, until it is given permissions.
+    std::error_code no_folder;
+    fs::permissions(root / "work" / "work", fs::perms::owner_all, no_folder);
+    if (status != 0) continue;
+    ++mounted;
+    EXPECT_EQ(read_file(root / "status"), "1\n") << name;
+    EXPECT_EQ(read_file(root / "error"),
+              "page.txt:1:1 Cannot write file page.html: it is the input file" + prompt)
+        << name;
+    EXPECT_TRUE(same_bytes(text, read_file(root / layer / "page.txt"))) << name;
   }
-  fs::create_directory(dir / "work");
-  fs::create_directory(dir / "merged");
-  std::string script =
-      "mount -t overlay overlay -o lowerdir=$PWD/lower,upperdir=$PWD/upper,workdir=$PWD/work "
-      "merged && cd merged";
-  for (const std::string& layer : layers)
-    script += " && ln -s $PWD/" + layer + "/" + layer + ".txt " + layer + ".html && { GRAPHO " +
-              layer + ".txt </dev/null 2>../" + layer + ".error; echo \\$? >../" + layer +
-              ".status; }";
-  int status = shell("unshare -rm sh -c \"" + script + "\" 2>/dev/null");
-  // The overlay leaves a folder in the work folder that not even its owner may
-  // open, and so remove, until it is given permissions.
-  std::error_code no_folder;
-  fs::permissions(dir / "work" / "work", fs::perms::owner_all, no_folder);
-  if (status != 0) GTEST_SKIP() << "no overlay can be mounted here";
-  for (const std::string& layer : layers) {
-    EXPECT_EQ(read_file(dir / (layer + ".status")), "1\n") << layer;
-    EXPECT_EQ(read_file(dir / (layer + ".error")), layer + ".txt:1:1 Cannot write file " + layer +
-                                                       ".html: it is the input file" + prompt);
-    EXPECT_TRUE(same_bytes(text, read_file(dir / layer / (layer + ".txt")))) << layer;
-  }
+  if (mounted == 0) GTEST_SKIP() << "no overlay can be mounted here";
 }
 
 // No signal ends the program and nothing makes it wait: a closed standard

@@ -12,10 +12,6 @@
 namespace grapho {
 namespace {
 
-bool same_file(const std::optional<file_identity>& a, const std::optional<file_identity>& b) {
-  return a && b && is_same_file(*a, *b);
-}
-
 // Waits for what the sink handed to the writer before; false when writing it failed.
 bool handed_output_written(output_sink& sink) {
   try {
@@ -100,9 +96,19 @@ void converter::convert_file(const std::string& input_path, const std::string& o
   native_file input = native_file::open_input(input_path);
   fail_at(start, !input.is_open(), "Cannot open file %s for reading", input_path);
   const std::optional<file_identity> input_identity = input.identity();
+  // The buffers, not yet in use, compare the contents where only they can
+  // tell (see may_be_same_file), which costs nothing otherwise.
+  const auto is_input = [&](const std::optional<file_identity>& output_identity) {
+    if (!input_identity || !output_identity) return false;
+    if (is_same_file(*input_identity, *output_identity)) return true;
+    return may_be_same_file(*input_identity, *output_identity) &&
+           native_file::have_same_contents(
+               input_path, output_path, {input_buffer_.get(), input_buffer_size_},
+               {reinterpret_cast<unsigned char*>(output_buffer_.get()), output_buffer_size_});
+  };
   const auto refuse_if_input = [&](const std::optional<file_identity>& output_identity) {
-    fail_at(start, same_file(input_identity, output_identity),
-            "Cannot write file %s: it is the input file", output_path);
+    fail_at(start, is_input(output_identity), "Cannot write file %s: it is the input file",
+            output_path);
   };
   // By name first (a name that maps to itself, a link, a case-blind file
   // system), so that such an input is not even read.

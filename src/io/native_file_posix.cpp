@@ -22,8 +22,7 @@ std::uint64_t nanoseconds(const struct timespec& time) {
 
 file_identity identity_from(const struct stat& status) {
   return {static_cast<std::uint64_t>(status.st_dev), static_cast<std::uint64_t>(status.st_ino),
-          static_cast<std::uint64_t>(status.st_size), nanoseconds(status.st_mtim),
-          nanoseconds(status.st_ctim)};
+          static_cast<std::uint64_t>(status.st_size), nanoseconds(status.st_mtim)};
 }
 
 }  // namespace

@@ -85,8 +85,7 @@ std::optional<file_identity> identity_of_handle(HANDLE file) {
   return file_identity{information.dwVolumeSerialNumber,
                        joined(information.nFileIndexHigh, information.nFileIndexLow),
                        joined(information.nFileSizeHigh, information.nFileSizeLow),
-                       static_cast<std::uint64_t>(times.LastWriteTime.QuadPart),
-                       static_cast<std::uint64_t>(times.ChangeTime.QuadPart)};
+                       static_cast<std::uint64_t>(times.LastWriteTime.QuadPart)};
 }
 
 }  // namespace
