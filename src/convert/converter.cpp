@@ -39,10 +39,10 @@ bool save_output(output_sink& sink, byte_writer& writer) {
 // the output buffer has room for the fast path to translate a whole input buffer.
 converter::converter(std::size_t buffer_size, std::nothrow_t) noexcept
     : input_buffer_size_(std::max<std::size_t>(buffer_size, 1) + 1),
-      input_buffer_(static_cast<unsigned char*>(std::malloc(input_buffer_size_))),
+      input_buffer_(allocate_buffer<unsigned char>(input_buffer_size_)),
       output_buffer_size_(fast_path_room(std::max<std::size_t>(buffer_size, 1))),
-      output_buffer_(static_cast<char*>(std::malloc(output_buffer_size_))),
-      spare_output_buffer_(static_cast<char*>(std::malloc(output_buffer_size_))) {}
+      output_buffer_(allocate_buffer<char>(output_buffer_size_)),
+      spare_output_buffer_(allocate_buffer<char>(output_buffer_size_)) {}
 
 converter::converter(std::size_t buffer_size) : converter(buffer_size, std::nothrow) {
   if (!has_buffers()) throw std::bad_alloc();
