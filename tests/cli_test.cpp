@@ -329,6 +329,25 @@ TEST_F(CommandLine, UngraphoTypesFilesInOrderOnStandardOutput) {
   }
   EXPECT_EQ(shell("'" UNGRAPHO_EXE "' a.html >/dev/full 2>stderr"), 1);
   EXPECT_EQ(read_file(dir / "stderr"), "Cannot write to standard output\n");
+
+  // An input that is standard output's own file would grow with its own
+  // typing for ever (here, up to a limit on the size of files): refused,
+  // after what was typed before it.
+  struct self_case {
+    std::string arguments, output, error;
+  };
+  for (const auto& [arguments, output, error] : {
+           self_case{"a.html self.html", "<p>$\"a$</p>\n",
+                     "Cannot read file self.html: it is standard output\n"},
+           self_case{"<self.html", "", "Cannot read standard input: it is standard output\n"},
+       }) {
+    write_file(dir / "self.html", "&alpha;\n");
+    EXPECT_EQ(shell("ulimit -f 1000 && '" UNGRAPHO_EXE "' " + arguments + " >>self.html 2>stderr"),
+              1)
+        << arguments;
+    EXPECT_EQ(read_file(dir / "self.html"), "&alpha;\n" + output) << arguments;
+    EXPECT_EQ(read_file(dir / "stderr"), error) << arguments;
+  }
 }
 
 // What ungrapho types from the example page, grapho converts back into it.

@@ -338,6 +338,9 @@ TEST_F(HostileInput, ReportsFailedWritesInsteadOfDying) {
   fs::copy_file(dir / "big.txt", dir / "limited.txt");
   EXPECT_EQ(shell("ulimit -f 100 && GRAPHO limited.txt </dev/null 2>stderr"), 1);
   EXPECT_EQ(read_file(dir / "stderr"), "limited.txt:1:1 Cannot write file limited.html" + prompt);
+  write_file(dir / "limited.html", repeated("&alpha;&beta; ", 100'000));
+  EXPECT_EQ(shell("ulimit -f 100 && '" UNGRAPHO_EXE "' limited.html >typed 2>stderr"), 1);
+  EXPECT_EQ(read_file(dir / "stderr"), "Cannot write to standard output\n");
 }
 
 // Memory too short for the program's buffers, or for a report: a message and
@@ -386,6 +389,46 @@ TEST_F(HostileInput, ReportsRunningOutOfMemory) {
   }
   EXPECT_GT(reported, 0);
   EXPECT_GT(reported_for_long_name, 0);
+}
+
+// ungrapho the same way, in finer steps: its buffers are smaller than
+// grapho's, and the limits at which it is loaded but cannot throw fewer.
+TEST_F(HostileInput, UngraphoReportsRunningOutOfMemory) {
+#ifdef GRAPHO_SANITIZED
+  GTEST_SKIP() << "the sanitizers need more address space than the limits tried";
+#endif
+  write_file(dir / "in.html", repeated("&alpha; ", 100'000));
+  std::string typed = repeated("a ", 100'000);
+  typed.insert(0, "$").insert(typed.size() - 1, "$");
+  const std::string ungrapho = "'" UNGRAPHO_EXE "' ";
+  int reported = 0;
+  for (int kib = 3072; kib <= 8192; kib += 16) {
+    const std::string limit = "ulimit -v " + std::to_string(kib) + " && ";
+    int status = shell(limit + ungrapho + "in.html >out 2>stderr");
+    std::string error = read_file(dir / "stderr");
+    EXPECT_TRUE(status == 0 || status == 1 || status == 127)
+        << status << " at " << kib << " KiB: " << error;
+    if (status == 1) {
+      EXPECT_EQ(error, "Out of memory\n") << kib << " KiB";
+    }
+    if (status == 0) {
+      EXPECT_EQ(read_file(dir / "out"), typed) << kib << " KiB";
+    }
+    reported += status == 1;
+
+    // A missing file whose message alone needs more memory than is left.
+    if (kib % 64 != 0) continue;
+    status = shell("N=$(printf %131000s '' | tr ' ' n) && { " + limit + ungrapho +
+                   "in.html \"$N\" >/dev/null; } 2>stderr");
+    error = read_file(dir / "stderr");
+    EXPECT_TRUE(status == 1 || status == 2 || status == 127)
+        << status << " at " << kib << " KiB: " << error.substr(0, 100);
+    if (status == 1) {
+      EXPECT_TRUE(error == "Out of memory\n" || error.ends_with(" for reading\n"))
+          << kib << " KiB: " << error.substr(0, 100);
+    }
+  }
+  EXPECT_GT(reported, 0);
 }
 
 #endif

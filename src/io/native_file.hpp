@@ -52,6 +52,9 @@ class native_file {
   // and not open either when the name is that of a pipe (a FIFO, a socket), or
   // on Windows of anything but a disk file. Never waits for a reader.
   static native_file open_output(const std::string& path);
+  // The process's standard input and output, which closing closes.
+  static native_file standard_input();
+  static native_file standard_output();
   // The identity of the file that `path` names, if there is one.
   static std::optional<file_identity> identity_of(const std::string& path);
   // Whether the files that `a` and `b` name hold the same bytes, compared a
@@ -75,6 +78,8 @@ class native_file {
 
   bool is_open() const { return file_ != no_handle; }
   std::optional<file_identity> identity() const;
+  // Whether it is a file on a disk, and not a terminal, a pipe or a device.
+  bool is_disk_file() const;
   // Empties the file from its start; false when that fails. Something that is
   // not a regular file (a terminal, /dev/null) has nothing to empty.
   bool truncate();

@@ -47,6 +47,14 @@ native_file native_file::open_output(const std::string& path) {
   return file;
 }
 
+native_file native_file::standard_input() {
+  return native_file(STDIN_FILENO);
+}
+
+native_file native_file::standard_output() {
+  return native_file(STDOUT_FILENO);
+}
+
 std::optional<file_identity> native_file::identity_of(const std::string& path) {
   struct stat status;
   if (::stat(path.c_str(), &status) != 0) return std::nullopt;
@@ -61,6 +69,11 @@ std::optional<file_identity> native_file::identity() const {
   struct stat status;
   if (::fstat(descriptor(file_), &status) != 0) return std::nullopt;
   return identity_from(status);
+}
+
+bool native_file::is_disk_file() const {
+  struct stat status;
+  return ::fstat(descriptor(file_), &status) == 0 && S_ISREG(status.st_mode);
 }
 
 bool native_file::truncate() {
