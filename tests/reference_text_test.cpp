@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "convert/converter.hpp"
+#include "greek/unicode_data.hpp"
 #include "html_references.hpp"
 #include "untype/untyper.hpp"
 
@@ -118,7 +119,8 @@ TEST(ReferenceText, HomerAndPlatoAreTypedBack) {
       auto back = icu::UnicodeString::fromUTF8(untype(page));
       for (int32_t i = 0; i < back.length(); i = back.moveIndex32(i, 1)) {
         UChar32 c = back.char32At(i);
-        EXPECT_FALSE((c >= 0x0300 && c <= 0x03FF) || (c >= 0x1F00 && c <= 0x1FFF))
+        auto code_point = static_cast<char32_t>(c);
+        EXPECT_FALSE(in_greek_blocks(code_point) || is_combining_diacritic(code_point))
             << "left as Greek: U+" << std::hex << c << " in " << utf8(back);
       }
     }

@@ -85,27 +85,23 @@ inline constexpr auto typed_characters = [] {
   return all;
 }();
 
-// How a character of the Greek blocks is typed, by code point: the typed
-// characters and their canonical singletons.
+// How a character of the Greek blocks is typed, by its slot among them: the
+// typed characters and their canonical singletons.
 inline constexpr auto typing_in_greek_blocks = [] {
-  // Greek and Coptic first, then Greek Extended.
-  std::array<typing, 0x90 + 0x100> table{};
-  auto slot = [](char32_t c) -> std::size_t {
-    return c < 0x1F00 ? c - 0x0370 : 0x90 + (c - 0x1F00);
-  };
+  std::array<typing, greek_block_size> table{};
   for (const auto& character : typed_characters)
-    if (in_greek_blocks(character.code_point)) table[slot(character.code_point)] = character.how;
+    if (in_greek_blocks(character.code_point))
+      table[greek_block_slot(character.code_point)] = character.how;
   for (const auto& singleton : canonical_singletons)
     for (const auto& character : typed_characters)
       if (character.code_point == singleton.equivalent)
-        table[slot(singleton.code_point)] = character.how;
+        table[greek_block_slot(singleton.code_point)] = character.how;
   return table;
 }();
 
 constexpr typing typing_of_greek(char32_t c) {
-  if (c >= 0x0370 && c <= 0x03FF) return typing_in_greek_blocks[c - 0x0370];
-  if (c >= 0x1F00 && c <= 0x1FFF) return typing_in_greek_blocks[0x90 + (c - 0x1F00)];
-  return {};
+  std::size_t slot = greek_block_slot(c);
+  return slot == greek_block_size ? typing{} : typing_in_greek_blocks[slot];
 }
 
 // Which letters take which sets of marks, by letter and mark set.
