@@ -36,7 +36,9 @@ enum class piece_kind : std::uint8_t {
   single_pair,   // "-", "[", "]", "{", "}": neutral, unless what follows in the run starts with it
   outside,       // stands outside runs, as it came
   greek,         // typed in a run
-  quote,         // typed where the alternation gives its mark, otherwise outside
+  punctuation,   // typed in a Greek passage (in a run, or before the Greek that opens one),
+                 // otherwise outside
+  quote,         // punctuation, where the alternation gives its mark; otherwise outside
   medial_sigma,  // typed "s" where what follows keeps it medial, otherwise outside
   final_sigma,   // typed "s", or "j" where what follows would make "s" medial
 };
@@ -104,6 +106,9 @@ piece typed_piece(typing how, std::string_view raw) {
       [[fallthrough]];
     case typed_role::sign:
       break;
+    case typed_role::stop:
+      p.kind = piece_kind::punctuation;
+      break;
     case typed_role::medial_sigma:
       p.kind = piece_kind::medial_sigma;
       break;
@@ -115,6 +120,7 @@ piece typed_piece(typing how, std::string_view raw) {
       p.kind = piece_kind::quote;
       break;
     case typed_role::pair:
+      p.kind = piece_kind::punctuation;
       p.typed[size++] = how.key;
       break;
     case typed_role::none:
@@ -254,13 +260,13 @@ class piece_reader {
     char32_t code_point = 0;
     std::size_t size = decode_utf8(at_, end_, code_point);
     if (size == 0) return raw_piece(piece_kind::neutral, at_, 1);
-    if (!in_greek_blocks(code_point)) {
+    typing how = typing_of_character(code_point);
+    if (how.role == typed_role::none && !in_greek_blocks(code_point)) {
       // A mark with no Greek letter before it stays as it came.
       return raw_piece(
           is_combining_diacritic(code_point) ? piece_kind::outside : piece_kind::neutral, at_,
           size);
     }
-    typing how = typing_of_greek(code_point);
     std::size_t places[most_gathered_marks];
     std::size_t count = 0;
     const unsigned char* next = at_ + size;
@@ -326,6 +332,9 @@ class typist {
       case piece_kind::medial_sigma:
       case piece_kind::final_sigma:
         take_greek(p);
+        return;
+      case piece_kind::punctuation:
+        take_punctuation(p);
         return;
       case piece_kind::quote:
         take_quote(p);
@@ -437,7 +446,10 @@ class typist {
   static bool take_plain_reference(int slot, std::size_t length, const unsigned char*& at,
                                    const unsigned char* end, bool& in_run, char*& to) {
     const plain_reference& reference = plain_references[static_cast<std::size_t>(slot)];
-    if (reference.kind != piece_kind::greek && !plain_sigma(reference, at, end)) return false;
+    bool plain = reference.kind == piece_kind::greek ||
+                 (reference.kind == piece_kind::punctuation && in_run) ||
+                 plain_sigma(reference, at, end);
+    if (!plain) return false;
     if (!in_run) *to++ = static_cast<char>(escape_character);
     in_run = true;
     std::memcpy(to, reference.typed, sizeof reference.typed);
@@ -472,8 +484,9 @@ class typist {
   }
 
   void take_neutral(const piece& p) {
-    // A stretch too long to wait on closes the run.
-    if (pending_.size() == most_pending_pieces) settle_before_outside();
+    // A stretch too long to wait on closes the run; outside a run, what
+    // waits for Greek right after it stays outside.
+    if (pending_.size() == most_pending_pieces || !in_run_) settle_before_outside();
     if (in_run_)
       pending_.push_back(p);
     else
@@ -484,7 +497,7 @@ class typist {
     // Sigmas in a row wait together: each depends on the next.
     bool joins_sigmas = p.is_sigma() && leading_sigmas() == pending_.size();
     if (pending_.size() == most_pending_pieces) settle_before_outside();
-    if (in_run_ && !joins_sigmas) settle_in_run(p);
+    if (!pending_.empty() && !joins_sigmas) settle_in_run(p);
     in_run_ = true;
     if (p.is_sigma())
       pending_.push_back(p);
@@ -492,12 +505,33 @@ class typist {
       write_in_run(p);
   }
 
-  // A quotation mark is typed where the alternation gives it.
-  void take_quote(const piece& p) {
-    if (p.closes_quotation == quotation_open_)
+  // Punctuation (a dash, a bracket, a quotation mark, the upper stop) is
+  // typed only in a Greek passage, so that text without Greek comes back as
+  // it was: in a run, or right before the Greek that opens one, for which it
+  // waits. Anything else leaves it outside.
+  void take_punctuation(const piece& p) {
+    if (in_run_) {
       take_greek(p);
+      return;
+    }
+    if (pending_.size() == most_pending_pieces) settle_before_outside();
+    pending_.push_back(p);
+  }
+
+  // A quotation mark is typed where the alternation gives it, counting the
+  // marks that wait to be typed before it.
+  void take_quote(const piece& p) {
+    if (p.closes_quotation == (quotation_open_ != (waiting_quotes() % 2 == 1)))
+      take_punctuation(p);
     else
       take_outside(p);
+  }
+
+  std::size_t waiting_quotes() const {
+    std::size_t count = 0;
+    for (std::size_t i = 0; i < pending_.size(); ++i)
+      count += pending_[i].kind == piece_kind::quote;
+    return count;
   }
 
   // Before what stands outside runs: the run closes after its last Greek
