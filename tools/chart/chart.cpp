@@ -106,7 +106,8 @@ section marks() {
       "with smooth breathing and acute. A letter takes one breathing, one accent and "
       "three marks at most.",
       {"Key", "Mark", "Typed", "Greek"},
-      {}};
+      {},
+      "{0} {1}: {2} gives {3}"};
   for (const auto& entry : mark_table) {
     std::string example{entry.key, example_letter(entry.bit)};
     std::string_view name = entry.description;
@@ -133,7 +134,8 @@ section letters_with_marks() {
                  "Only vowels and rho take marks, and only in the mixes that Unicode has as one "
                  "character: no capital takes a circumflex without a breathing, for instance.",
                  {"Letter", "Marks"},
-                 {}};
+                 {},
+                 "{0} takes {1}"};
   std::string letters;
   for (const auto& row : combination_table)
     if (letters.find(row.letter) == std::string::npos) letters += row.letter;
