@@ -129,6 +129,18 @@ TEST(Chart, ShowsEveryKeyAsItIsTypedInMarkdownRawAndRendered) {
   }
 }
 
+// The Greek question mark, which the chart explains with its signs, is typed
+// as it says.
+TEST(Chart, TypesTheQuestionMarkAsItSays) {
+  const std::vector<section> chart = build_chart();
+  auto signs = std::find_if(chart.begin(), chart.end(),
+                            [](const section& part) { return part.title == "Signs"; });
+  ASSERT_NE(signs, chart.end());
+  EXPECT_NE(signs->intro.find("`$t/i$;`"), std::string::npos);
+  EXPECT_EQ(greek_for("t/i$;"), U"\u03C4\u1F77;");
+  EXPECT_EQ(greek_for(";"), U"\u00B7");
+}
+
 TEST(Chart, ReplacesOnlyTheTextBetweenTheMarkers) {
   const std::string begin =
       "<!-- chart begin: made by grapho_chart from the tables; do not edit -->\n";

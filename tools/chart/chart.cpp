@@ -83,7 +83,11 @@ section letters() {
 }
 
 section signs() {
-  section signs{"Signs", "Four other keys give a sign of their own.", {"Key", "Greek", "Sign"}, {}};
+  section signs{"Signs",
+                "Four other keys give a sign of their own. The Greek question mark is the "
+                "semicolon typed after the run, `$t/i$;`: inside a run, `;` is the upper stop.",
+                {"Key", "Greek", "Sign"},
+                {}};
   for (const auto& entry : letter_entries) {
     if (std::isalpha(static_cast<unsigned char>(entry.key))) continue;
     signs.rows.push_back({typed({&entry.key, 1}), greek(decode_references(entry.entity)),
