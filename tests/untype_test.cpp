@@ -6,14 +6,13 @@
 
 #include <algorithm>
 #include <cstddef>
-#include <fstream>
 #include <random>
-#include <sstream>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "convert/converter.hpp"
+#include "files.hpp"
 #include "untype/untyper.hpp"
 
 namespace grapho {
@@ -246,19 +245,16 @@ TEST(Untype, GraphoOutputComesBack) {
 // The example page and real Homer and Plato come back byte for byte, every
 // reference typed.
 TEST(Untype, ExampleAndReferenceTextComeBack) {
-  std::ifstream example(GRAPHO_EXAMPLES_DIR "/quotations.html", std::ios::binary);
-  std::stringstream page;
-  page << example.rdbuf();
-  ASSERT_FALSE(page.str().empty());
-  std::string typed = untype(page.str());
-  EXPECT_EQ(grapho_of(typed), page.str());
+  const std::string page = read_file(GRAPHO_EXAMPLES_DIR "/quotations.html");
+  ASSERT_FALSE(page.empty());
+  EXPECT_EQ(grapho_of(untype(page)), page);
 
-  std::ifstream pairs(GRAPHO_TEST_DATA_DIR "/greek-reference.txt");
-  std::string line, edition;
-  while (std::getline(pairs, line) && std::getline(pairs, edition)) {
-    std::string output = grapho_of("<p>$" + line + "$</p>");
+  const auto pairs = read_line_pairs(GRAPHO_TEST_DATA_DIR "/greek-reference.txt");
+  ASSERT_FALSE(pairs.empty());
+  for (const auto& pair : pairs) {
+    std::string output = grapho_of("<p>$" + pair.first + "$</p>");
     std::string back = untype(output);
-    EXPECT_EQ(grapho_of(back), output) << line;
+    EXPECT_EQ(grapho_of(back), output) << pair.first;
     EXPECT_EQ(back.find('&'), std::string::npos) << back;
   }
 }
