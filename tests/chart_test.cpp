@@ -4,9 +4,15 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdio>
+#include <filesystem>
 #include <stdexcept>
 #include <string>
+#include <utility>
+#include <vector>
 
+#include "files.hpp"
 #include "html_references.hpp"
 #include "render.hpp"
 
@@ -45,22 +51,27 @@ TEST(Chart, EscapesKeysForMarkdownRoffAndHtml) {
       {"Keys",
        "Type `\\` for a grave.",
        {"Key", "Greek"},
-       {{{U"|", true}, {U"\u1FBF", false}},
-        {{U"`", true}, {U"'", false}},
-        {{U"\\-^~\"'", true}, {U".", false}}}},
-      {"Signs", "`<` and `&`.", {"Key", "Sign"}, {{{U"<&>", true}, {U"a & b", false}}}},
+       {{{U"|", true}, {U"\u1FBF", false}}, {{U"\\-^~\"'", true}, {U".", false}}},
+       "{0} gives {1}"},
+      {"Signs",
+       "`<` and `&`.",
+       {"Key", "Sign"},
+       {{{U"<&>", true}, {U"a & b", false}}, {{U"`", true}, {U"'", false}}}},
   };
-  EXPECT_EQ(render(format::markdown, {chart[0]}),
+  // Markdown: a section with a "|" as a list, which shows it as it is typed;
+  // a backquote alone in its cell.
+  EXPECT_EQ(render(format::markdown, chart),
             "### Keys\n\nType `\\` for a grave.\n\n"
-            "| Key | Greek |\n| --- | --- |\n"
-            "| `\\|` | \xE1\xBE\xBF |\n"
-            "| `` ` `` | ' |\n"
-            "| `\\-^~\"'` | . |\n");
+            "- `|` gives \xE1\xBE\xBF\n"
+            "- `\\-^~\"'` gives .\n"
+            "\n### Signs\n\n`<` and `&`.\n\n"
+            "| Key | Sign |\n| --- | --- |\n"
+            "| `<&>` | a & b |\n"
+            "| ` | ' |\n");
   EXPECT_EQ(render(format::roff, {chart[0]}),
             ".SS Keys\nType \\fB\\e\\fP for a grave.\n.PP\n.RS 4\n.TS\nnokeep;\nl2 l.\n"
             "\\fIKey\\fP\t\\fIGreek\\fP\n"
             "\\fB|\\fP\t\\[u1FBF]\n"
-            "\\fB\\(ga\\fP\t\\(aq\n"
             "\\fB\\e\\-\\(ha\\(ti\\(dq\\(aq\\fP\t.\n"
             ".TE\n.RE\n");
   // HTML: markup characters escaped, typed text as code, Greek marked as such.
@@ -68,11 +79,66 @@ TEST(Chart, EscapesKeysForMarkdownRoffAndHtml) {
       "<h3>Signs</h3>\n<p><code>&lt;</code> and <code>&amp;</code>.</p>\n<table>\n"
       "<thead><tr><th scope=\"col\">Key</th><th scope=\"col\">Sign</th></tr></thead>\n"
       "<tbody>\n<tr><td><code>&lt;&amp;&gt;</code></td><td>a &amp; b</td></tr>\n"
+      "<tr><td><code>`</code></td><td>'</td></tr>\n"
       "</tbody>\n</table>\n";
   const std::string html = render(format::html, {chart[1], chart[0]});
   EXPECT_EQ(html.substr(0, signs.size()), signs);
   EXPECT_NE(html.find("<tr><td><code>|</code></td><td lang=\"grc\">\xE1\xBE\xBF</td></tr>"),
             std::string::npos);
+}
+
+// Every key of the chart reads as it is typed in the Markdown source, which
+// Windows users read as it is, and as GitHub renders it (cmark-gfm, where it
+// is installed): the same bytes, in a code span or alone in a cell.
+TEST(Chart, ShowsEveryKeyAsItIsTypedInMarkdownRawAndRendered) {
+  const std::string markdown = render(format::markdown, build_chart());
+  EXPECT_EQ(markdown.find("\\|"), std::string::npos);
+  EXPECT_EQ(markdown.find("``"), std::string::npos);
+  std::vector<std::string> keys;
+  for (const auto& part : build_chart())
+    for (const auto& cells : part.rows)
+      for (const auto& content : cells)
+        if (content.typed) keys.push_back(to_utf8(content.text));
+  for (const auto& key : keys) {
+    bool alone = key.find('`') != std::string::npos;
+    EXPECT_NE(markdown.find(alone ? "| " + key + " |" : "`" + key + "`"), std::string::npos) << key;
+  }
+
+  const std::filesystem::path source =
+      std::filesystem::temp_directory_path() / "grapho-chart-test.md";
+  write_file(source, markdown);
+  std::string html;
+  if (FILE* rendering =
+          popen(("cmark-gfm -e table '" + source.string() + "' 2>/dev/null").c_str(), "r")) {
+    char buffer[4096];
+    for (std::size_t count; (count = fread(buffer, 1, sizeof buffer, rendering)) > 0;)
+      html.append(buffer, count);
+    if (pclose(rendering) != 0) html.clear();
+  }
+  std::filesystem::remove(source);
+  if (html.empty()) GTEST_SKIP() << "cmark-gfm is not installed";
+  for (auto key : keys) {
+    bool alone = key.find('`') != std::string::npos;
+    for (auto [character, escaped] :
+         {std::pair{'&', "&amp;"}, {'<', "&lt;"}, {'>', "&gt;"}, {'"', "&quot;"}})
+      for (std::size_t at = 0; (at = key.find(character, at)) != std::string::npos; at += 1)
+        key.replace(at, 1, escaped);
+    EXPECT_NE(html.find(alone ? "<td>" + key + "</td>" : "<code>" + key + "</code>"),
+              std::string::npos)
+        << key;
+  }
+}
+
+// The Greek question mark, which the chart explains with its signs, is typed
+// as it says.
+TEST(Chart, TypesTheQuestionMarkAsItSays) {
+  const std::vector<section> chart = build_chart();
+  auto signs = std::find_if(chart.begin(), chart.end(),
+                            [](const section& part) { return part.title == "Signs"; });
+  ASSERT_NE(signs, chart.end());
+  EXPECT_NE(signs->intro.find("`$t/i$;`"), std::string::npos);
+  EXPECT_EQ(greek_for("t/i$;"), U"\u03C4\u1F77;");
+  EXPECT_EQ(greek_for(";"), U"\u00B7");
 }
 
 TEST(Chart, ReplacesOnlyTheTextBetweenTheMarkers) {

@@ -1,6 +1,7 @@
 // Runs the built program as a user would: files in a fresh folder, standard
 // input redirected, and checks the exit status, standard error and every byte
 // written.
+#include <chrono>
 #include <string>
 
 #include "cli/driver.hpp"
@@ -132,6 +133,29 @@ TEST_F(CommandLine, RefusesToOverwriteItsInput) {
   EXPECT_EQ(result.error, "in.txt:1:1 Cannot write file in.html: it is the input file" + prompt);
   EXPECT_EQ(read_file(dir / "in.txt"), text);
 #endif
+
+  // Another file that agrees with the input in size and in the time of the
+  // last write, as two views of one file do, is told apart by its contents.
+  // The time is set in whole seconds, which is all that some systems set.
+  write_file(dir / "copy.txt", text);
+  const auto time = std::chrono::floor<std::chrono::seconds>(fs::last_write_time(dir / "copy.txt"));
+  fs::last_write_time(dir / "copy.txt", time);
+  struct case_ {
+    std::string output;
+    int status;
+    std::string error, result;
+  };
+  for (const auto& [output, status, error, result] : {
+           case_{text, 1, "copy.txt:1:1 Cannot write file copy.html: it is the input file", text},
+           case_{"<p>$b$</p>\n", 0, "", "<p>&alpha;</p>\n"},
+       }) {
+    write_file(dir / "copy.html", output);
+    fs::last_write_time(dir / "copy.html", time);
+    auto copied = run("copy.txt");
+    EXPECT_EQ(copied.status, status) << output;
+    EXPECT_EQ(copied.error, error + prompt);
+    EXPECT_EQ(read_file(dir / "copy.html"), result);
+  }
 }
 
 #ifdef _WIN32
@@ -305,6 +329,25 @@ TEST_F(CommandLine, UngraphoTypesFilesInOrderOnStandardOutput) {
   }
   EXPECT_EQ(shell("'" UNGRAPHO_EXE "' a.html >/dev/full 2>stderr"), 1);
   EXPECT_EQ(read_file(dir / "stderr"), "Cannot write to standard output\n");
+
+  // An input that is standard output's own file would grow with its own
+  // typing for ever (here, up to a limit on the size of files): refused,
+  // after what was typed before it.
+  struct self_case {
+    std::string arguments, output, error;
+  };
+  for (const auto& [arguments, output, error] : {
+           self_case{"a.html self.html", "<p>$\"a$</p>\n",
+                     "Cannot read file self.html: it is standard output\n"},
+           self_case{"<self.html", "", "Cannot read standard input: it is standard output\n"},
+       }) {
+    write_file(dir / "self.html", "&alpha;\n");
+    EXPECT_EQ(shell("ulimit -f 1000 && '" UNGRAPHO_EXE "' " + arguments + " >>self.html 2>stderr"),
+              1)
+        << arguments;
+    EXPECT_EQ(read_file(dir / "self.html"), "&alpha;\n" + output) << arguments;
+    EXPECT_EQ(read_file(dir / "stderr"), error) << arguments;
+  }
 }
 
 // What ungrapho types from the example page, grapho converts back into it.

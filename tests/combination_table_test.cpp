@@ -88,8 +88,9 @@ TEST(CombinationTable, EveryPrecomposedGreekLetterWithTheseMarksHasItsRow) {
 
   // (letter, marks) -> expected code point; Greek Extended wins over the tonos forms.
   std::map<std::pair<char, unsigned>, UChar32> expected;
-  for (auto [first, last] : {std::pair{0x0370, 0x03FF}, std::pair{0x1F00, 0x1FFF}}) {
-    for (UChar32 code_point = first; code_point <= last; ++code_point) {
+  for (auto [first, last] : greek_blocks) {
+    for (auto code_point = static_cast<UChar32>(first); code_point <= static_cast<UChar32>(last);
+         ++code_point) {
       if (!u_isdefined(code_point)) continue;
       auto parts = decompose(code_point);
       auto key = key_of_base.find(parts.base);
@@ -139,6 +140,20 @@ TEST(UnicodeData, NamedReferencesAreTheirCharacters) {
   }
 }
 
+// The Greek blocks are Unicode's, whole.
+TEST(UnicodeData, GreekBlocksAreUnicodes) {
+  const UBlockCode blocks[] = {UBLOCK_GREEK, UBLOCK_GREEK_EXTENDED};
+  ASSERT_EQ(std::size(greek_blocks), std::size(blocks));
+  for (std::size_t i = 0; i < std::size(blocks); ++i) {
+    auto first = static_cast<UChar32>(greek_blocks[i].first);
+    auto last = static_cast<UChar32>(greek_blocks[i].last);
+    for (UChar32 code_point = first; code_point <= last; ++code_point)
+      EXPECT_EQ(ublock_getCode(code_point), blocks[i]) << std::hex << code_point;
+    EXPECT_NE(ublock_getCode(first - 1), blocks[i]);
+    EXPECT_NE(ublock_getCode(last + 1), blocks[i]);
+  }
+}
+
 // Every letter with marks decomposes into its marks in the order of
 // combining_marks, and those have the classes given.
 TEST(UnicodeData, MarksStandInTheOrderOfTheDecompositions) {
@@ -160,8 +175,9 @@ TEST(UnicodeData, CanonicalSingletonsAreAllThereAndRight) {
   for (const auto& character : typed_characters)
     typed_by_decomposition[nfd(icu::UnicodeString(static_cast<UChar32>(character.code_point)))] =
         character.how;
-  for (auto [first, last] : {std::pair{0x0370, 0x03FF}, std::pair{0x1F00, 0x1FFF}}) {
-    for (UChar32 code_point = first; code_point <= last; ++code_point) {
+  for (auto [first, last] : greek_blocks) {
+    for (auto code_point = static_cast<UChar32>(first); code_point <= static_cast<UChar32>(last);
+         ++code_point) {
       auto found = typed_by_decomposition.find(nfd(icu::UnicodeString(code_point)));
       typing expected = found == typed_by_decomposition.end() ? typing{} : found->second;
       typing actual = typing_of_greek(static_cast<char32_t>(code_point));

@@ -264,42 +264,61 @@ TEST_F(HostileInput, PromptLeavesTheRestOfStandardInput) {
 }
 
 // An output name that is a link from an overlay file system's merged view into
-// one of its layers, where the input has another device number. The overlay is
-// mounted in user and mount namespaces of the test's own (for root, or for any
-// user where the system lets users make them) and goes with them.
+// one of its layers, where the input has another device number, and with some
+// options another inode or change time. The overlay is mounted in a mount
+// namespace of the test's own (and a user namespace where the test is not
+// root, if the system lets users make them) and goes with it.
 TEST_F(HostileInput, RefusesAnOutputThatIsTheInputSeenInALayer) {
   const std::string text = repeated("$a$ line\n", 2000);
-  const std::vector<std::string> layers = {"lower", "upper"};
-  for (const std::string& layer : layers) {
-    fs::create_directory(dir / layer);
-    write_file(dir / layer / (layer + ".txt"), text);
+  struct case_ {
+    std::string name, options, layer, before;
+  };
+  const case_ cases[] = {
+      {"lower", "", "lower", ""},
+      {"upper", "", "upper", ""},
+      // The upper layer on another file system: the merged view gives the
+      // lower file's inode with its high bit set.
+      {"xino", ",xino=on", "lower", "mount -t tmpfs tmpfs upper && mkdir upper/u upper/w && "},
+      // Its attributes changed through the merged view, which alone then
+      // shows the change's time.
+      {"metacopy", ",metacopy=on", "lower", ""},
+  };
+  int mounted = 0;
+  for (const auto& [name, options, layer, before] : cases) {
+    const fs::path root = dir / name;
+    for (const std::string folder : {"lower", "upper", "work", "merged"})
+      fs::create_directories(root / folder);
+    write_file(root / layer / "page.txt", text);
+    // On tmpfs the upper and work folders are made inside the namespace.
+    const std::string upper = before.empty() ? "upper" : "upper/u";
+    const std::string work = before.empty() ? "work" : "upper/w";
+    const std::string script =
+        "cd " + name + " && " + before +
+        "mount -t overlay overlay -o lowerdir=\\$PWD/lower,upperdir=\\$PWD/" + upper +
+        ",workdir=\\$PWD/" + work + options + " merged && cd merged && " +
+        (name == "metacopy" ? "chmod 600 page.txt && " : "") + "ln -s \\$PWD/../" + layer +
+        "/page.txt page.html && { GRAPHO page.txt </dev/null 2>../error; echo \\$? >../status; }";
+    int status = shell("{ unshare -m sh -c \"" + script + "\" || unshare -rm sh -c \"" + script +
+                       "\"; } 2>/dev/null");
+    // The overlay leaves a folder in the work folder that not even its owner
+    // may open, and so remove, until it is given permissions.
+    std::error_code no_folder;
+    fs::permissions(root / "work" / "work", fs::perms::owner_all, no_folder);
+    if (status != 0) continue;
+    ++mounted;
+    EXPECT_EQ(read_file(root / "status"), "1\n") << name;
+    EXPECT_EQ(read_file(root / "error"),
+              "page.txt:1:1 Cannot write file page.html: it is the input file" + prompt)
+        << name;
+    EXPECT_TRUE(same_bytes(text, read_file(root / layer / "page.txt"))) << name;
   }
-  fs::create_directory(dir / "work");
-  fs::create_directory(dir / "merged");
-  std::string script =
-      "mount -t overlay overlay -o lowerdir=$PWD/lower,upperdir=$PWD/upper,workdir=$PWD/work "
-      "merged && cd merged";
-  for (const std::string& layer : layers)
-    script += " && ln -s $PWD/" + layer + "/" + layer + ".txt " + layer + ".html && { GRAPHO " +
-              layer + ".txt </dev/null 2>../" + layer + ".error; echo \\$? >../" + layer +
-              ".status; }";
-  int status = shell("unshare -rm sh -c \"" + script + "\" 2>/dev/null");
-  // The overlay leaves a folder in the work folder that not even its owner may
-  // open, and so remove, until it is given permissions.
-  std::error_code no_folder;
-  fs::permissions(dir / "work" / "work", fs::perms::owner_all, no_folder);
-  if (status != 0) GTEST_SKIP() << "no overlay can be mounted here";
-  for (const std::string& layer : layers) {
-    EXPECT_EQ(read_file(dir / (layer + ".status")), "1\n") << layer;
-    EXPECT_EQ(read_file(dir / (layer + ".error")), layer + ".txt:1:1 Cannot write file " + layer +
-                                                       ".html: it is the input file" + prompt);
-    EXPECT_TRUE(same_bytes(text, read_file(dir / layer / (layer + ".txt")))) << layer;
-  }
+  if (mounted == 0) GTEST_SKIP() << "no overlay can be mounted here";
 }
 
-// No signal ends the program: a closed standard error leaves the status as
-// earned, and an output whose reader has gone, or that would grow past the
-// limit on a file's size, is reported.
+// No signal ends the program and nothing makes it wait: a closed standard
+// error leaves the status as earned, an output that is a pipe is refused,
+// with or without a reader, and one that would grow past the limit on a
+// file's size is reported.
 TEST_F(HostileInput, ReportsFailedWritesInsteadOfDying) {
   write_file(dir / "good.txt", "$a$");
   // The pipe on standard error has lost its only reader before the program starts.
@@ -308,14 +327,20 @@ TEST_F(HostileInput, ReportsFailedWritesInsteadOfDying) {
 
   write_file(dir / "big.txt", repeated("$m^hnin >/aeide$ ", 100000));
   ASSERT_EQ(shell("mkfifo big.html"), 0);
-  EXPECT_EQ(shell("GRAPHO big.txt </dev/null 2>stderr & head -c 1 big.html >/dev/null; wait $!"),
-            1);
-  EXPECT_EQ(read_file(dir / "stderr"), "big.txt:1:1 Cannot write file big.html" + prompt);
+  // timeout ends a program that waits for a reader (status 124).
+  for (const std::string reader : {"", "exec 3<>big.html && "}) {
+    EXPECT_EQ(shell(reader + "timeout 60 GRAPHO big.txt </dev/null 2>stderr"), 1) << reader;
+    EXPECT_EQ(read_file(dir / "stderr"),
+              "big.txt:1:1 Cannot open file big.html for writing" + prompt);
+  }
 
   // In blocks of 512 bytes for dash, of 1,024 for bash: both below the output.
   fs::copy_file(dir / "big.txt", dir / "limited.txt");
   EXPECT_EQ(shell("ulimit -f 100 && GRAPHO limited.txt </dev/null 2>stderr"), 1);
   EXPECT_EQ(read_file(dir / "stderr"), "limited.txt:1:1 Cannot write file limited.html" + prompt);
+  write_file(dir / "limited.html", repeated("&alpha;&beta; ", 100'000));
+  EXPECT_EQ(shell("ulimit -f 100 && '" UNGRAPHO_EXE "' limited.html >typed 2>stderr"), 1);
+  EXPECT_EQ(read_file(dir / "stderr"), "Cannot write to standard output\n");
 }
 
 // Memory too short for the program's buffers, or for a report: a message and
@@ -367,6 +392,46 @@ TEST_F(HostileInput, ReportsRunningOutOfMemory) {
   }
   EXPECT_GT(reported, 0);
   EXPECT_GT(reported_for_long_name, 0);
+}
+
+// ungrapho the same way, in finer steps: its buffers are smaller than
+// grapho's, and the limits at which it is loaded but cannot throw fewer.
+TEST_F(HostileInput, UngraphoReportsRunningOutOfMemory) {
+#ifdef GRAPHO_SANITIZED
+  GTEST_SKIP() << "the sanitizers need more address space than the limits tried";
+#endif
+  write_file(dir / "in.html", repeated("&alpha; ", 100'000));
+  std::string typed = repeated("a ", 100'000);
+  typed.insert(0, "$").insert(typed.size() - 1, "$");
+  const std::string ungrapho = "'" UNGRAPHO_EXE "' ";
+  int reported = 0;
+  for (int kib = 3072; kib <= 8192; kib += 16) {
+    const std::string limit = "ulimit -v " + std::to_string(kib) + " && ";
+    int status = shell(limit + ungrapho + "in.html >out 2>stderr");
+    std::string error = read_file(dir / "stderr");
+    EXPECT_TRUE(status == 0 || status == 1 || status == 127)
+        << status << " at " << kib << " KiB: " << error;
+    if (status == 1) {
+      EXPECT_EQ(error, "Out of memory\n") << kib << " KiB";
+    }
+    if (status == 0) {
+      EXPECT_EQ(read_file(dir / "out"), typed) << kib << " KiB";
+    }
+    reported += status == 1;
+
+    // A missing file whose message alone needs more memory than is left.
+    if (kib % 64 != 0) continue;
+    status = shell("N=$(printf %131000s '' | tr ' ' n) && { " + limit + ungrapho +
+                   "in.html \"$N\" >/dev/null; } 2>stderr");
+    error = read_file(dir / "stderr");
+    EXPECT_TRUE(status == 1 || status == 2 || status == 127)
+        << status << " at " << kib << " KiB: " << error.substr(0, 100);
+    if (status == 1) {
+      EXPECT_TRUE(error == "Out of memory\n" || error.ends_with(" for reading\n"))
+          << kib << " KiB: " << error.substr(0, 100);
+    }
+  }
+  EXPECT_GT(reported, 0);
 }
 
 #endif

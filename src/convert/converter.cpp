@@ -12,10 +12,6 @@
 namespace grapho {
 namespace {
 
-bool same_file(const std::optional<file_identity>& a, const std::optional<file_identity>& b) {
-  return a && b && is_same_file(*a, *b);
-}
-
 // Waits for what the sink handed to the writer before; false when writing it failed.
 bool handed_output_written(output_sink& sink) {
   try {
@@ -43,10 +39,10 @@ bool save_output(output_sink& sink, byte_writer& writer) {
 // the output buffer has room for the fast path to translate a whole input buffer.
 converter::converter(std::size_t buffer_size, std::nothrow_t) noexcept
     : input_buffer_size_(std::max<std::size_t>(buffer_size, 1) + 1),
-      input_buffer_(static_cast<unsigned char*>(std::malloc(input_buffer_size_))),
+      input_buffer_(allocate_buffer<unsigned char>(input_buffer_size_)),
       output_buffer_size_(fast_path_room(std::max<std::size_t>(buffer_size, 1))),
-      output_buffer_(static_cast<char*>(std::malloc(output_buffer_size_))),
-      spare_output_buffer_(static_cast<char*>(std::malloc(output_buffer_size_))) {}
+      output_buffer_(allocate_buffer<char>(output_buffer_size_)),
+      spare_output_buffer_(allocate_buffer<char>(output_buffer_size_)) {}
 
 converter::converter(std::size_t buffer_size) : converter(buffer_size, std::nothrow) {
   if (!has_buffers()) throw std::bad_alloc();
@@ -100,9 +96,19 @@ void converter::convert_file(const std::string& input_path, const std::string& o
   native_file input = native_file::open_input(input_path);
   fail_at(start, !input.is_open(), "Cannot open file %s for reading", input_path);
   const std::optional<file_identity> input_identity = input.identity();
+  // The buffers, not yet in use, compare the contents where only they can
+  // tell (see may_be_same_file), which costs nothing otherwise.
+  const auto is_input = [&](const std::optional<file_identity>& output_identity) {
+    if (!input_identity || !output_identity) return false;
+    if (is_same_file(*input_identity, *output_identity)) return true;
+    return may_be_same_file(*input_identity, *output_identity) &&
+           native_file::have_same_contents(
+               input_path, output_path, {input_buffer_.get(), input_buffer_size_},
+               {reinterpret_cast<unsigned char*>(output_buffer_.get()), output_buffer_size_});
+  };
   const auto refuse_if_input = [&](const std::optional<file_identity>& output_identity) {
-    fail_at(start, same_file(input_identity, output_identity),
-            "Cannot write file %s: it is the input file", output_path);
+    fail_at(start, is_input(output_identity), "Cannot write file %s: it is the input file",
+            output_path);
   };
   // By name first (a name that maps to itself, a link, a case-blind file
   // system), so that such an input is not even read.

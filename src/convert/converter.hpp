@@ -3,14 +3,13 @@
 #pragma once
 
 #include <cstddef>
-#include <cstdlib>
-#include <memory>
 #include <new>
 #include <optional>
 #include <string>
 #include <string_view>
 
 #include "convert/page.hpp"
+#include "io/buffer.hpp"
 #include "io/byte_stream.hpp"
 #include "io/error.hpp"
 
@@ -45,17 +44,12 @@ class converter {
   bool has_buffers() const noexcept;
 
   std::size_t input_buffer_size_;
-  // Taken with malloc, which fails by returning nothing: the nothrow form of
-  // new may itself throw on the way, and fail where no exception can be made.
-  struct free_memory {
-    void operator()(void* memory) const noexcept { std::free(memory); }
-  };
-  std::unique_ptr<unsigned char[], free_memory> input_buffer_;
+  buffer<unsigned char> input_buffer_;
   std::size_t output_buffer_size_;
-  std::unique_ptr<char[], free_memory> output_buffer_;
+  buffer<char> output_buffer_;
   // The second output buffer, of the same size, for writing in the background;
   // none when memory is short, which only makes the writes go in turn.
-  std::unique_ptr<char[], free_memory> spare_output_buffer_;
+  buffer<char> spare_output_buffer_;
   // Carried from file to file.
   quote_state quotes_ = quote_state::next_opens;
 };

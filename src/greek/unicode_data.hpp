@@ -5,6 +5,7 @@
 // against ICU's character data.
 #pragma once
 
+#include <cstddef>
 #include <string_view>
 
 #include "greek/tables.hpp"
@@ -65,9 +66,34 @@ inline constexpr canonical_singleton canonical_singletons[] = {
     {0x03CE, 0x1F7D}, {0x0387, 0x00B7}, {0x1FBE, 0x03B9},
 };
 
-// Unicode's blocks Greek and Coptic and Greek Extended.
+// Unicode's blocks Greek and Coptic and Greek Extended (Blocks.txt).
+struct code_point_range {
+  char32_t first;
+  char32_t last;
+};
+
+inline constexpr code_point_range greek_blocks[] = {{0x0370, 0x03FF}, {0x1F00, 0x1FFF}};
+
+// The characters of the Greek blocks, one after the other.
+inline constexpr std::size_t greek_block_size = [] {
+  std::size_t size = 0;
+  for (const auto& block : greek_blocks) size += block.last - block.first + 1;
+  return size;
+}();
+
+// The place of `c` among the characters of the Greek blocks, or
+// greek_block_size when it is none of them.
+constexpr std::size_t greek_block_slot(char32_t c) {
+  std::size_t before = 0;
+  for (const auto& block : greek_blocks) {
+    if (c >= block.first && c <= block.last) return before + (c - block.first);
+    before += block.last - block.first + 1;
+  }
+  return greek_block_size;
+}
+
 constexpr bool in_greek_blocks(char32_t c) {
-  return (c >= 0x0370 && c <= 0x03FF) || (c >= 0x1F00 && c <= 0x1FFF);
+  return greek_block_slot(c) != greek_block_size;
 }
 
 // The blocks of combining diacritical marks: Combining Diacritical Marks and

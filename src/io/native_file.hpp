@@ -7,34 +7,40 @@
 #include <cstddef>
 #include <cstdint>
 #include <optional>
+#include <span>
 #include <string>
 #include <utility>
 
 namespace grapho {
 
-// What tells a file apart whatever name it was opened by: a device and inode,
-// or a volume serial number and file index; with what any view of the file
-// shows alike, its size and the times of its last change, to the nanosecond
-// on POSIX systems and to the 100 nanoseconds of Windows.
+// What tells a file apart whatever name it was opened by, a device and inode
+// or a volume serial number and file index, with its size and the time of the
+// last write to its contents, to the nanosecond on POSIX systems and to the
+// 100 nanoseconds of Windows.
 struct file_identity {
   std::uint64_t volume = 0;
   std::uint64_t index = 0;
   std::uint64_t size = 0;
-  std::uint64_t modified = 0;  // last write to the contents
-  std::uint64_t changed = 0;   // last change to the contents or the attributes
+  std::uint64_t modified = 0;
 };
 
-// Whether `a` and `b` are one file. Device and inode are not enough: an overlay
-// file system, as containers are built of, shows a file of one of its layers
-// under its own device number, while the layer's folder shows it under the
-// layer's, with the same inode either way, so that a link from one view into
-// the other names the input under another identity. Such views still agree in
-// the inode, the size and the change times, which two distinct files hardly
-// ever do to the nanosecond; files on one device have distinct inodes anyway.
 inline bool is_same_file(const file_identity& a, const file_identity& b) {
-  return a.index == b.index &&
-         (a.volume == b.volume ||
-          (a.size == b.size && a.modified == b.modified && a.changed == b.changed));
+  return a.volume == b.volume && a.index == b.index;
+}
+
+// Whether `a` and `b`, not one file by their device and inode, may still be one
+// file seen through two views, so that only their contents can tell. An
+// overlay file system, as containers are built of, shows a file of one of its
+// layers under its own device number, while the layer's folder shows it under
+// the layer's, and a link from one view into the other names the input under
+// another identity. The views need not agree in the inode either (with the
+// option xino=on the merged view sets its high bit), nor in the time of the
+// last change to the attributes (with metacopy=on a chmod through the merged
+// view gives it its own); they agree in the size and the time of the last
+// write, which two distinct files hardly ever do to the nanosecond. An empty
+// file has nothing to lose.
+inline bool may_be_same_file(const file_identity& a, const file_identity& b) {
+  return a.size != 0 && a.size == b.size && a.modified == b.modified;
 }
 
 class native_file {
@@ -43,10 +49,20 @@ class native_file {
   static native_file open_input(const std::string& path);
   // Opens a file for writing, creating it when it is missing but never emptying
   // it, so that it can be compared with the input first. Not open on failure,
-  // and not open either when the name is not that of a disk file.
+  // and not open either when the name is that of a pipe (a FIFO, a socket), or
+  // on Windows of anything but a disk file. Never waits for a reader.
   static native_file open_output(const std::string& path);
+  // The process's standard input and output, which closing closes.
+  static native_file standard_input();
+  static native_file standard_output();
   // The identity of the file that `path` names, if there is one.
   static std::optional<file_identity> identity_of(const std::string& path);
+  // Whether the files that `a` and `b` name hold the same bytes, compared a
+  // buffer's worth at a time through the two buffers, of any size; false
+  // when either cannot be read.
+  static bool have_same_contents(const std::string& a, const std::string& b,
+                                 std::span<unsigned char> buffer_a,
+                                 std::span<unsigned char> buffer_b);
 
   native_file(native_file&& other) noexcept : file_(std::exchange(other.file_, no_handle)) {}
   native_file& operator=(native_file&& other) noexcept {
@@ -62,6 +78,8 @@ class native_file {
 
   bool is_open() const { return file_ != no_handle; }
   std::optional<file_identity> identity() const;
+  // Whether it is a file on a disk, and not a terminal, a pipe or a device.
+  bool is_disk_file() const;
   // Empties the file from its start; false when that fails. Something that is
   // not a regular file (a terminal, /dev/null) has nothing to empty.
   bool truncate();

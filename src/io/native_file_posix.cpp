@@ -22,8 +22,7 @@ std::uint64_t nanoseconds(const struct timespec& time) {
 
 file_identity identity_from(const struct stat& status) {
   return {static_cast<std::uint64_t>(status.st_dev), static_cast<std::uint64_t>(status.st_ino),
-          static_cast<std::uint64_t>(status.st_size), nanoseconds(status.st_mtim),
-          nanoseconds(status.st_ctim)};
+          static_cast<std::uint64_t>(status.st_size), nanoseconds(status.st_mtim)};
 }
 
 }  // namespace
@@ -32,8 +31,28 @@ native_file native_file::open_input(const std::string& path) {
   return native_file(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
 }
 
+// Opened without blocking, as opening a FIFO with no reader would wait for
+// one for ever; a FIFO or a socket, which a reader empties as it goes, is no
+// file to convert into and is refused. Devices such as /dev/null stay
+// allowed, and are written to blocking, as files are.
 native_file native_file::open_output(const std::string& path) {
-  return native_file(::open(path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0666));
+  native_file file(::open(path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC | O_NONBLOCK, 0666));
+  struct stat status;
+  if (!file.is_open() || ::fstat(descriptor(file.file_), &status) != 0 ||
+      S_ISFIFO(status.st_mode) || S_ISSOCK(status.st_mode))
+    return native_file(no_handle);
+  int flags = ::fcntl(descriptor(file.file_), F_GETFL);
+  if (flags == -1 || ::fcntl(descriptor(file.file_), F_SETFL, flags & ~O_NONBLOCK) != 0)
+    return native_file(no_handle);
+  return file;
+}
+
+native_file native_file::standard_input() {
+  return native_file(STDIN_FILENO);
+}
+
+native_file native_file::standard_output() {
+  return native_file(STDOUT_FILENO);
 }
 
 std::optional<file_identity> native_file::identity_of(const std::string& path) {
@@ -50,6 +69,11 @@ std::optional<file_identity> native_file::identity() const {
   struct stat status;
   if (::fstat(descriptor(file_), &status) != 0) return std::nullopt;
   return identity_from(status);
+}
+
+bool native_file::is_disk_file() const {
+  struct stat status;
+  return ::fstat(descriptor(file_), &status) == 0 && S_ISREG(status.st_mode);
 }
 
 bool native_file::truncate() {

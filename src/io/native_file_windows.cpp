@@ -85,8 +85,7 @@ std::optional<file_identity> identity_of_handle(HANDLE file) {
   return file_identity{information.dwVolumeSerialNumber,
                        joined(information.nFileIndexHigh, information.nFileIndexLow),
                        joined(information.nFileSizeHigh, information.nFileSizeLow),
-                       static_cast<std::uint64_t>(times.LastWriteTime.QuadPart),
-                       static_cast<std::uint64_t>(times.ChangeTime.QuadPart)};
+                       static_cast<std::uint64_t>(times.LastWriteTime.QuadPart)};
 }
 
 }  // namespace
@@ -106,9 +105,16 @@ native_file native_file::open_output(const std::string& path) {
   native_file file(
       from_handle(CreateFileW(system_path(path).c_str(), GENERIC_WRITE | FILE_READ_ATTRIBUTES,
                               share_all, nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr)));
-  if (file.is_open() && GetFileType(to_handle(file.file_)) != FILE_TYPE_DISK)
-    return native_file(no_handle);
+  if (file.is_open() && !file.is_disk_file()) return native_file(no_handle);
   return file;
+}
+
+native_file native_file::standard_input() {
+  return native_file(from_handle(GetStdHandle(STD_INPUT_HANDLE)));
+}
+
+native_file native_file::standard_output() {
+  return native_file(from_handle(GetStdHandle(STD_OUTPUT_HANDLE)));
 }
 
 std::optional<file_identity> native_file::identity_of(const std::string& path) {
@@ -126,6 +132,10 @@ void native_file::close_handle(handle file) noexcept {
 
 std::optional<file_identity> native_file::identity() const {
   return identity_of_handle(to_handle(file_));
+}
+
+bool native_file::is_disk_file() const {
+  return GetFileType(to_handle(file_)) == FILE_TYPE_DISK;
 }
 
 bool native_file::truncate() {

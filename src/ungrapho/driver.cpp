@@ -3,10 +3,11 @@
 #include <csignal>
 #include <cstdio>
 #include <new>
+#include <optional>
 #include <string>
+#include <string_view>
 
 #ifdef _WIN32
-#include <fcntl.h>
 #include <io.h>
 #define isatty _isatty
 #else
@@ -22,44 +23,25 @@
 namespace grapho {
 namespace {
 
-class standard_input_reader final : public byte_reader {
- public:
-  std::size_t read(unsigned char* buffer, std::size_t capacity) override {
-    std::size_t count = std::fread(buffer, 1, capacity, stdin);
-    if (count == 0 && std::ferror(stdin)) throw read_failure{};
-    return count;
-  }
-};
+constexpr std::string_view out_of_memory = "Out of memory";
 
-class standard_output_writer final : public byte_writer {
- public:
-  void write(const char* data, std::size_t size) override {
-    if (std::fwrite(data, 1, size, stdout) != size) throw write_failure{};
+// Writes the message and a line end on standard error. On a terminal its
+// control characters are shown as escapes, so that no file name can drive it;
+// when there is no memory left for that, "Out of memory" is written instead.
+int fail(std::string_view message) {
+  std::string shown;
+  try {
+    if (isatty(fileno(stderr))) message = shown = escape_control_characters(message);
+  } catch (const std::bad_alloc&) {
+    message = out_of_memory;
   }
-  void close() override {
-    if (std::fflush(stdout) != 0) throw write_failure{};
-  }
-};
-
-// The message and a line end on standard error; on a terminal its control
-// characters are shown as escapes, so that no file name can drive it.
-int fail(const std::string& message) {
-  std::string line = isatty(fileno(stderr)) ? escape_control_characters(message) : message;
-  line += '\n';
-  std::fwrite(line.data(), 1, line.size(), stderr);
+  std::fwrite(message.data(), 1, message.size(), stderr);
+  std::fputc('\n', stderr);
   return 1;
 }
 
-// Standard input and output hold bytes: no line-end translation on Windows.
-void use_binary_standard_streams() {
-#ifdef _WIN32
-  _setmode(_fileno(stdin), _O_BINARY);
-  _setmode(_fileno(stdout), _O_BINARY);
-#endif
-}
-
 // A failure that stops the typing: what was typed before it is still written.
-int stop(const std::string& message, byte_writer& output) {
+int stop(std::string_view message, byte_writer& output) {
   fail(message);
   try {
     output.close();
@@ -69,42 +51,65 @@ int stop(const std::string& message, byte_writer& output) {
   return 1;
 }
 
+// Standard output's file, when it is one on a disk: an input that is that
+// file would grow with its own typing as it is read, and is refused, as cat
+// refuses it.
+std::optional<file_identity> disk_file_of(const native_file& output) {
+  return output.is_disk_file() ? output.identity() : std::nullopt;
+}
+
+bool is_output(const native_file& input, const std::optional<file_identity>& output_file) {
+  std::optional<file_identity> input_file = input.identity();
+  return output_file && input_file && is_same_file(*input_file, *output_file);
+}
+
+// Types `input` (named by `name`, "standard input" for standard input) into
+// `output`; the status, after the message of a failure of the input.
+int type_input(untyper& typist, native_file input, const char* name,
+               const std::optional<file_identity>& output_file, byte_writer& output) {
+  std::string about = name ? format_message("file %s", name) : "standard input";
+  if (is_output(input, output_file))
+    return stop("Cannot read " + about + ": it is standard output", output);
+  file_reader reader(std::move(input));
+  try {
+    typist.untype_stream(reader, output);
+  } catch (const read_failure&) {
+    return stop("Cannot read " + about, output);
+  }
+  return 0;
+}
+
 }  // namespace
 
 int run_ungrapho(int argc, char** argv) {
 #ifdef SIGPIPE
-  // A reader that has gone makes a write fail, which is reported.
+  // A reader that has gone, or a write past the limit set on the size of
+  // files, makes the write fail, which is reported.
   std::signal(SIGPIPE, SIG_IGN);
+  std::signal(SIGXFSZ, SIG_IGN);
 #endif
-  use_binary_standard_streams();
-  untyper typist;
-  standard_output_writer output;
+  // The buffers first, without throwing: a process refused them may not have
+  // the memory to throw either.
+  std::optional<untyper> typist = untyper::make();
+  if (!typist) return fail(out_of_memory);
+  native_file standard_output = native_file::standard_output();
+  const std::optional<file_identity> output_file = disk_file_of(standard_output);
+  file_writer output(std::move(standard_output));
   try {
-    if (argc < 2) {
-      standard_input_reader input;
-      try {
-        typist.untype_stream(input, output);
-      } catch (const read_failure&) {
-        return stop("Cannot read standard input", output);
-      }
-    }
+    if (argc < 2 &&
+        type_input(*typist, native_file::standard_input(), nullptr, output_file, output) != 0)
+      return 1;
     for (int i = 1; i < argc; ++i) {
       native_file file = native_file::open_input(argv[i]);
       if (!file.is_open())
         return stop(format_message("Cannot open file %s for reading", argv[i]), output);
-      file_reader input(std::move(file));
-      try {
-        typist.untype_stream(input, output);
-      } catch (const read_failure&) {
-        return stop(format_message("Cannot read file %s", argv[i]), output);
-      }
+      if (type_input(*typist, std::move(file), argv[i], output_file, output) != 0) return 1;
     }
     output.close();
   } catch (const write_failure&) {
     return fail("Cannot write to standard output");
   } catch (const std::bad_alloc&) {
-    std::fputs("Out of memory\n", stderr);
-    return 1;
+    return fail(out_of_memory);
   }
   return 0;
 }

@@ -19,7 +19,8 @@ namespace grapho {
 enum class typed_role : std::uint8_t {
   none,           // not typed
   letter,         // a letter key, with the marks typed before it
-  sign,           // a sign key of its own: ', `, ;
+  sign,           // a sign key of its own in the Greek blocks: ', `
+  stop,           // the key of a punctuation mark outside them: ;
   medial_sigma,   // "s" where what follows keeps it medial
   final_sigma,    // "s", or "j" where what follows would make "s" medial
   opening_quote,  // '"' where the alternation opens a quotation
@@ -79,32 +80,42 @@ inline constexpr auto typed_characters = [] {
     add(row.entity, {typed_role::letter, row.letter, static_cast<std::uint8_t>(row.marks)});
   for (const auto& entry : letter_entries) {
     if (!is_single_reference(entry.entity) || entry.entity == final_sigma_entity) continue;
-    add(entry.entity, {is_letter(entry.key) ? typed_role::letter : typed_role::sign, entry.key});
+    typed_role role = is_letter(entry.key)                           ? typed_role::letter
+                      : in_greek_blocks(code_point_of(entry.entity)) ? typed_role::sign
+                                                                     : typed_role::stop;
+    add(entry.entity, {role, entry.key});
   }
   if (next != count) throw "the count of typed characters is wrong";
   return all;
 }();
 
-// How a character of the Greek blocks is typed, by code point: the typed
-// characters and their canonical singletons.
+// How a character of the Greek blocks is typed, by its slot among them: the
+// typed characters and their canonical singletons.
 inline constexpr auto typing_in_greek_blocks = [] {
-  // Greek and Coptic first, then Greek Extended.
-  std::array<typing, 0x90 + 0x100> table{};
-  auto slot = [](char32_t c) -> std::size_t {
-    return c < 0x1F00 ? c - 0x0370 : 0x90 + (c - 0x1F00);
-  };
+  std::array<typing, greek_block_size> table{};
   for (const auto& character : typed_characters)
-    if (in_greek_blocks(character.code_point)) table[slot(character.code_point)] = character.how;
+    if (in_greek_blocks(character.code_point))
+      table[greek_block_slot(character.code_point)] = character.how;
   for (const auto& singleton : canonical_singletons)
     for (const auto& character : typed_characters)
       if (character.code_point == singleton.equivalent)
-        table[slot(singleton.code_point)] = character.how;
+        table[greek_block_slot(singleton.code_point)] = character.how;
   return table;
 }();
 
 constexpr typing typing_of_greek(char32_t c) {
-  if (c >= 0x0370 && c <= 0x03FF) return typing_in_greek_blocks[c - 0x0370];
-  if (c >= 0x1F00 && c <= 0x1FFF) return typing_in_greek_blocks[0x90 + (c - 0x1F00)];
+  std::size_t slot = greek_block_slot(c);
+  return slot == greek_block_size ? typing{} : typing_in_greek_blocks[slot];
+}
+
+// How a character read as UTF-8 is typed: those of the Greek blocks, and those
+// outside them that one of theirs is canonically equivalent to (the middle dot
+// U+00B7, grapho's upper stop, which the Greek ano teleia U+0387 is, and which
+// Greek text in Normalization Form C therefore holds).
+constexpr typing typing_of_character(char32_t c) {
+  if (in_greek_blocks(c)) return typing_of_greek(c);
+  for (const auto& singleton : canonical_singletons)
+    if (singleton.equivalent == c) return typing_of_greek(singleton.code_point);
   return {};
 }
 

@@ -5,20 +5,20 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
-#include <memory>
+#include <new>
+#include <span>
 #include <utility>
-#include <vector>
 
 #include "greek/tables.hpp"
 #include "greek/unicode_data.hpp"
+#include "io/look_ahead_reader.hpp"
+#include "io/output_sink.hpp"
 #include "io/utf8.hpp"
 #include "untype/typing.hpp"
 
 namespace grapho {
 namespace {
 
-constexpr std::size_t input_buffer_size = 64 * 1024;
-constexpr std::size_t output_buffer_size = 64 * 1024;
 // Room for the most bytes one piece of input is read from (a letter with four
 // marks, or a reference) and for what reading it looks at after it.
 constexpr std::size_t look_ahead = 32;
@@ -36,7 +36,9 @@ enum class piece_kind : std::uint8_t {
   single_pair,   // "-", "[", "]", "{", "}": neutral, unless what follows in the run starts with it
   outside,       // stands outside runs, as it came
   greek,         // typed in a run
-  quote,         // typed where the alternation gives its mark, otherwise outside
+  punctuation,   // typed in a Greek passage (in a run, or before the Greek that opens one),
+                 // otherwise outside
+  quote,         // punctuation, where the alternation gives its mark; otherwise outside
   medial_sigma,  // typed "s" where what follows keeps it medial, otherwise outside
   final_sigma,   // typed "s", or "j" where what follows would make "s" medial
 };
@@ -104,6 +106,9 @@ piece typed_piece(typing how, std::string_view raw) {
       [[fallthrough]];
     case typed_role::sign:
       break;
+    case typed_role::stop:
+      p.kind = piece_kind::punctuation;
+      break;
     case typed_role::medial_sigma:
       p.kind = piece_kind::medial_sigma;
       break;
@@ -115,6 +120,7 @@ piece typed_piece(typing how, std::string_view raw) {
       p.kind = piece_kind::quote;
       break;
     case typed_role::pair:
+      p.kind = piece_kind::punctuation;
       p.typed[size++] = how.key;
       break;
     case typed_role::none:
@@ -199,59 +205,30 @@ typing typing_with_marks(typing how, const std::size_t* places, std::size_t coun
 
 class piece_reader {
  public:
-  explicit piece_reader(byte_reader& reader)
-      : reader_(reader),
-        buffer_(new unsigned char[input_buffer_size + look_ahead]),
-        at_(buffer_.get()),
-        end_(buffer_.get()) {}
+  piece_reader(byte_reader& reader, std::span<unsigned char> buffer)
+      : input_(reader, buffer, look_ahead) {}
 
   // Makes sure that a piece of any length can be read; false at the end of
   // the input.
-  bool fill() {
-    if (static_cast<std::size_t>(end_ - at_) < look_ahead && !at_end_) refill();
-    return at_ != end_;
-  }
+  bool fill() { return input_.fill(); }
 
   // The next piece, after fill().
   piece next() {
+    at_ = input_.position();
+    end_ = input_.end();
     piece p = *at_ < 0x80 ? ascii_piece() : utf8_piece();
-    at_ += p.read_size;
+    input_.position() += p.read_size;
     return p;
   }
 
   // The input not yet read, up to where a piece of any length fits.
-  const unsigned char*& position() { return at_; }
-  const unsigned char* limit() const {
-    return at_end_ ? end_ : std::max(at_, end_ - static_cast<std::ptrdiff_t>(look_ahead));
-  }
-  const unsigned char* end() const { return end_; }
+  const unsigned char*& position() { return input_.position(); }
+  const unsigned char* limit() const { return input_.limit(); }
+  const unsigned char* end() const { return input_.end(); }
 
-  bool read_failed() const { return read_failed_; }
+  bool read_failed() const { return input_.read_failed(); }
 
  private:
-  // Moves what is left to the front and reads until a piece of any length fits.
-  void refill() {
-    std::size_t left = static_cast<std::size_t>(end_ - at_);
-    std::memmove(buffer_.get(), at_, left);
-    at_ = buffer_.get();
-    end_ = at_ + left;
-    try {
-      while (left < look_ahead) {
-        std::size_t count =
-            reader_.read(buffer_.get() + left, input_buffer_size + look_ahead - left);
-        if (count == 0) {
-          at_end_ = true;
-          break;
-        }
-        left += count;
-        end_ = at_ + left;
-      }
-    } catch (const read_failure&) {
-      // What was read is still typed; the failure is reported after it.
-      at_end_ = read_failed_ = true;
-    }
-  }
-
   piece ascii_piece() {
     switch (ascii_kinds[*at_]) {
       case ascii_kind::neutral:
@@ -283,13 +260,13 @@ class piece_reader {
     char32_t code_point = 0;
     std::size_t size = decode_utf8(at_, end_, code_point);
     if (size == 0) return raw_piece(piece_kind::neutral, at_, 1);
-    if (!in_greek_blocks(code_point)) {
+    typing how = typing_of_character(code_point);
+    if (how.role == typed_role::none && !in_greek_blocks(code_point)) {
       // A mark with no Greek letter before it stays as it came.
       return raw_piece(
           is_combining_diacritic(code_point) ? piece_kind::outside : piece_kind::neutral, at_,
           size);
     }
-    typing how = typing_of_greek(code_point);
     std::size_t places[most_gathered_marks];
     std::size_t count = 0;
     const unsigned char* next = at_ + size;
@@ -304,47 +281,29 @@ class piece_reader {
     return typed_piece(how, raw);
   }
 
-  byte_reader& reader_;
-  std::unique_ptr<unsigned char[]> buffer_;
-  const unsigned char* at_;
-  const unsigned char* end_;
-  bool at_end_ = false;
-  bool read_failed_ = false;
+  look_ahead_reader input_;
+  // The piece in hand and the end of what was read.
+  const unsigned char* at_ = nullptr;
+  const unsigned char* end_ = nullptr;
 };
 
 // ---------------------------------------------------------------------------
 // Writing.
 
-class typing_output {
+// The pieces that wait, in a room of their own: nothing is allocated while
+// typing.
+class waiting_pieces {
  public:
-  explicit typing_output(byte_writer& writer)
-      : writer_(writer), buffer_(new char[output_buffer_size]) {}
-
-  void put(char c) {
-    if (size_ == output_buffer_size) flush();
-    buffer_[size_++] = c;
-  }
-  // A text no longer than a piece.
-  void write(std::string_view text) {
-    if (output_buffer_size - size_ < text.size()) flush();
-    std::memcpy(buffer_.get() + size_, text.data(), text.size());
-    size_ += text.size();
-  }
-  // Room for at least `size` bytes, up to 64, to be written straight.
-  char* reserve(std::size_t size) {
-    if (output_buffer_size - size_ < size) flush();
-    return buffer_.get() + size_;
-  }
-  void commit(const char* end) { size_ = static_cast<std::size_t>(end - buffer_.get()); }
-
-  void flush() {
-    if (size_ != 0) writer_.write(buffer_.get(), size_);
-    size_ = 0;
-  }
+  bool empty() const { return size_ == 0; }
+  std::size_t size() const { return size_; }
+  const piece& operator[](std::size_t i) const { return pieces_[i]; }
+  const piece& back() const { return pieces_[size_ - 1]; }
+  void push_back(const piece& p) { pieces_[size_++] = p; }
+  void pop_back() { --size_; }
+  void clear() { size_ = 0; }
 
  private:
-  byte_writer& writer_;
-  std::unique_ptr<char[]> buffer_;
+  std::array<piece, most_pending_pieces> pieces_;
   std::size_t size_ = 0;
 };
 
@@ -355,9 +314,7 @@ class typing_output {
 // head, as "s" gives the medial or the final sigma by what follows it.
 class typist {
  public:
-  typist(typing_output& out, bool& quotation_open) : out_(out), quotation_open_(quotation_open) {
-    pending_.reserve(most_pending_pieces);
-  }
+  typist(output_sink& out, bool& quotation_open) : out_(out), quotation_open_(quotation_open) {}
 
   void take(const piece& p) {
     // A single "-" before what puts another "-" in the run would pair with it.
@@ -375,6 +332,9 @@ class typist {
       case piece_kind::medial_sigma:
       case piece_kind::final_sigma:
         take_greek(p);
+        return;
+      case piece_kind::punctuation:
+        take_punctuation(p);
         return;
       case piece_kind::quote:
         take_quote(p);
@@ -400,7 +360,7 @@ class typist {
       // A part at a time, with room for all it can write: no typing is longer
       // than what it stands for, and each byte may come with a "$".
       const unsigned char* part_end = std::min(limit, at + plain_part);
-      char* to = out_.reserve(2 * plain_part + 16);
+      char* to = out_.reserve(2 * plain_part + 16).data();
       bool stopped = take_plain_part(at, part_end, end, to);
       out_.commit(to);
       if (stopped) return;
@@ -486,7 +446,10 @@ class typist {
   static bool take_plain_reference(int slot, std::size_t length, const unsigned char*& at,
                                    const unsigned char* end, bool& in_run, char*& to) {
     const plain_reference& reference = plain_references[static_cast<std::size_t>(slot)];
-    if (reference.kind != piece_kind::greek && !plain_sigma(reference, at, end)) return false;
+    bool plain = reference.kind == piece_kind::greek ||
+                 (reference.kind == piece_kind::punctuation && in_run) ||
+                 plain_sigma(reference, at, end);
+    if (!plain) return false;
     if (!in_run) *to++ = static_cast<char>(escape_character);
     in_run = true;
     std::memcpy(to, reference.typed, sizeof reference.typed);
@@ -521,8 +484,9 @@ class typist {
   }
 
   void take_neutral(const piece& p) {
-    // A stretch too long to wait on closes the run.
-    if (pending_.size() == most_pending_pieces) settle_before_outside();
+    // A stretch too long to wait on closes the run; outside a run, what
+    // waits for Greek right after it stays outside.
+    if (pending_.size() == most_pending_pieces || !in_run_) settle_before_outside();
     if (in_run_)
       pending_.push_back(p);
     else
@@ -533,7 +497,7 @@ class typist {
     // Sigmas in a row wait together: each depends on the next.
     bool joins_sigmas = p.is_sigma() && leading_sigmas() == pending_.size();
     if (pending_.size() == most_pending_pieces) settle_before_outside();
-    if (in_run_ && !joins_sigmas) settle_in_run(p);
+    if (!pending_.empty() && !joins_sigmas) settle_in_run(p);
     in_run_ = true;
     if (p.is_sigma())
       pending_.push_back(p);
@@ -541,12 +505,33 @@ class typist {
       write_in_run(p);
   }
 
-  // A quotation mark is typed where the alternation gives it.
-  void take_quote(const piece& p) {
-    if (p.closes_quotation == quotation_open_)
+  // Punctuation (a dash, a bracket, a quotation mark, the upper stop) is
+  // typed only in a Greek passage, so that text without Greek comes back as
+  // it was: in a run, or right before the Greek that opens one, for which it
+  // waits. Anything else leaves it outside.
+  void take_punctuation(const piece& p) {
+    if (in_run_) {
       take_greek(p);
+      return;
+    }
+    if (pending_.size() == most_pending_pieces) settle_before_outside();
+    pending_.push_back(p);
+  }
+
+  // A quotation mark is typed where the alternation gives it, counting the
+  // marks that wait to be typed before it.
+  void take_quote(const piece& p) {
+    if (p.closes_quotation == (quotation_open_ != (waiting_quotes() % 2 == 1)))
+      take_punctuation(p);
     else
       take_outside(p);
+  }
+
+  std::size_t waiting_quotes() const {
+    std::size_t count = 0;
+    for (std::size_t i = 0; i < pending_.size(); ++i)
+      count += pending_[i].kind == piece_kind::quote;
+    return count;
   }
 
   // Before what stands outside runs: the run closes after its last Greek
@@ -639,19 +624,37 @@ class typist {
     in_run_ = run_written_ = false;
   }
 
-  typing_output& out_;
+  output_sink& out_;
   bool& quotation_open_;
   bool in_run_ = false;
   bool run_written_ = false;
-  std::vector<piece> pending_;
+  waiting_pieces pending_;
 };
 
 }  // namespace
 
+untyper::untyper(std::nothrow_t) noexcept
+    : input_buffer_(allocate_buffer<unsigned char>(input_buffer_size)),
+      output_buffer_(allocate_buffer<char>(output_buffer_size)) {}
+
+untyper::untyper() : untyper(std::nothrow) {
+  if (!has_buffers()) throw std::bad_alloc();
+}
+
+std::optional<untyper> untyper::make() noexcept {
+  untyper made(std::nothrow);
+  if (!made.has_buffers()) return std::nullopt;
+  return made;
+}
+
+bool untyper::has_buffers() const noexcept {
+  return input_buffer_ && output_buffer_;
+}
+
 void untyper::untype_stream(byte_reader& reader, byte_writer& writer) {
-  typing_output out(writer);
+  output_sink out(writer, {output_buffer_.get(), output_buffer_size});
   typist typist(out, quotation_open_);
-  piece_reader pieces(reader);
+  piece_reader pieces(reader, {input_buffer_.get(), input_buffer_size});
   while (pieces.fill()) {
     if (typist.nothing_waits()) {
       typist.take_plain(pieces.position(), pieces.limit(), pieces.end());

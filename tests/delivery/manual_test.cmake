@@ -32,6 +32,14 @@ execute_process(COMMAND "${GROFF}" -t -man -Tutf8 -P-cbou -rLL=2000n -rHY=0 "${p
                 OUTPUT_VARIABLE text ERROR_QUIET)
 string(REGEX REPLACE "[ \n]+" " " text "${text}")
 
+# An escape shown as the programs show it ("\n", "\x1b"), not as roff spells
+# it: a backslash written twice in the source shows as "\e".
+string(FIND "${text}" "\\e" doubled)
+if(NOT doubled EQUAL -1)
+  string(SUBSTRING "${text}" ${doubled} 40 context)
+  message(SEND_ERROR "the manual shows a roff escape as it is spelled: ${context}")
+endif()
+
 # Every message format of the sources ("... %s ..."), in both of its halves.
 string(REPLACE "|" ";" globs "${SOURCES}")
 list(TRANSFORM globs PREPEND "${SOURCE_DIR}/")

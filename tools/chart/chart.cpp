@@ -83,7 +83,11 @@ section letters() {
 }
 
 section signs() {
-  section signs{"Signs", "Four other keys give a sign of their own.", {"Key", "Greek", "Sign"}, {}};
+  section signs{"Signs",
+                "Four other keys give a sign of their own. The Greek question mark is the "
+                "semicolon typed after the run, `$t/i$;`: inside a run, `;` is the upper stop.",
+                {"Key", "Greek", "Sign"},
+                {}};
   for (const auto& entry : letter_entries) {
     if (std::isalpha(static_cast<unsigned char>(entry.key))) continue;
     signs.rows.push_back({typed({&entry.key, 1}), greek(decode_references(entry.entity)),
@@ -106,7 +110,8 @@ section marks() {
       "with smooth breathing and acute. A letter takes one breathing, one accent and "
       "three marks at most.",
       {"Key", "Mark", "Typed", "Greek"},
-      {}};
+      {},
+      "{0} {1}: {2} gives {3}"};
   for (const auto& entry : mark_table) {
     std::string example{entry.key, example_letter(entry.bit)};
     std::string_view name = entry.description;
@@ -133,7 +138,8 @@ section letters_with_marks() {
                  "Only vowels and rho take marks, and only in the mixes that Unicode has as one "
                  "character: no capital takes a circumflex without a breathing, for instance.",
                  {"Letter", "Marks"},
-                 {}};
+                 {},
+                 "{0} takes {1}"};
   std::string letters;
   for (const auto& row : combination_table)
     if (letters.find(row.letter) == std::string::npos) letters += row.letter;

@@ -21,6 +21,9 @@ struct section {
   std::string intro;
   std::vector<std::string> headings;
   std::vector<row> rows;
+  // How a row reads as a line of text, its cells in place of {0}, {1} and so
+  // on: for Markdown, whose tables cannot show a "|" as it is typed.
+  std::string line = {};
 };
 
 std::vector<section> build_chart();

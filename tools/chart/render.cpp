@@ -12,14 +12,24 @@ namespace {
 // ---------------------------------------------------------------------------
 // Markdown: a heading, the paragraph and a table for each section.
 
-std::string markdown_cell(const cell& content) {
+// A Markdown table takes a "|" for the end of a cell, even in a code span, and
+// shows it only escaped as "\|", which reads wrong in the source: a section
+// that holds one is written as a list instead, a line for each row.
+bool holds_a_bar(const section& part) {
+  for (const auto& cells : part.rows)
+    for (const auto& content : cells)
+      if (content.text.find(U'|') != std::u32string::npos) return true;
+  return false;
+}
+
+// Typed text as code. A backquote alone in a table's cell is shown as it is,
+// which reads right in the source too, where a code span would need doubled
+// backquotes around it.
+std::string markdown_cell(const cell& content, bool in_table) {
   std::string bytes = to_utf8(content.text);
-  std::string escaped;
-  for (char c : bytes) escaped += c == '|' ? std::string("\\|") : std::string(1, c);
-  if (!content.typed) return escaped;
-  // A code span that holds a backquote needs doubled ones around it.
-  if (bytes.find('`') != std::string::npos) return "`` " + escaped + " ``";
-  return "`" + escaped + "`";
+  if (!content.typed) return bytes;
+  if (bytes.find('`') != std::string::npos) return in_table ? bytes : "`` " + bytes + " ``";
+  return "`" + bytes + "`";
 }
 
 std::string markdown_row(const std::vector<std::string>& cells) {
@@ -28,16 +38,37 @@ std::string markdown_row(const std::vector<std::string>& cells) {
   return line + "\n";
 }
 
-std::string markdown_section(const section& part) {
-  std::string text = "### " + part.title + "\n\n" + part.intro + "\n\n";
-  text += markdown_row(part.headings);
+std::string markdown_table(const section& part) {
+  std::string text = markdown_row(part.headings);
   text += markdown_row(std::vector<std::string>(part.headings.size(), "---"));
   for (const auto& cells : part.rows) {
     std::vector<std::string> shown;
-    for (const auto& content : cells) shown.push_back(markdown_cell(content));
+    for (const auto& content : cells) shown.push_back(markdown_cell(content, true));
     text += markdown_row(shown);
   }
   return text;
+}
+
+std::string markdown_list(const section& part) {
+  if (part.line.empty())
+    throw std::runtime_error("the section " + part.title + " holds a | and has no line form");
+  std::string text;
+  for (const auto& cells : part.rows) {
+    std::string line = "- " + part.line;
+    for (std::size_t i = 0; i < cells.size(); ++i) {
+      std::string place = std::to_string(i);
+      place.insert(place.begin(), '{');
+      place.push_back('}');
+      line.replace(line.find(place), place.size(), markdown_cell(cells[i], false));
+    }
+    text += line + '\n';
+  }
+  return text;
+}
+
+std::string markdown_section(const section& part) {
+  std::string text = "### " + part.title + "\n\n" + part.intro + "\n\n";
+  return text + (holds_a_bar(part) ? markdown_list(part) : markdown_table(part));
 }
 
 // ---------------------------------------------------------------------------
