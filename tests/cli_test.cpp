@@ -4,9 +4,9 @@
 #include <string>
 
 #include "cli/driver.hpp"
-#include "cli/terminal_text.hpp"
 #include "command_line.hpp"
 
+#include "io/terminal_text.hpp"
 namespace grapho {
 namespace {
 
