@@ -76,6 +76,7 @@ if(GRAPHO_BUILD_TESTS)
   set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
   add_subdirectory(${GRAPHO_GOOGLETEST_SOURCE_DIR} googletest EXCLUDE_FROM_ALL)
   add_executable(grapho_web_tests tests/conversion_test.cpp)
-  target_link_libraries(grapho_web_tests PRIVATE grapho_core grapho_untype GTest::gtest_main)
+  target_link_libraries(grapho_web_tests PRIVATE grapho_core grapho_untype grapho_check
+                                                 GTest::gtest_main)
   target_link_options(grapho_web_tests PRIVATE -sSINGLE_FILE=1 -sALLOW_MEMORY_GROWTH=1)
 endif()
