@@ -18,7 +18,7 @@ set(GRAPHO_WEB_DIR ${PROJECT_BINARY_DIR}/web)
 # loads, from the bytes inside the file, rather than fetched from there too,
 # and no eval of any kind: the page's Content-Security-Policy forbids both.
 add_executable(grapho_web src/wasm/binding.cpp)
-target_link_libraries(grapho_web PRIVATE grapho_core grapho_untype)
+target_link_libraries(grapho_web PRIVATE grapho_core grapho_untype grapho_check)
 set_target_properties(grapho_web PROPERTIES OUTPUT_NAME grapho
                                             RUNTIME_OUTPUT_DIRECTORY ${GRAPHO_WEB_DIR})
 set(GRAPHO_WEB_INTERFACE ${PROJECT_SOURCE_DIR}/src/wasm/interface.js)
