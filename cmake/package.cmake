@@ -25,7 +25,8 @@ Greek passage becomes HTML character references that any browser shows
 with its breathings, accents and iota subscripts, and everything else is
 copied byte for byte. The manual page holds the transliteration chart.
 ungrapho, beside it, reads such Greek back into the typing, from a page
-that grapho made or from Unicode Greek pasted from elsewhere.")
+that grapho made or from Unicode Greek pasted from elsewhere, and
+graphocheck finds every mistake of the typing at once, for editors and CI.")
 set(CPACK_RESOURCE_FILE_README "${PROJECT_SOURCE_DIR}/README.md")
 
 set(CPACK_DEBIAN_PACKAGE_MAINTAINER "${GRAPHO_MAINTAINER}")

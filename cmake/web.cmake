@@ -18,7 +18,7 @@ set(GRAPHO_WEB_DIR ${PROJECT_BINARY_DIR}/web)
 # loads, from the bytes inside the file, rather than fetched from there too,
 # and no eval of any kind: the page's Content-Security-Policy forbids both.
 add_executable(grapho_web src/wasm/binding.cpp)
-target_link_libraries(grapho_web PRIVATE grapho_core grapho_untype)
+target_link_libraries(grapho_web PRIVATE grapho_core grapho_untype grapho_check)
 set_target_properties(grapho_web PROPERTIES OUTPUT_NAME grapho
                                             RUNTIME_OUTPUT_DIRECTORY ${GRAPHO_WEB_DIR})
 set(GRAPHO_WEB_INTERFACE ${PROJECT_SOURCE_DIR}/src/wasm/interface.js)
@@ -76,6 +76,7 @@ if(GRAPHO_BUILD_TESTS)
   set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
   add_subdirectory(${GRAPHO_GOOGLETEST_SOURCE_DIR} googletest EXCLUDE_FROM_ALL)
   add_executable(grapho_web_tests tests/conversion_test.cpp)
-  target_link_libraries(grapho_web_tests PRIVATE grapho_core grapho_untype GTest::gtest_main)
+  target_link_libraries(grapho_web_tests PRIVATE grapho_core grapho_untype grapho_check
+                                                 GTest::gtest_main)
   target_link_options(grapho_web_tests PRIVATE -sSINGLE_FILE=1 -sALLOW_MEMORY_GROWTH=1)
 endif()

@@ -1,7 +1,7 @@
 # What a Windows user gets: `cpack -G ZIP` in the build folder makes
-# grapho-VERSION-win64.zip, one folder holding grapho.exe and ungrapho.exe with the README, the
-# licence, the notices of the runtime code linked into grapho.exe, the
-# transliteration chart and the example beside it.
+# grapho-VERSION-win64.zip, one folder holding grapho.exe, ungrapho.exe and
+# graphocheck.exe with the README, the licence, the notices of the runtime code
+# linked into the programs, the transliteration chart and the example beside it.
 
 # Windows has no manual page to hold the chart: the README's chart, as a file
 # of its own.
@@ -11,7 +11,7 @@ file(WRITE ${PROJECT_BINARY_DIR}/chart.md
      "# grapho: transliteration chart\n\nREADME.md explains it.\n\n${CMAKE_MATCH_1}")
 set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS README.md)
 
-install(TARGETS grapho ungrapho RUNTIME DESTINATION .)
+install(TARGETS grapho ungrapho graphocheck RUNTIME DESTINATION .)
 install(FILES README.md LICENSE ${PROJECT_BINARY_DIR}/chart.md DESTINATION .)
 # grapho.exe holds MinGW-w64's and GCC's runtime code (it is linked statically),
 # and some of those licences ask for their notices beside the program.

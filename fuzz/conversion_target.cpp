@@ -21,6 +21,7 @@
 #include <string_view>
 #include <vector>
 
+#include "check/check.hpp"
 #include "convert/converter.hpp"
 #include "files.hpp"
 #include "reference_converter.hpp"
@@ -330,6 +331,27 @@ void check_second(converter& conversion, std::string_view text, std::optional<bo
   require_as_expected(actual, expected, input_path);
 }
 
+// The check's first error is the conversion's error: the same place and the
+// same words, but for the message's last space.
+void check_first_error(std::string_view text) {
+  std::string output, expected;
+  memory_reader reader(text);
+  string_writer writer(output);
+  converter conversion;
+  if (auto error =
+          report_of([&] { conversion.convert_stream(reader, writer, input_path, output_path); })) {
+    expected = error->report();
+    if (expected.ends_with(' ')) expected.pop_back();
+  }
+  std::string actual;
+  for (const diagnostic& found : check_source(text)) {
+    if (found.level != severity::error) continue;
+    actual = reference::report(input_path, {found.place.line, found.place.column, found.message});
+    break;
+  }
+  require(actual == expected, "the check's first error", expected, actual);
+}
+
 // ---------------------------------------------------------------------------
 // Reading grapho's output back into typing.
 
@@ -438,6 +460,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     after_first = quote_open;
   }
   check_second(conversion, how.second, after_first);
+  check_first_error(how.first);
+  check_first_error(how.second);
   check_untyping(std::string(how.first) + std::string(how.second), how.read_step);
   return 0;
 }

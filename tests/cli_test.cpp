@@ -4,9 +4,10 @@
 #include <chrono>
 #include <string>
 
+#include "check/warnings.hpp"
 #include "cli/driver.hpp"
-#include "cli/terminal_text.hpp"
 #include "command_line.hpp"
+#include "io/terminal_text.hpp"
 
 namespace grapho {
 namespace {
@@ -299,7 +300,110 @@ TEST(TerminalText, ShowsControlCharactersAsEscapes) {
   }
 }
 
+// graphocheck as editors and CI run it: every mistake of every file, one a
+// line or as JSON, and nothing written but to standard output.
+class Graphocheck : public CommandLine {
+ protected:
+  void SetUp() override {
+    CommandLine::SetUp();
+    program = GRAPHOCHECK_EXE;
+  }
+};
+
+TEST_F(Graphocheck, PrintsEveryMistakeOfEachFile) {
+  // A line end in hand is named by an escape, which keeps the message on its line.
+  write_file(dir / "ode.txt", "<p>$/\\a$ and $l/ ogos$</p>\n$m^hnin\n<>\n$");
+  write_file(dir / "clean.txt", "<p>$m^hnin$ for 5$$</p>\r\n");
+  // Binary files and streams: CR LF and Ctrl-Z are bytes like others.
+  write_file(dir / "price.txt", "\x1a\r\n25$ \x1a");
+  fs::create_directory(dir / "folder");
+  const std::string ode =
+      "ode.txt:1:7: error: Cannot mix different accents: a with acute grave [mixed-accents]\n"
+      "ode.txt:1:16: warning: Marks apart from their letter: \"/\" goes to \"o\"; type \"/o\" "
+      "[marks-apart]\n"
+      "ode.txt:1:18: note: The letter they go to [marks-apart]\n"
+      "ode.txt:3:3: error: Cannot mix different breathings: \\n with rough smooth "
+      "[mixed-breathings]\n"
+      "ode.txt:2:1: note: The Greek run began here [mixed-breathings]\n";
+  const std::string price =
+      "price.txt:2:3: warning: \"$\" after a digit opens a Greek run: type \"$$\" for a dollar "
+      "sign [dollar-after-digit]\n"
+      "price.txt:2:3: warning: Greek run still open at the end of the file: close it with \"$\" "
+      "[open-run]\n";
+  const std::string price_json =
+      "[\n"
+      "{\"file\": \"price.txt\", \"line\": 2, \"column\": 3, \"severity\": \"warning\", "
+      "\"code\": \"dollar-after-digit\", \"message\": \"\\\"$\\\" after a digit opens a Greek "
+      "run: type \\\"$$\\\" for a dollar sign\", \"notes\": []},\n"
+      "{\"file\": \"price.txt\", \"line\": 2, \"column\": 3, \"severity\": \"warning\", "
+      "\"code\": \"open-run\", \"message\": \"Greek run still open at the end of the file: "
+      "close it with \\\"$\\\"\", \"notes\": []}\n"
+      "]\n";
+  struct case_ {
+    std::string arguments, input;
+    int status;
+    std::string output, error;
+  };
+  for (const auto& [arguments, input, status, output, error] : {
+           case_{"ode.txt clean.txt price.txt", "", 1, ode + price, ""},
+           case_{"clean.txt", "", 0, "", ""},
+           case_{"--format=json price.txt clean.txt", "", 1, price_json, ""},
+           case_{"clean.txt --format json", "", 0, "[\n]\n", ""},
+           case_{"", "$a$\r\n\x1a$<>a$", 1,
+                 "<stdin>:2:5: error: Cannot mix different breathings: a with rough smooth "
+                 "[mixed-breathings]\n",
+                 ""},
+           case_{"clean.txt - price.txt", "$o(ti$", 1,
+                 "<stdin>:1:3: warning: \"o(\" looks like Beta Code: grapho takes the marks before "
+                 "their letter, \"<\" and \">\" for the breathings: \"<o\" [beta-code]\n" +
+                     price,
+                 ""},
+           case_{"--disable=dollar-after-digit --disable open-run,beta-code price.txt -", "$o(ti$",
+                 0, "", ""},
+           case_{"--disable=open-run --enable=open-run price.txt", "", 1, price, ""},
+           // What cannot be read is told on standard error, and the rest checked.
+           case_{"missing.txt price.txt", "", 2, price,
+                 "Cannot open file missing.txt for reading\n"},
+           case_{"folder price.txt", "", 2, price, "Cannot read file folder\n"},
+           case_{"-- --help", "", 2, "", "Cannot open file --help for reading\n"},
+           // A wrong option stops it before any file is read.
+           case_{"price.txt --bogus", "", 2, "", "Unknown option --bogus\n"},
+           case_{"--format=xml", "", 2, "", "Unknown format xml: text or json\n"},
+           case_{"--enable=nope,open-run", "", 2, "", "No warning is named \"nope\"\n"},
+           case_{"--disable=invalid-combination", "", 2, "",
+                 "\"invalid-combination\" is an error: errors cannot be switched\n"},
+           case_{"--disable", "", 2, "", "Option --disable needs a value\n"},
+       }) {
+    auto result = run(arguments, input);
+    EXPECT_EQ(result.status, status) << arguments;
+    EXPECT_EQ(result.output, output) << arguments;
+    EXPECT_EQ(result.error, error) << arguments;
+  }
+}
+
+TEST_F(Graphocheck, TellsItsUseAndVersion) {
+  auto result = run("--help ode.txt");
+  EXPECT_EQ(result.status, 0);
+  EXPECT_TRUE(result.output.starts_with("Usage: graphocheck [OPTION]... [FILE]...\n"));
+  for (const auto& kind : warning_kinds)
+    EXPECT_NE(result.output.find("  " + std::string(kind.code) + ' '), std::string::npos)
+        << kind.code;
+  result = run("--version");
+  EXPECT_EQ(result.status, 0);
+  EXPECT_TRUE(result.output.starts_with("graphocheck (grapho) ")) << result.output;
+  EXPECT_EQ(result.error, "");
+}
+
 #ifndef _WIN32
+TEST_F(Graphocheck, ReportsFailedReadsAndWritesOfItsStreams) {
+  auto result = run_redirected("", "<&-");
+  EXPECT_EQ(result.status, 2);
+  EXPECT_EQ(result.error, "Cannot read standard input\n");
+  write_file(dir / "ode.txt", "$/\\a$");
+  EXPECT_EQ(shell("'" GRAPHOCHECK_EXE "' ode.txt >/dev/full 2>stderr"), 2);
+  EXPECT_EQ(read_file(dir / "stderr"), "Cannot write to standard output\n");
+}
+
 // ungrapho as a user runs it: the files named in order, or standard input, on
 // standard output; a one-line message and status 1 at the first failure, after
 // what was typed before it.

@@ -9,6 +9,7 @@ void CommandLine::SetUp() {
   do {
     dir = fs::temp_directory_path() / ("grapho-test-" + std::to_string(random()));
   } while (!fs::create_directory(dir));
+  program = GRAPHO_EXE;
 }
 
 void CommandLine::TearDown() {

@@ -34,8 +34,9 @@ class CommandLine : public ::testing::Test {
   void SetUp() override;
   void TearDown() override;
 
-  // Runs grapho in the test folder with `arguments` as the shell would split
-  // them, and `input` on standard input.
+  // Runs the program (grapho, unless a test chose another) in the test folder
+  // with `arguments` as the shell would split them, and `input` on standard
+  // input.
   run_result run(const std::string& arguments, const std::string& input = "");
 
   // The same, with standard input as the shell `redirection` gives it, such as
@@ -48,6 +49,7 @@ class CommandLine : public ::testing::Test {
   int shell(const std::string& command);
 
   fs::path dir;
+  fs::path program;
 };
 
 }  // namespace grapho

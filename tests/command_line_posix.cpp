@@ -16,7 +16,8 @@ void remove_folder(const fs::path& folder) {
 
 run_result CommandLine::run_redirected(const std::string& arguments,
                                        const std::string& redirection) {
-  int status = shell("GRAPHO " + arguments + " " + redirection + " >stdout 2>stderr");
+  std::string command = '\'' + program.string() + '\'';
+  int status = shell(command + ' ' + arguments + ' ' + redirection + " >stdout 2>stderr");
   return {status, read_file(dir / "stderr"), read_file(dir / "stdout")};
 }
 

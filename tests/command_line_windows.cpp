@@ -98,8 +98,8 @@ void remove_folder(const fs::path& folder) {
 // for a closed standard input.
 run_result CommandLine::run_redirected(const std::string& arguments,
                                        const std::string& redirection) {
-  const fs::path program = fs::path(GRAPHO_EXE).make_preferred();
-  std::wstring command_line = quoted(program.wstring());
+  const fs::path executable = fs::path(program).make_preferred();
+  std::wstring command_line = quoted(executable.wstring());
   for (const std::string& word : shell_words(arguments)) command_line += L' ' + quoted(widen(word));
 
   HANDLE input = nullptr;
@@ -118,7 +118,7 @@ run_result CommandLine::run_redirected(const std::string& arguments,
   startup.hStdError = error;
   PROCESS_INFORMATION process{};
   DWORD status = static_cast<DWORD>(-1);
-  if (CreateProcessW(program.c_str(), command_line.data(), nullptr, nullptr, TRUE, 0, nullptr,
+  if (CreateProcessW(executable.c_str(), command_line.data(), nullptr, nullptr, TRUE, 0, nullptr,
                      dir.c_str(), &startup, &process)) {
     WaitForSingleObject(process.hProcess, INFINITE);
     GetExitCodeProcess(process.hProcess, &status);

@@ -9,6 +9,8 @@
 #include <utility>
 #include <vector>
 
+#include "check/warnings.hpp"
+
 namespace grapho {
 
 // A place in the source: line and column from 1, the column in bytes, as
@@ -42,13 +44,10 @@ struct diagnostic {
 // that are switched off.
 class diagnostic_list {
  public:
-  explicit diagnostic_list(std::vector<std::string> disabled = {})
-      : disabled_(std::move(disabled)) {}
+  explicit diagnostic_list(warning_switches switches = {}) : switches_(switches) {}
 
   // Whether warnings of `code` are reported; a rule that is off can skip its work.
-  bool reports(std::string_view code) const {
-    return std::find(disabled_.begin(), disabled_.end(), code) == disabled_.end();
-  }
+  bool reports(std::string_view code) const { return switches_.is_on(code); }
 
   void add(diagnostic found) {
     if (found.level == severity::error || reports(found.code)) found_.push_back(std::move(found));
@@ -62,7 +61,7 @@ class diagnostic_list {
   }
 
  private:
-  std::vector<std::string> disabled_;
+  warning_switches switches_;
   std::vector<diagnostic> found_;
 };
 

@@ -1,11 +1,32 @@
-// The warnings of the check, each with its stable code, which tests, editors
-// and the command line's switches use. Every warning can be switched off; one
-// that is off by default can be switched on.
+// The codes of the check's diagnostics, stable names which tests, editors and
+// the command line's switches use: the four transliteration errors, which are
+// always reported, and the warnings. Every warning can be switched off; one that
+// is off by default can be switched on.
 #pragma once
 
+#include <array>
+#include <cstddef>
+#include <iterator>
+#include <optional>
+#include <string>
 #include <string_view>
 
+#include "convert/greek_run.hpp"
+
 namespace grapho {
+
+// grapho's transliteration errors, by their messages.
+struct error_kind {
+  std::string_view code;
+  const char* message;
+};
+
+inline constexpr error_kind error_kinds[] = {
+    {"mixed-breathings", mixed_breathings_message},
+    {"mixed-accents", mixed_accents_message},
+    {"too-many-marks", too_many_marks_message},
+    {"invalid-combination", invalid_combination_message},
+};
 
 struct warning_kind {
   std::string_view code;
@@ -37,5 +58,22 @@ inline constexpr warning_kind warning_kinds[] = {
     {"misplaced-breathing", true, "a breathing elsewhere than on the word's first vowel"},
 };
 // clang-format on
+
+// Which warnings are reported: those on by default, then as switched.
+class warning_switches {
+ public:
+  warning_switches();
+
+  // Switches the warnings of `codes`, separated by commas, on or off. Returns
+  // why when one of them names no warning, and then switches none; an empty
+  // list switches none.
+  std::optional<std::string> set(std::string_view codes, bool on);
+
+  // Whether warnings of `code` are reported; a code of no warning is.
+  bool is_on(std::string_view code) const;
+
+ private:
+  std::array<bool, std::size(warning_kinds)> on_;
+};
 
 }  // namespace grapho

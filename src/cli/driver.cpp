@@ -18,8 +18,8 @@
 #include <unistd.h>
 #endif
 
-#include "cli/terminal_text.hpp"
 #include "convert/converter.hpp"
+#include "io/terminal_text.hpp"
 
 namespace grapho {
 namespace {

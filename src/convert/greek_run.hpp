@@ -23,12 +23,19 @@ struct greek_run {
   unsigned pending_marks = 0;
 };
 
-// The message format of the first rule of combination that a set of pending
-// marks breaks, or nullptr when it keeps them all.
+// The messages of the four transliteration errors, each filled with the
+// description of the marks and the character in hand (describe_marks).
+inline constexpr const char* mixed_breathings_message = "Cannot mix different breathings: %s";
+inline constexpr const char* mixed_accents_message = "Cannot mix different accents: %s";
+inline constexpr const char* too_many_marks_message = "More than three diacritics together: %s";
+inline constexpr const char* invalid_combination_message = "Invalid diacritic combination: %s";
+
+// The message of the first rule of combination that a set of pending marks
+// breaks, or nullptr when it keeps them all.
 constexpr const char* broken_mark_rule(unsigned marks) {
-  if (std::popcount(marks & breathings) > 1) return "Cannot mix different breathings: %s";
-  if (std::popcount(marks & accents) > 1) return "Cannot mix different accents: %s";
-  if (std::popcount(marks) > 3) return "More than three diacritics together: %s";
+  if (std::popcount(marks & breathings) > 1) return mixed_breathings_message;
+  if (std::popcount(marks & accents) > 1) return mixed_accents_message;
+  if (std::popcount(marks) > 3) return too_many_marks_message;
   return nullptr;
 }
 

@@ -32,8 +32,7 @@ std::optional<std::string_view> find_combination(int letter, unsigned marks) {
 
 void resolve_letter(greek_run& run, int c) {
   auto entity = find_combination(c, run.pending_marks);
-  if (!entity)
-    run.source.fail("Invalid diacritic combination: %s", describe_marks(run.pending_marks, c));
+  if (!entity) run.source.fail(invalid_combination_message, describe_marks(run.pending_marks, c));
   run.sink.write(*entity);
   run.pending_marks = 0;
 }

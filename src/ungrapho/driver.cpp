@@ -14,10 +14,10 @@
 #include <unistd.h>
 #endif
 
-#include "cli/terminal_text.hpp"
 #include "io/byte_stream.hpp"
 #include "io/error.hpp"
 #include "io/native_file.hpp"
+#include "io/terminal_text.hpp"
 #include "untype/untyper.hpp"
 
 namespace grapho {

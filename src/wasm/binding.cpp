@@ -8,7 +8,10 @@
 #include <new>
 #include <string>
 #include <string_view>
+#include <utility>
 
+#include "check/check.hpp"
+#include "check/json.hpp"
 #include "convert/converter.hpp"
 #include "untype/untyper.hpp"
 
@@ -61,6 +64,26 @@ EMSCRIPTEN_KEEPALIVE int grapho_convert(const char* input, std::size_t size) {
 // The typing of Greek, back from what grapho writes or from Unicode text.
 EMSCRIPTEN_KEEPALIVE int grapho_untype(const char* input, std::size_t size) {
   return static_cast<int>(run([&] { last.output = grapho::untype({input, size}); }));
+}
+
+// Every mistake of a source, as the JSON array that graphocheck --format=json
+// prints for it, its file named "source". `disabled` and `enabled` are the
+// codes of warnings to switch, separated by commas; a code that names no
+// warning stops it with a message, as one of a transliteration error.
+EMSCRIPTEN_KEEPALIVE int grapho_check(const char* input, std::size_t size, int text,
+                                      const char* disabled, std::size_t disabled_size,
+                                      const char* enabled, std::size_t enabled_size) {
+  return static_cast<int>(run([&] {
+    grapho::check_options options;
+    options.text = text != 0;
+    for (auto [codes, on] : {std::pair{std::string_view(disabled, disabled_size), false},
+                             std::pair{std::string_view(enabled, enabled_size), true}}) {
+      if (auto refused = options.warnings.set(codes, on))
+        throw grapho::conversion_error({}, *refused);
+    }
+    last.output =
+        "[" + grapho::json_objects("source", grapho::check_source({input, size}, options)) + "]";
+  }));
 }
 
 EMSCRIPTEN_KEEPALIVE const char* grapho_output_data() {

@@ -1,6 +1,8 @@
 # Installs grapho as a user would and runs the installed program on the example
 # that comes with it, comparing its output with examples/quotations.html; then
-# the installed ungrapho types that page back, which grapho converts into it.
+# the installed ungrapho types that page back, which grapho converts into it,
+# and the installed graphocheck finds nothing in the example and a mistake in
+# a line typed wrong.
 #   MODE=install: `cmake --install` into a fresh prefix.
 #   MODE=package: `cpack -G DEB`, then the package's fields and its files
 #                 unpacked (needs dpkg-deb).
@@ -20,7 +22,8 @@ endfunction()
 # The prefix of an installed tree: every file a user is promised is there, and
 # the program converts the example exactly.
 function(check_installed_tree prefix)
-  foreach(file bin/grapho bin/ungrapho share/man/man1/grapho.1.gz share/man/man1/ungrapho.1.gz
+  foreach(file bin/grapho bin/ungrapho bin/graphocheck share/man/man1/grapho.1.gz
+               share/man/man1/ungrapho.1.gz share/man/man1/graphocheck.1.gz
                share/doc/grapho/README.md
                share/doc/grapho/copyright share/doc/grapho/changelog.gz
                share/doc/grapho/examples/quotations.txt)
@@ -53,6 +56,18 @@ function(check_installed_tree prefix)
   if(NOT status EQUAL 0 OR differs)
     message(FATAL_ERROR "grapho does not convert the installed ungrapho's typing into the page")
   endif()
+  execute_process(COMMAND ${EMULATOR} "${prefix}/bin/graphocheck" quotations.txt WORKING_DIRECTORY "${run_dir}"
+                  RESULT_VARIABLE status OUTPUT_VARIABLE output ERROR_VARIABLE errors)
+  if(NOT status EQUAL 0 OR NOT output STREQUAL "" OR NOT errors STREQUAL "")
+    message(FATAL_ERROR "the installed graphocheck finds mistakes in the example (${status}): "
+                        "${output}${errors}")
+  endif()
+  file(WRITE "${run_dir}/wrong.txt" "$/\\a$")
+  execute_process(COMMAND ${EMULATOR} "${prefix}/bin/graphocheck" wrong.txt WORKING_DIRECTORY "${run_dir}"
+                  RESULT_VARIABLE status OUTPUT_VARIABLE output)
+  if(NOT status EQUAL 1 OR NOT output MATCHES "^wrong.txt:1:4: error: .* \\[mixed-accents\\]\n$")
+    message(FATAL_ERROR "the installed graphocheck misses a mistake (${status}): ${output}")
+  endif()
 endfunction()
 
 # The package's control field `name` must match `expected` (a regular expression).
@@ -78,7 +93,8 @@ elseif(MODE STREQUAL "package")
   check_field("${deb}" Package "^grapho\n$")
   check_field("${deb}" Version "^${VERSION}\n$")
   check_field("${deb}" Maintainer "^The grapho authors <[^@ ]+@[^@ ]+>\n$")
-  check_field("${deb}" Description "^Transliterated polytonic Greek.*\n .*manual page.*ungrapho")
+  check_field("${deb}" Description
+              "^Transliterated polytonic Greek.*\n .*manual page.*ungrapho.*graphocheck")
   run_or_fail(ignored dpkg-deb --extract "${deb}" "${WORK_DIR}/root")
   check_installed_tree("${WORK_DIR}/root/usr")
 else()

@@ -2,7 +2,7 @@
 # user is promised is there, and runs the unpacked grapho.exe (through EMULATOR,
 # Wine) on the example that comes with it, comparing its output with
 # examples/quotations.html; then ungrapho.exe types that page back, which
-# grapho.exe converts into it.
+# grapho.exe converts into it, and graphocheck.exe finds nothing in the example.
 # Given: SOURCE_DIR, BUILD_DIR, WORK_DIR, CPACK, VERSION, EMULATOR (a list).
 
 file(REMOVE_RECURSE "${WORK_DIR}")
@@ -15,7 +15,7 @@ endif()
 
 file(ARCHIVE_EXTRACT INPUT "${zip}" DESTINATION "${WORK_DIR}/unpacked")
 set(folder "${WORK_DIR}/unpacked/grapho-${VERSION}-win64")
-foreach(file grapho.exe ungrapho.exe README.md LICENSE THIRD-PARTY-NOTICES.txt chart.md docs/quotations.png
+foreach(file grapho.exe ungrapho.exe graphocheck.exe README.md LICENSE THIRD-PARTY-NOTICES.txt chart.md docs/quotations.png
              examples/quotations.txt examples/quotations.html)
   if(NOT EXISTS "${folder}/${file}")
     message(FATAL_ERROR "not in the zip: ${file}")
@@ -54,4 +54,12 @@ execute_process(COMMAND "${CMAKE_COMMAND}" -E compare_files "${folder}/typed.htm
                         "${SOURCE_DIR}/examples/quotations.html" RESULT_VARIABLE differs)
 if(NOT status EQUAL 0 OR differs)
   message(FATAL_ERROR "grapho.exe does not convert ungrapho.exe's typing into the page")
+endif()
+
+execute_process(COMMAND ${EMULATOR} "${folder}/graphocheck.exe" examples/quotations.txt
+                WORKING_DIRECTORY "${folder}" RESULT_VARIABLE status OUTPUT_VARIABLE output
+                ERROR_VARIABLE errors)
+if(NOT status EQUAL 0 OR NOT output STREQUAL "" OR NOT errors STREQUAL "")
+  message(FATAL_ERROR "the unpacked graphocheck.exe finds mistakes in the example (${status}): "
+                      "${output}${errors}")
 endif()

@@ -1,8 +1,8 @@
 // The core as WebAssembly, in Node: the conversion tests of the native suite
 // built for it, then grapho.convert() against the native program on the same
-// files and on random inputs (the same bytes and the same errors), and
+// files and on random inputs (the same bytes and the same errors),
 // grapho.untype() against the native ungrapho on the files and on what
-// grapho made of them.
+// grapho made of them, and grapho.check() against the native graphocheck.
 //
 //   node core_test.js GRAPHO_EXE WEB_BUILD_DIR FOLDER...
 "use strict";
@@ -14,6 +14,8 @@ const path = require("path");
 
 const [grapho_exe, web_build, ...folders] = process.argv.slice(2);
 const ungrapho_exe = path.join(path.dirname(grapho_exe), "ungrapho" + path.extname(grapho_exe));
+const graphocheck_exe =
+  path.join(path.dirname(grapho_exe), "graphocheck" + path.extname(grapho_exe));
 const core_js = path.join(web_build, "web", "grapho.js");
 const prompt = "\nPress <ENTER> to terminate...";
 
@@ -49,8 +51,29 @@ function expectSameTyping(grapho, bytes, input) {
   assert(Buffer.from(grapho.untype(bytes)).equals(nativeUntyped(input)), `typing of ${input}`);
 }
 
-function expectSame(grapho, bytes, name, scratch) {
+// What the native graphocheck finds in the file `input`, as grapho.check()
+// gives it: without the file.
+function nativeCheck(input, options = []) {
+  const run = spawnSync(graphocheck_exe, ["--format=json", ...options, input]);
+  const found = JSON.parse(run.stdout);
+  assert.strictEqual(run.status, found.length > 0 ? 1 : 0, `graphocheck ${input}: ${run.stderr}`);
+  return found.map(({ file, ...each }) => each);
+}
+
+// The check of `bytes`, the file `input`, as the native one; with `options`
+// too, and as text, when `all` is set.
+function expectSameCheck(grapho, bytes, input, all) {
+  assert.deepStrictEqual(grapho.check(bytes), nativeCheck(input), `check of ${input}`);
+  if (!all) return;
+  assert.deepStrictEqual(grapho.check(bytes, { disable: ["open-run", "beta-code"] }),
+                         nativeCheck(input, ["--disable=open-run,beta-code"]), `check of ${input}`);
+  assert.deepStrictEqual(grapho.check(bytes, { text: true }), nativeCheck(input, ["--text"]),
+                         `check of ${input} as text`);
+}
+
+function expectSame(grapho, bytes, name, scratch, all = false) {
   const expected = native(bytes, name, scratch);
+  expectSameCheck(grapho, bytes, path.join(scratch, name), all);
   expectSameTyping(grapho, bytes, path.join(scratch, name));
   expectSameTyping(grapho, expected.output, path.join(scratch, name.replace(/\.txt$/, ".html")));
   const result = grapho.convert(bytes);
@@ -63,6 +86,7 @@ function expectSame(grapho, bytes, name, scratch) {
     const asString = grapho.convert(text);
     assert.strictEqual(asString.output, Buffer.from(expected.output).toString(), name);
     assert.deepStrictEqual(asString.error, expected.error, name);
+    assert.deepStrictEqual(grapho.check(text), grapho.check(bytes), name);
   }
 }
 
@@ -91,7 +115,7 @@ async function main() {
     for (const folder of folders) {
       for (const name of fs.readdirSync(folder).sort()) {
         expectSame(grapho, new Uint8Array(fs.readFileSync(path.join(folder, name))),
-                   name.replace(/\.[^.]*$/, "") + ".txt", scratch);
+                   name.replace(/\.[^.]*$/, "") + ".txt", scratch, true);
         ++files;
       }
     }
@@ -106,6 +130,19 @@ async function main() {
   assert.strictEqual(grapho.convert('$"a$').output, "&ldquo;&alpha;");
   assert.strictEqual(grapho.convert('$"a$').output, "&ldquo;&alpha;");
   assert.throws(() => grapho.convert(42), TypeError);
+  assert.deepStrictEqual(grapho.check("$<>a$ 5$\n", { enable: ["open-run"] }), [
+    { line: 1, column: 4, severity: "error", code: "mixed-breathings",
+      message: "Cannot mix different breathings: a with rough smooth", notes: [] },
+    { line: 1, column: 8, severity: "warning", code: "dollar-after-digit",
+      message: '"$" after a digit opens a Greek run: type "$$" for a dollar sign', notes: [] },
+    { line: 1, column: 8, severity: "warning", code: "open-run",
+      message: 'Greek run still open at the end of the file: close it with "$"', notes: [] },
+  ]);
+  for (const wrong of [42, null, ["$a$"]]) assert.throws(() => grapho.check(wrong), TypeError);
+  for (const options of [null, "text", { text: 1 }, { disable: "open-run" }, { enable: [7] },
+                         { disable: ["open-run,beta-code"] }, { disable: ["nope"] },
+                         { enable: ["mixed-accents"] }])
+    assert.throws(() => grapho.check("$a$", options), TypeError, JSON.stringify(options));
   assert.strictEqual(grapho.untype("\u03bc\u1fc6\u03bd\u03b9\u03bd"), "$m^hnin$");
 }
 

@@ -1,4 +1,4 @@
-#include "cli/terminal_text.hpp"
+#include "io/terminal_text.hpp"
 
 #include <cstddef>
 

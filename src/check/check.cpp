@@ -1,0 +1,402 @@
+// The check of grapho's typing: the page read as grapho reads it, "$$" and
+// runs, and every character of a run handled by the rules grapho converts
+// with, but where grapho stops at an error the check reports it and goes on.
+#include "check/check.hpp"
+
+#include <algorithm>
+#include <array>
+#include <cstddef>
+#include <string>
+#include <utility>
+
+#include "check/accents.hpp"
+#include "check/unicode_text.hpp"
+#include "convert/greek_run.hpp"
+#include "greek/tables.hpp"
+#include "greek/unicode_data.hpp"
+#include "io/char_source.hpp"
+#include "io/error.hpp"
+
+namespace grapho {
+namespace {
+
+// ---------------------------------------------------------------------------
+// What the walk needs to know of letters and signs, derived from the tables.
+
+// The Greek letter each letter key gives without marks, as a code point; the
+// sigma's key has the medial sigma here.
+constexpr auto plain_letters = [] {
+  std::array<char32_t, 128> letters{};
+  for (const auto& entry : letter_entries)
+    if (is_letter(entry.key))
+      letters[static_cast<unsigned char>(entry.key)] = code_point_of(entry.entity);
+  letters[sigma_key] = code_point_of(medial_sigma_entity);
+  return letters;
+}();
+
+constexpr char32_t plain_letter(int key) {
+  return plain_letters[static_cast<unsigned char>(key)];
+}
+
+constexpr std::string_view entity_of(char key) {
+  for (const auto& entry : letter_entries)
+    if (entry.key == key) return entry.entity;
+  return {};
+}
+
+// "&" types a whole word, kai: its letters, with the marks of each.
+constexpr char word_key = '&';
+
+struct letter_with_marks {
+  char32_t letter;
+  unsigned marks;
+};
+
+constexpr auto word_letters = [] {
+  constexpr std::string_view word = entity_of(word_key);
+  std::array<letter_with_marks, std::count(word.begin(), word.end(), ';')> letters{};
+  std::string_view rest = word;
+  for (auto& letter : letters) {
+    std::string_view reference = rest.substr(0, rest.find(';') + 1);
+    rest.remove_prefix(reference.size());
+    letter = {code_point_of(reference), 0};
+    for (const auto& row : combination_table)
+      if (row.entity == reference) letter = {plain_letter(row.letter), row.marks};
+  }
+  return letters;
+}();
+
+// The apostrophe, grapho's elision mark.
+constexpr char elision_key = '\'';
+static_assert(code_point_of(entity_of(elision_key)) == 0x1FBF);
+
+// What ends a word: punctuation ("?" too, though grapho keeps it Latin, and
+// ";", the upper stop), white space, a line end, anything else.
+constexpr word_break break_before(int c) {
+  if (c == ' ' || c == '\t') return word_break::space;
+  if (c == '\n' || c == '\r') return word_break::line_end;
+  if (c > 0 && c < 128 &&
+      std::string_view(".,;:!?").find(static_cast<char>(c)) != std::string_view::npos)
+    return word_break::stop;
+  return word_break::other;
+}
+
+// The mark that a key types, or 0.
+constexpr unsigned mark_of(int c) {
+  for (const auto& entry : mark_table)
+    if (entry.key == c) return entry.bit;
+  return 0;
+}
+
+constexpr char key_of(unsigned bit) {
+  for (const auto& entry : mark_table)
+    if (entry.bit == bit) return entry.key;
+  return 0;
+}
+
+constexpr bool is_pair_key(int c) {
+  return std::any_of(std::begin(pair_entries), std::end(pair_entries),
+                     [&](const pair_entry& pair) { return pair.key == c; });
+}
+
+constexpr bool takes_marks(int c) {
+  return c > 0 && c < 128 &&
+         letters_taking_marks.find(static_cast<char>(c)) != std::string_view::npos;
+}
+
+// Beta Code, the typing most classicists learned first, puts a letter's marks
+// after it, ")" and "(" for the breathings and "=" for the circumflex, and a
+// capital after "*". Its letters are grapho's, but that it spells chi "x" and
+// xi "c".
+struct beta_code_mark {
+  char key;
+  mark bit;
+};
+
+constexpr beta_code_mark beta_code_marks[] = {
+    {')', smooth},     {'(', rough},     {'/', acute},          {'\\', grave},
+    {'=', circumflex}, {'+', diaeresis}, {'|', iota_subscript},
+};
+
+constexpr unsigned beta_code_mark_of(int c) {
+  for (const auto& entry : beta_code_marks)
+    if (entry.key == c) return entry.bit;
+  return 0;
+}
+
+constexpr char capital_for_beta_code(char letter) {
+  char capital = static_cast<char>(letter & ~0x20);
+  return capital == 'C' ? 'X' : capital == 'X' ? 'C' : capital;
+}
+
+std::string quoted(std::string_view text) {
+  return '"' + std::string(text) + '"';
+}
+
+// The message of an error as grapho words it, without its last space.
+std::string error_message(const char* format, unsigned marks, int c) {
+  std::string message = format_message(format, describe_marks(marks, c));
+  if (!message.empty() && message.back() == ' ') message.pop_back();
+  return message;
+}
+
+std::string_view error_code(const char* format) {
+  for (const auto& kind : error_kinds)
+    if (kind.message == format) return kind.code;
+  return {};
+}
+
+// ---------------------------------------------------------------------------
+// The walk through a source.
+
+// What one run holds while it is read.
+struct run_state {
+  text_place opened;  // the "$" that opened it
+  unsigned pending_marks = 0;
+  text_place first_mark;
+  std::string mark_keys;     // the pending marks as typed
+  bool marks_apart = false;  // something other than a mark came after them
+  bool in_word = false;
+  int open_parentheses = 0;
+};
+
+class typed_source_check {
+ public:
+  typed_source_check(std::string_view source, diagnostic_list& found)
+      : source_(source), found_(found), accents_(found) {}
+
+  void run() {
+    while (next_ < source_.size()) {
+      move_to(std::min(source_.find(escape_character, next_), source_.size()));
+      if (next_ == source_.size()) break;
+      const text_place dollar = place();
+      const bool after_digit = next_ > 0 && source_[next_ - 1] >= '0' && source_[next_ - 1] <= '9';
+      advance();
+      if (current() == escape_character) {
+        advance();  // "$$", a dollar sign
+        continue;
+      }
+      if (after_digit)
+        warn("dollar-after-digit", dollar,
+             "\"$\" after a digit opens a Greek run: type \"$$\" for a dollar sign");
+      check_run(dollar);
+    }
+    if (quote_open_)
+      warn("quote-left-open", last_opening_quote_,
+           "Quotation left open at the end of the file: the next file's first quotation mark "
+           "will close it");
+    accents_.finish();
+  }
+
+ private:
+  int at(std::size_t i) const {
+    return i < source_.size() ? static_cast<unsigned char>(source_[i]) : end_of_input;
+  }
+  int current() const { return at(next_); }
+  text_place place() const { return {line_, next_ - line_start_ + 1}; }
+
+  void advance() {
+    if (source_[next_] == '\n') {
+      ++line_;
+      line_start_ = next_ + 1;
+    }
+    ++next_;
+  }
+
+  // Moves on to `to`, counting the line ends on the way.
+  void move_to(std::size_t to) {
+    std::string_view passed = source_.substr(next_, to - next_);
+    if (std::size_t last = passed.rfind('\n'); last != std::string_view::npos) {
+      line_ += static_cast<std::uint64_t>(std::count(passed.begin(), passed.end(), '\n'));
+      line_start_ = next_ + last + 1;
+    }
+    next_ = to;
+  }
+
+  void warn(std::string_view code, text_place where, std::string message,
+            std::vector<diagnostic_note> notes = {}) {
+    if (found_.reports(code))
+      found_.add({where, severity::warning, code, std::move(message), std::move(notes)});
+  }
+
+  // The run whose "$" has just been read, up to and including the "$" that
+  // closes it, or to the end of the source.
+  void check_run(text_place opened) {
+    run_state run;
+    run.opened = opened;
+    for (;;) {
+      const int c = current();
+      const text_place here = place();
+      if (c == end_of_input || c == escape_character) {
+        end_run(run, here, c == end_of_input);
+        if (c == escape_character) advance();
+        return;
+      }
+      if (run.pending_marks != 0 && takes_pending_marks(run, c, here)) {
+        advance();
+        continue;
+      }
+      check_plain_char(run, c, here);
+    }
+  }
+
+  void end_run(run_state& run, text_place here, bool at_end_of_source) {
+    if (run.pending_marks != 0)
+      warn("marks-dropped", run.first_mark,
+           "Marks with no letter after them in the run are dropped: " + quoted(run.mark_keys));
+    end_word(run, word_break::end, here);
+    if (at_end_of_source)
+      warn("open-run", run.opened,
+           "Greek run still open at the end of the file: close it with \"$\"");
+  }
+
+  // The pending marks meet `c` as grapho has them meet it; true when `c` is a
+  // letter that took them. After an error they are gone, as if never typed,
+  // and `c` stands as it would without them.
+  bool takes_pending_marks(run_state& run, int c, text_place here) {
+    if (const char* broken_rule = broken_mark_rule(run.pending_marks)) {
+      report_error(run, broken_rule, c, here);
+      return false;
+    }
+    if (!is_letter(c)) return false;
+    if (!find_combination(c, run.pending_marks)) {
+      report_error(run, invalid_combination_message, c, here);
+      return false;
+    }
+    if (run.marks_apart) {
+      std::string letter(1, static_cast<char>(c));
+      warn("marks-apart", run.first_mark,
+           "Marks apart from their letter: " + quoted(run.mark_keys) + " goes to " +
+               quoted(letter) + "; type " + quoted(run.mark_keys + letter),
+           {{here, "The letter they go to"}});
+    }
+    give_letter(run, {plain_letter(c), run.pending_marks}, here);
+    clear_marks(run);
+    return true;
+  }
+
+  void report_error(run_state& run, const char* format, int c, text_place here) {
+    diagnostic error{
+        here, severity::error, error_code(format), error_message(format, run.pending_marks, c), {}};
+    if (here.line > run.opened.line)
+      error.notes.push_back({run.opened, "The Greek run began here"});
+    found_.add(std::move(error));
+    clear_marks(run);
+  }
+
+  void clear_marks(run_state& run) {
+    run.pending_marks = 0;
+    run.mark_keys.clear();
+    run.marks_apart = false;
+  }
+
+  void give_letter(run_state& run, letter_with_marks letter, text_place here) {
+    accents_.letter({letter.letter, letter.marks, here});
+    run.in_word = true;
+  }
+
+  void end_word(run_state& run, word_break kind, text_place here) {
+    if (run.in_word) accents_.end_word(kind, here);
+    run.in_word = false;
+  }
+
+  // A character of a run that is not a letter taking pending marks.
+  void check_plain_char(run_state& run, int c, text_place here) {
+    if (unsigned bit = mark_of(c)) {
+      if (run.pending_marks == 0) run.first_mark = here;
+      run.pending_marks |= bit;
+      run.mark_keys += static_cast<char>(c);
+      advance();
+      return;
+    }
+    if (run.pending_marks != 0) run.marks_apart = true;
+    if (is_letter(c)) {
+      char32_t letter = plain_letter(c);
+      if (c == sigma_key && !keeps_sigma_medial(at(next_ + 1)))
+        letter = code_point_of(final_sigma_entity);
+      give_letter(run, {letter, 0}, here);
+      advance();
+      return;
+    }
+    if (c == elision_key) {
+      accents_.elision(here);
+      run.in_word = false;
+      advance();
+      return;
+    }
+    end_word(run, break_before(c), here);
+    if (c == word_key) {
+      for (const auto& letter : word_letters) give_letter(run, letter, here);
+    } else if (c == quote_key) {
+      quote_open_ = !quote_open_;
+      if (quote_open_) last_opening_quote_ = here;
+    } else if (c == '?') {
+      warn("latin-question-mark", here,
+           "\"?\" stays a Latin question mark: type the Greek one as \";\" after the run, as "
+           "in \"$t/i$;\"");
+    } else {
+      check_beta_code(run, c, here);
+    }
+    // A doubled sign is read as one.
+    if (is_pair_key(c) && at(next_ + 1) == c) advance();
+    advance();
+  }
+
+  // "(" and ")" after a vowel or rho, "*" before a letter: Beta Code.
+  void check_beta_code(run_state& run, int c, text_place here) {
+    const int before = at(next_ - 1);
+    if (c == '*') {
+      std::size_t letter = next_ + 1;
+      std::string keys;
+      for (; unsigned bit = beta_code_mark_of(at(letter)); ++letter) keys += key_of(bit);
+      if (!is_letter(at(letter))) return;
+      warn("beta-code", here,
+           quoted(source_.substr(next_, letter + 1 - next_)) +
+               " looks like Beta Code: grapho types a capital with its own key, its marks "
+               "before it: " +
+               quoted(keys + capital_for_beta_code(source_[letter])));
+      return;
+    }
+    if (c != '(' && c != ')') return;
+    if (!takes_marks(before)) {
+      run.open_parentheses += c == '(' ? 1 : run.open_parentheses > 0 ? -1 : 0;
+      return;
+    }
+    if (c == ')' && run.open_parentheses > 0) {
+      --run.open_parentheses;
+      return;
+    }
+    std::size_t end = next_;
+    std::string keys;
+    for (; unsigned bit = beta_code_mark_of(at(end)); ++end) keys += key_of(bit);
+    warn("beta-code", here,
+         quoted(source_.substr(next_ - 1, end - next_ + 1)) +
+             " looks like Beta Code: grapho takes the marks before their letter, \"<\" and "
+             "\">\" for the breathings: " +
+             quoted(keys + static_cast<char>(before)));
+  }
+
+  std::string_view source_;
+  diagnostic_list& found_;
+  accent_rules accents_;
+  std::size_t next_ = 0;
+  std::uint64_t line_ = 1;
+  std::size_t line_start_ = 0;
+  // Quotation marks alternate in every run of the source.
+  bool quote_open_ = false;
+  text_place last_opening_quote_;
+};
+
+}  // namespace
+
+std::vector<diagnostic> check_source(std::string_view source, const check_options& options) {
+  diagnostic_list found(options.warnings);
+  if (options.text) {
+    check_unicode_text(source, found);
+  } else {
+    typed_source_check(source, found).run();
+  }
+  return std::move(found).in_source_order();
+}
+
+}  // namespace grapho
