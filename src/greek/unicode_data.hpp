@@ -33,6 +33,22 @@ inline constexpr named_reference named_references[] = {
     {"omega", 0x03C9},   {"ndash", 0x2013},  {"ldquo", 0x201C},   {"rdquo", 0x201D},
 };
 
+// The code point of one reference as grapho spells it: "&#xhhhh;" or "&name;".
+constexpr char32_t code_point_of(std::string_view entity) {
+  std::string_view inner = entity.substr(1, entity.size() - 2);
+  if (inner.starts_with("#x")) {
+    char32_t value = 0;
+    for (char digit : inner.substr(2)) {
+      char lower = digit >= 'A' && digit <= 'F' ? static_cast<char>(digit - 'A' + 'a') : digit;
+      value = value * 16 + static_cast<char32_t>(lower <= '9' ? lower - '0' : lower - 'a' + 10);
+    }
+    return value;
+  }
+  for (const auto& reference : named_references)
+    if (reference.name == inner) return reference.code_point;
+  return 0;
+}
+
 // The combining characters of the seven marks, in the order in which they
 // stand in Unicode's canonical decompositions of the Greek letters (a
 // breathing or the diaeresis, then the accent, then the iota subscript), with

@@ -39,22 +39,6 @@ struct typed_character {
   typing how;
 };
 
-// The code point of one reference as grapho spells it: "&#xhhhh;" or "&name;".
-constexpr char32_t code_point_of(std::string_view entity) {
-  std::string_view inner = entity.substr(1, entity.size() - 2);
-  if (inner.starts_with("#x")) {
-    char32_t value = 0;
-    for (char digit : inner.substr(2)) {
-      char lower = digit >= 'A' && digit <= 'F' ? static_cast<char>(digit - 'A' + 'a') : digit;
-      value = value * 16 + static_cast<char32_t>(lower <= '9' ? lower - '0' : lower - 'a' + 10);
-    }
-    return value;
-  }
-  for (const auto& reference : named_references)
-    if (reference.name == inner) return reference.code_point;
-  return 0;
-}
-
 constexpr bool is_single_reference(std::string_view entity) {
   return entity.size() > 2 && entity.front() == '&' && entity.find(';') == entity.size() - 1;
 }
