@@ -175,5 +175,22 @@ TEST(UnicodeData, CanonicalSingletonsAreAllThereAndRight) {
               nfd(icu::UnicodeString(static_cast<UChar32>(singleton.equivalent))));
 }
 
+TEST(UnicodeData, LengthMarkedLettersAreTheirDecompositions) {
+  std::set<UChar32> expected;
+  for (UChar32 code_point = 0x1F00; code_point <= 0x1FFF; ++code_point) {
+    icu::UnicodeString parts = nfd(icu::UnicodeString(code_point));
+    if (parts.countChar32() == 2 && (parts.char32At(1) == 0x0304 || parts.char32At(1) == 0x0306))
+      expected.insert(code_point);
+  }
+  std::set<UChar32> listed;
+  for (const auto& marked : length_marked_letters) {
+    listed.insert(static_cast<UChar32>(marked.code_point));
+    EXPECT_EQ(nfd(icu::UnicodeString(static_cast<UChar32>(marked.code_point))),
+              icu::UnicodeString(static_cast<UChar32>(marked.letter))
+                  .append(static_cast<UChar32>(marked.mark)));
+  }
+  EXPECT_EQ(listed, expected);
+}
+
 }  // namespace
 }  // namespace grapho
