@@ -126,7 +126,7 @@ class word_rules {
       : found_(found), reported_(reported), word_(word), after_(after), next_(next), head_(head) {}
 
   void check_all() {
-    if (word_.syllables().empty() || word_.in_capitals_alone()) return;
+    if (word_.too_long() || word_.syllables().empty() || word_.in_capitals_alone()) return;
     check_breathing();
     if (word_.accents().empty()) {
       check_missing_accent();
@@ -265,7 +265,7 @@ accent_rules::accent_rules(diagnostic_list& found) : found_(found) {
 }
 
 void accent_rules::elision(text_place place) {
-  if (current_.empty()) {
+  if (current().empty()) {
     end_word(word_break::other, place);
     return;
   }
@@ -273,7 +273,7 @@ void accent_rules::elision(text_place place) {
 }
 
 void accent_rules::end_word(word_break kind, text_place) {
-  if (!current_.empty()) close_word(false);
+  if (!current().empty()) close_word(false);
   if (!has_previous_) return;
   if (!gap_ || (*gap_ == word_break::space && kind != word_break::space))
     gap_ = kind;
@@ -282,16 +282,16 @@ void accent_rules::end_word(word_break kind, text_place) {
 }
 
 void accent_rules::finish() {
-  if (!current_.empty()) close_word(false);
+  if (!current().empty()) close_word(false);
   if (has_previous_) settle_previous(nullptr);
   has_previous_ = false;
 }
 
 void accent_rules::close_word(bool elided) {
-  current_.close(elided);
-  if (has_previous_) settle_previous(&current_);
-  std::swap(previous_, current_);
-  current_.clear();
+  current().close(elided);
+  if (has_previous_) settle_previous(&current());
+  current_ = 1 - current_;
+  current().clear();
   has_previous_ = true;
   gap_.reset();
 }
@@ -300,7 +300,7 @@ void accent_rules::settle_previous(const greek_word* next) {
   word_break after = gap_.value_or(next ? word_break::space : word_break::end);
   if (!next && is_white_space(after)) after = word_break::end;
   const greek_word* next_in_clause = next && is_white_space(after) ? next : nullptr;
-  word_rules(found_, reported_, previous_, after, next_in_clause, head_).check_all();
+  word_rules(found_, reported_, previous(), after, next_in_clause, head_).check_all();
 }
 
 }  // namespace grapho

@@ -4,6 +4,8 @@
 // stands. Each rule is a warning of its own code.
 #pragma once
 
+#include <array>
+#include <cstddef>
 #include <optional>
 
 #include "check/diagnostic.hpp"
@@ -37,14 +39,14 @@ class accent_rules {
   explicit accent_rules(diagnostic_list& found);
 
   void letter(const greek_letter& letter) {
-    current_.add(letter.letter, letter.marks, letter.place);
+    current().add(letter.letter, letter.marks, letter.place);
   }
   // Marks for the letter given last, which decomposed text brings after it.
   void marks(unsigned marks) {
-    if (!current_.empty()) current_.add_marks(marks);
+    if (!current().empty()) current().add_marks(marks);
   }
   // Whether letters have come since the last word ended.
-  bool in_word() const { return !current_.empty(); }
+  bool in_word() const { return !words_[current_].empty(); }
   // An elision mark, which ends the word it follows.
   void elision(text_place place);
   void end_word(word_break kind, text_place place);
@@ -56,9 +58,14 @@ class accent_rules {
   // Checks the previous word, now that what follows it is known.
   void settle_previous(const greek_word* next);
 
+  greek_word& current() { return words_[current_]; }
+  greek_word& previous() { return words_[1 - current_]; }
+
   diagnostic_list& found_;
   unsigned reported_ = 0;  // a bit for each rule whose warnings are reported
-  greek_word previous_, current_;
+  // The word being read, and the previous one, in turn.
+  std::array<greek_word, 2> words_;
+  std::size_t current_ = 0;
   greek_word head_;  // the head of a word made with an enclitic
   bool has_previous_ = false;
   // What stands between the previous word and the current one: the first

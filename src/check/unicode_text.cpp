@@ -107,6 +107,8 @@ inline constexpr auto greek_character_roles = [] {
     letter_with_marks greek = greek_character(c);
     if (greek.letter != 0) table[table_slot(c)] = {role::letter, greek};
   }
+  table[table_slot(0x1FBD)].greek.marks = table[table_slot(0x1FBF)].greek.marks = smooth;
+  table[table_slot(0x1FFE)].greek.marks = rough;
   return table;
 }();
 
@@ -151,19 +153,20 @@ class unicode_reader {
     const std::size_t size = text_.size();
     while (at_ < size) {
       std::size_t start = at_;
-      unsigned char byte = data[at_];
-      if (byte < 0x80) {
-        ++at_;
-        take(byte, start);
+      if (const greek_character_role* greek = greek_block_character(data, size)) {
+        // Most characters of Greek text: a letter, or the mark of one.
+        if (greek->kind == role::letter && carried_marks_ == 0)
+          rules_.letter({greek->greek.letter, greek->greek.marks, place_at(start)});
+        else if (greek->kind == role::mark)
+          rules_.marks(greek->greek.marks);
+        else
+          take(*greek, start);
         continue;
       }
-      char32_t c;
-      std::size_t length;
-      // Greek and Coptic, and the combining marks: two bytes.
-      if (byte >= 0xCC && byte <= 0xCF && at_ + 1 < size && (data[at_ + 1] & 0xC0) == 0x80) {
-        c = static_cast<char32_t>((byte & 0x1F) << 6 | (data[at_ + 1] & 0x3F));
-        length = 2;
-      } else {
+      unsigned char byte = data[at_];
+      char32_t c = byte;
+      std::size_t length = 1;
+      if (byte >= 0x80) {
         length = decode_utf8(data + at_, data + size, c);
         if (length == 0) {
           length = 1;
@@ -171,7 +174,7 @@ class unicode_reader {
         }
       }
       at_ += length;
-      take(c, start);
+      take(role_of(c), start);
     }
     rules_.finish();
   }
@@ -179,8 +182,27 @@ class unicode_reader {
  private:
   text_place place_at(std::size_t offset) const { return {line_, offset - line_start_ + 1}; }
 
-  void take(char32_t c, std::size_t start) {
-    greek_character_role what = role_of(c);
+  // The entry of the character at at_ in greek_character_roles, past which at_
+  // then stands, for a character of the Greek blocks or a combining mark of
+  // U+0300 to U+036F: two bytes, or three; none for any other.
+  const greek_character_role* greek_block_character(const unsigned char* data, std::size_t size) {
+    unsigned char byte = data[at_];
+    if (byte >= 0xCC && byte <= 0xCF && at_ + 1 < size && (data[at_ + 1] & 0xC0) == 0x80) {
+      std::size_t slot = static_cast<std::size_t>((byte - 0xCC) << 6 | (data[at_ + 1] & 0x3F));
+      at_ += 2;
+      return &greek_character_roles[slot];
+    }
+    if (byte == 0xE1 && at_ + 2 < size && (data[at_ + 1] & 0xFC) == 0xBC &&
+        (data[at_ + 2] & 0xC0) == 0x80) {
+      std::size_t slot =
+          static_cast<std::size_t>((data[at_ + 1] & 0x03) << 6 | (data[at_ + 2] & 0x3F));
+      at_ += 3;
+      return &greek_character_roles[0x100 + slot];
+    }
+    return nullptr;
+  }
+
+  void take(const greek_character_role& what, std::size_t start) {
     unsigned carried = carried_marks_;
     carried_marks_ = 0;
     switch (what.kind) {
@@ -191,9 +213,9 @@ class unicode_reader {
       case role::elision:
         return take_elision(start);
       case role::breathing:
-        if (c != 0x1FFE && rules_.in_word()) return rules_.elision(place_at(start));
+        if (what.greek.marks == smooth && rules_.in_word()) return rules_.elision(place_at(start));
         rules_.end_word(word_break::other, place_at(start));
-        carried_marks_ = c == 0x1FFE ? rough : smooth;
+        carried_marks_ = what.greek.marks;
         return;
       case role::space:
         return rules_.end_word(word_break::space, place_at(start));
@@ -269,7 +291,7 @@ class unicode_reader {
     char32_t c = 0;
     if (!reference_character(text_.substr(at_, semicolon - at_), c)) return false;
     at_ = semicolon + 1;
-    take(c, start);
+    take(role_of(c), start);
     return true;
   }
 

@@ -1,5 +1,7 @@
 #include "check/words.hpp"
 
+#include <algorithm>
+
 #include "greek/tables.hpp"
 
 namespace grapho {
@@ -49,16 +51,20 @@ vowel_length length_of_vowel(const word_letter& vowel) {
 void greek_word::close(bool elided) {
   elided_ = elided;
   find_syllables_and_accents();
-  spelling_key_ = 0;
-  if (letters_.size() <= longest_spelling_key)
-    for (const auto& letter : letters_)
-      spelling_key_ = spelling_key_ << 8 | spelling_code(letter.small, letter.marks);
+}
+
+std::uint64_t greek_word::spelling_key() const {
+  if (letter_count_ > longest_spelling_key) return 0;
+  std::uint64_t key = 0;
+  for (const auto& letter : letters()) key = key << 8 | spelling_code(letter.small, letter.marks);
+  return key;
 }
 
 void greek_word::assign_head(const greek_word& word, std::size_t count) {
-  letters_.assign(word.letters_.begin(),
-                  word.letters_.begin() + static_cast<std::ptrdiff_t>(count));
+  std::copy_n(word.letters_.begin(), count, letters_.begin());
+  letter_count_ = count;
   line_ = word.line_;
+  too_long_ = false;
   close(false);
 }
 
@@ -67,25 +73,24 @@ void greek_word::assign_head(const greek_word& word, std::size_t count) {
 // final ξ or ψ may count as long (§164 b): their length is left unknown. An
 // accent on a consonant belongs to no syllable and is not counted.
 void greek_word::find_syllables_and_accents() {
-  syllables_.clear();
-  accents_.clear();
-  const std::size_t count = letters_.size();
+  syllable_count_ = accent_count_ = 0;
+  const std::size_t count = letter_count_;
   for (std::size_t i = 0; i < count; ++i) {
     const word_letter& letter = letters_[i];
     if (!is_vowel(letter.small)) continue;
     auto first = static_cast<std::uint32_t>(i);
     if (i + 1 < count && has_iota_adscript(letter, letters_[i + 1])) {
-      syllables_.push_back({first, first, vowel_length::certainly_long});
+      syllables_[syllable_count_++] = {first, first, vowel_length::certainly_long};
       ++i;
     } else if (i + 1 < count && is_vowel(letters_[i + 1].small) &&
                make_diphthong(letter, letters_[i + 1])) {
       bool final_short = i + 2 == count && !elided_ && letters_[i + 1].small == U'ι' &&
                          (letter.small == U'α' || letter.small == U'ο');
-      syllables_.push_back(
-          {first, first + 1, final_short ? vowel_length::unknown : vowel_length::certainly_long});
+      syllables_[syllable_count_++] = {
+          first, first + 1, final_short ? vowel_length::unknown : vowel_length::certainly_long};
       ++i;
     } else {
-      syllables_.push_back({first, first, length_of_vowel(letter)});
+      syllables_[syllable_count_++] = {first, first, length_of_vowel(letter)};
     }
     for (std::uint32_t v = first; v <= i; ++v) {
       unsigned kind = letters_[v].marks & grapho::accents;
@@ -93,31 +98,22 @@ void greek_word::find_syllables_and_accents() {
       // Two accents on one letter: the first of acute, grave, circumflex.
       kind &= ~(kind - 1);
       // The syllable's number for now, from the end once all are known.
-      accents_.push_back({kind, v, static_cast<std::uint32_t>(syllables_.size() - 1)});
+      accents_[accent_count_++] = {kind, v, static_cast<std::uint32_t>(syllable_count_ - 1)};
     }
   }
-  const auto total = static_cast<std::uint32_t>(syllables_.size() + (elided_ ? 1 : 0));
-  for (accent& mark : accents_) mark.from_end = total - 1 - mark.from_end;
-  if (!syllables_.empty() && syllables_.back().length == vowel_length::certainly_short &&
+  const auto total = static_cast<std::uint32_t>(syllable_count_ + (elided_ ? 1 : 0));
+  for (std::size_t a = 0; a < accent_count_; ++a)
+    accents_[a].from_end = total - 1 - accents_[a].from_end;
+  if (syllable_count_ != 0 &&
+      syllables_[syllable_count_ - 1].length == vowel_length::certainly_short &&
       ends_in_double_consonant())
-    syllables_.back().length = vowel_length::unknown;
+    syllables_[syllable_count_ - 1].length = vowel_length::unknown;
 }
 
 bool greek_word::in_capitals_alone() const {
-  for (const auto& letter : letters_)
+  for (const auto& letter : letters())
     if (!letter.capital || letter.marks != 0) return false;
   return true;
-}
-
-const syllable* greek_word::syllable_from_end(std::size_t from_end) const {
-  std::size_t total = syllables_.size() + (elided_ ? 1 : 0);
-  if (from_end >= total || (elided_ && from_end == 0)) return nullptr;
-  return &syllables_[total - 1 - from_end];
-}
-
-vowel_length greek_word::length_from_end(std::size_t from_end) const {
-  const syllable* found = syllable_from_end(from_end);
-  return found ? found->length : vowel_length::unknown;
 }
 
 bool greek_word::ends_in_synizesis() const {
@@ -126,14 +122,9 @@ bool greek_word::ends_in_synizesis() const {
   if (!last || !before || letters_[last->nucleus].small != U'ω' || last->first != last->nucleus)
     return false;
   if (letters_[before->nucleus].small != U'ε' || before->nucleus + 1 != last->first) return false;
-  for (std::size_t i = last->nucleus + 1; i < letters_.size(); ++i)
+  for (std::size_t i = last->nucleus + 1; i < letter_count_; ++i)
     if (letters_[i].small != U'ς' && letters_[i].small != U'ν') return false;
   return true;
-}
-
-bool greek_word::ends_in_double_consonant() const {
-  char32_t last = letters_.back().small;
-  return last == U'ξ' || last == U'ψ';
 }
 
 }  // namespace grapho

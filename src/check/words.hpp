@@ -2,9 +2,10 @@
 // syllables with the length of each where it is certain, and its accents.
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
-#include <vector>
+#include <span>
 
 #include "check/diagnostic.hpp"
 #include "check/greek_letters.hpp"
@@ -45,35 +46,48 @@ constexpr std::uint64_t spelling_code(char32_t small, unsigned marks) {
 }
 
 // The spelling of a word of up to eight letters as one number, a letter a
-// byte, the first highest; 0 for a longer one. Words of the same letters,
-// breathings and iota subscripts have the same, whatever their case and
-// accents.
+// byte, the first highest. Words of the same letters, breathings and iota
+// subscripts have the same, whatever their case and accents.
 inline constexpr std::size_t longest_spelling_key = 8;
 
+// Words are held in place, without allocation: a word of more letters than
+// any Greek word has is not checked.
 class greek_word {
  public:
+  static constexpr std::size_t most_letters = 48;
+
   void clear() {
-    letters_.clear();
-    elided_ = false;
+    letter_count_ = 0;
+    elided_ = too_long_ = false;
   }
   void add(char32_t letter, unsigned marks, text_place place) {
-    if (letters_.empty()) line_ = place.line;
+    if (letter_count_ == most_letters) {
+      too_long_ = true;
+      return;
+    }
+    if (letter_count_ == 0) line_ = place.line;
     char32_t small = small_letter(letter);
-    letters_.push_back({small, static_cast<std::uint16_t>(marks), small != letter, place.column});
+    letters_[letter_count_++] = {small, static_cast<std::uint16_t>(marks), small != letter,
+                                 place.column};
   }
   // Marks for the letter added last, which decomposed text gives after it.
-  void add_marks(unsigned marks) { letters_.back().marks |= static_cast<std::uint16_t>(marks); }
-  // Ends the word: finds its syllables, accents and spelling.
+  void add_marks(unsigned marks) {
+    if (!too_long_) letters_[letter_count_ - 1].marks |= static_cast<std::uint16_t>(marks);
+  }
+  // Ends the word: finds its syllables and accents.
   void close(bool elided);
   // Makes this word the first `count` letters of `word`, closed and whole.
   void assign_head(const greek_word& word, std::size_t count);
 
-  bool empty() const { return letters_.empty(); }
+  bool empty() const { return letter_count_ == 0; }
   bool elided() const { return elided_; }
-  const std::vector<word_letter>& letters() const { return letters_; }
-  const std::vector<syllable>& syllables() const { return syllables_; }
-  const std::vector<accent>& accents() const { return accents_; }
-  std::uint64_t spelling_key() const { return spelling_key_; }
+  bool too_long() const { return too_long_; }
+  std::span<const word_letter> letters() const { return {letters_.data(), letter_count_}; }
+  std::span<const syllable> syllables() const { return {syllables_.data(), syllable_count_}; }
+  std::span<const accent> accents() const { return {accents_.data(), accent_count_}; }
+  // The spelling as one number (spelling_code), for a word of up to eight
+  // letters; 0 for a longer one.
+  std::uint64_t spelling_key() const;
   text_place place() const { return place_of(0); }
   text_place place_of(std::size_t letter) const { return {line_, letters_[letter].column}; }
 
@@ -81,23 +95,34 @@ class greek_word {
   // written without accents.
   bool in_capitals_alone() const;
   // The syllable `from_end` from the end; an elided vowel has none.
-  const syllable* syllable_from_end(std::size_t from_end) const;
-  vowel_length length_from_end(std::size_t from_end) const;
+  const syllable* syllable_from_end(std::size_t from_end) const {
+    std::size_t total = syllable_count_ + (elided_ ? 1 : 0);
+    if (from_end >= total || (elided_ && from_end == 0)) return nullptr;
+    return &syllables_[total - 1 - from_end];
+  }
+  vowel_length length_from_end(std::size_t from_end) const {
+    const syllable* found = syllable_from_end(from_end);
+    return found ? found->length : vowel_length::unknown;
+  }
   // Whether it ends in epic or Attic -εω, -εως, -εων, spoken as one syllable
   // (synizesis) where the accent is concerned: Πηληϊάδεω, πόλεως.
   bool ends_in_synizesis() const;
   // Whether it ends in ξ or ψ.
-  bool ends_in_double_consonant() const;
+  bool ends_in_double_consonant() const {
+    char32_t last = letters_[letter_count_ - 1].small;
+    return last == U'ξ' || last == U'ψ';
+  }
 
  private:
   void find_syllables_and_accents();
 
-  std::vector<word_letter> letters_;
-  std::vector<syllable> syllables_;
-  std::vector<accent> accents_;
+  std::array<word_letter, most_letters> letters_;
+  std::array<syllable, most_letters> syllables_;
+  std::array<accent, most_letters> accents_;
+  std::size_t letter_count_ = 0, syllable_count_ = 0, accent_count_ = 0;
   std::uint64_t line_ = 1;
-  std::uint64_t spelling_key_ = 0;
   bool elided_ = false;
+  bool too_long_ = false;
 };
 
 }  // namespace grapho
