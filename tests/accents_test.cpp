@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -200,6 +201,39 @@ TEST(UnicodeText, CountsLinesAndColumnsInBytes) {
   EXPECT_EQ(found_in("<a\nhref=\"x\">λογος</a> αγαθός"),
             "2:10 missing-accent\n2:25 missing-breathing\n");
   EXPECT_EQ(found_in("\xff\xfe λογος"), "1:4 missing-accent\n");
+}
+
+// Whatever the bytes, every finding stands on the first byte of a character
+// of the text; a word longer than any Greek word is left alone.
+TEST(UnicodeText, AnyBytesAreReadAndEveryPlaceIsACharacter) {
+  // clang-format off
+  const std::vector<std::string> pieces = {
+      "α", "ε", "ι", "υ", "ρ", "Α", "λ", "ς", "ά", "ᾶ", "ἀ", "ὰ", "ῷ", "ϊ", "ᾱ",
+      "\u0301", "\u0300", "\u0342", "\u0313", "\u0314", "\u0308", "\u0345", "\u0304", "\u0323",
+      "’", "'", "᾿", "῾", "·", ";", ".", " ", "\n", "\r\n", "<p>", "</p>", "<b>", "<", ">", "&",
+      "&#x1f71;", "&alpha;", "&nbsp;", "&#99999999;", "<!--", "-->", "<script>", "\xff",
+      "\xe1\xbc", "*", "⸀", "1", "a", "—", "τις", "ἐν"};
+  // clang-format on
+  std::mt19937 random(28);
+  for (int trial = 0; trial < 3000; ++trial) {
+    std::string text;
+    for (int i = std::uniform_int_distribution<int>(0, 40)(random); i > 0; --i)
+      text += pieces[std::uniform_int_distribution<std::size_t>(0, pieces.size() - 1)(random)];
+    diagnostic_list found;
+    check_unicode_text(text, found);
+    for (const auto& d : std::move(found).in_source_order()) {
+      std::size_t line_start = 0;
+      for (std::uint64_t line = 1; line < d.place.line; ++line)
+        line_start = text.find('\n', line_start) + 1;
+      std::size_t at = line_start + d.place.column - 1;
+      ASSERT_LT(at, text.size()) << text;
+      EXPECT_NE(static_cast<unsigned char>(text[at]) & 0xC0, 0x80) << text;
+    }
+  }
+  std::string long_word;
+  for (int i = 0; i < 100; ++i) long_word += "λογ";
+  EXPECT_EQ(found_in(long_word + " ἀγαθός ἀνήρ"),
+            "1:" + std::to_string(long_word.size() + 11) + " acute-before-word\n");
 }
 
 // What grapho's sources give the rules: the end of a run is no punctuation.

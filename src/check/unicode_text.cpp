@@ -247,16 +247,24 @@ class unicode_reader {
   }
 
   // A tag or a comment from the "<" at `start`, skipped with its lines; a
-  // block's tag ends the word, others are transparent. Whether there was one.
+  // block's tag ends the word, others are transparent. Whether there was one:
+  // a "<" before the tag's ">" makes it none, so that no byte is searched
+  // twice; a comment without its end goes on to the end of the text.
   bool read_tag(std::size_t start) {
     std::string_view rest = text_.substr(at_);
     if (rest.empty() ||
         !(is_ascii_letter(rest[0]) || rest[0] == '/' || rest[0] == '!' || rest[0] == '?'))
       return false;
     bool comment = rest.starts_with("!--");
-    std::size_t end = comment ? text_.find("-->", at_ + 3) : text_.find('>', at_);
-    if (end == std::string_view::npos) return false;
-    end += comment ? 3 : 1;
+    std::size_t end;
+    if (comment) {
+      end = text_.find("-->", at_ + 3);
+      end = end == std::string_view::npos ? text_.size() : end + 3;
+    } else {
+      end = text_.find_first_of("<>", at_);
+      if (end == std::string_view::npos || text_[end] == '<') return false;
+      ++end;
+    }
     std::size_t name_start = at_ + (rest[0] == '/' ? 1 : 0), name_end = name_start;
     while (name_end < end && (is_ascii_letter(text_[name_end]) || is_ascii_digit(text_[name_end])))
       ++name_end;
@@ -286,8 +294,9 @@ class unicode_reader {
   // the names grapho writes, stands for its character; white space by name is
   // a space; any other name is other text. Whether there was one.
   bool read_reference(std::size_t start) {
-    std::size_t semicolon = text_.find(';', at_);
-    if (semicolon == std::string_view::npos || semicolon - at_ > 10) return false;
+    std::size_t semicolon = text_.substr(at_, 11).find(';');
+    if (semicolon == std::string_view::npos) return false;
+    semicolon += at_;
     char32_t c = 0;
     if (!reference_character(text_.substr(at_, semicolon - at_), c)) return false;
     at_ = semicolon + 1;
