@@ -192,6 +192,11 @@ TEST(UnicodeText, ReadsGreekEveryWayItIsWritten) {
       {"ἀγαθός \"ἀνήρ\"", ""},
       {"ἀγαθός &amp; ἀνήρ", ""},
       {"a < b ἀγαθὸς & c", ""},
+      // Numbers, and letters that an edition restores or adds within a word.
+      {"κεφάλαιον αʹ.", ""},
+      {"λό[γ]ος ἀ⟦γ⟧αθός.", ""},
+      {"ἄνθρωπ(ος) [ἀγαθός] ἀνήρ", ""},
+      {"λο[γ]ος", "missing-accent", "λο"},
   };
   for (const auto& c : cases) EXPECT_EQ(found_in(c.text), expected_for(c)) << c.text;
 }

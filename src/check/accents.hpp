@@ -47,6 +47,9 @@ class accent_rules {
   }
   // Whether letters have come since the last word ended.
   bool in_word() const { return !words_[current_].empty(); }
+  // The numeral sign after the letters of a word, which makes them a number:
+  // no word, nor checked.
+  void numeral() { current().clear(); }
   // An elision mark, which ends the word it follows.
   void elision(text_place place);
   void end_word(word_break kind, text_place place);

@@ -32,6 +32,8 @@ enum class role : std::uint8_t {
   transparent,  // markup within a word or between words, and characters that show nothing
   tag,          // "<", which may open a tag
   reference,    // "&", which may open a character reference
+  numeral,      // the numeral sign after a word, which makes it a number
+  bracket,      // a bracket: within a word, as editions restore letters (λό[γ]ος), none
 };
 
 constexpr auto ascii_roles = [] {
@@ -43,43 +45,38 @@ constexpr auto ascii_roles = [] {
   roles['*'] = roles['_'] = role::transparent;  // Markdown's emphasis
   roles['<'] = role::tag;
   roles['&'] = role::reference;
+  for (char c : std::string_view("[](){}")) roles[static_cast<unsigned char>(c)] = role::bracket;
   return roles;
 }();
 
-// The role of a character outside ASCII and the Greek blocks' letters.
+// The characters outside ASCII and the Greek blocks' letters that have a role.
+struct character_role {
+  char32_t code_point;
+  role kind;
+};
+
+// clang-format off
+inline constexpr character_role character_roles[] = {
+    {0x2019, role::elision}, {0x02BC, role::elision},                              // ’ ʼ
+    {0x1FBD, role::breathing}, {0x1FBF, role::breathing}, {0x1FFE, role::breathing},  // ᾽ ᾿ ῾
+    {0x00B7, role::stop}, {0x0387, role::stop},                                    // the upper stop
+    {0x037E, role::stop},                                                          // the question mark
+    {0x00A0, role::space}, {0x1680, role::space}, {0x202F, role::space}, {0x205F, role::space},
+    {0x3000, role::space},
+    {0x0085, role::line_end}, {0x2028, role::line_end}, {0x2029, role::line_end},
+    {0x00AD, role::transparent}, {0x200B, role::transparent}, {0x200C, role::transparent},
+    {0x200D, role::transparent}, {0x2060, role::transparent}, {0xFEFF, role::transparent},
+    {0x0374, role::numeral}, {0x02B9, role::numeral},  // ʹ, and the prime it decomposes to
+    {0x27E6, role::bracket}, {0x27E7, role::bracket}, {0x27E8, role::bracket},     // ⟦ ⟧ ⟨
+    {0x27E9, role::bracket}, {0x2329, role::bracket}, {0x232A, role::bracket},     // ⟩ 〈 〉
+    {0x3008, role::bracket}, {0x3009, role::bracket}, {0x301A, role::bracket},     // 〈 〉 〚
+    {0x301B, role::bracket},                                                       // 〛
+};
+// clang-format on
+
 constexpr role role_of_other(char32_t c) {
-  switch (c) {
-    case 0x2019:
-    case 0x02BC:  // ’ ʼ
-      return role::elision;
-    case 0x1FBD:
-    case 0x1FBF:
-    case 0x1FFE:  // ᾽ ᾿ ῾
-      return role::breathing;
-    case 0x00B7:
-    case 0x0387:
-    case 0x037E:  // the upper stop, and the Greek question mark
-      return role::stop;
-    case 0x00A0:
-    case 0x1680:
-    case 0x202F:
-    case 0x205F:
-    case 0x3000:
-      return role::space;
-    case 0x0085:
-    case 0x2028:
-    case 0x2029:
-      return role::line_end;
-    case 0x00AD:
-    case 0x200B:
-    case 0x200C:
-    case 0x200D:
-    case 0x2060:
-    case 0xFEFF:
-      return role::transparent;
-    default:
-      break;
-  }
+  for (const auto& [code_point, kind] : character_roles)
+    if (code_point == c) return kind;
   if (c >= 0x2000 && c <= 0x200A) return role::space;
   if (is_combining_diacritic(c)) return role::mark;
   // The editorial signs of the New Testament's editions (⸀ ⸁ ⸂ ⸃ ⸄ ⸅),
@@ -234,9 +231,29 @@ class unicode_reader {
       case role::reference:
         if (!read_reference(start)) rules_.end_word(word_break::other, place_at(start));
         return;
+      case role::numeral:
+        if (rules_.in_word()) rules_.numeral();
+        return rules_.end_word(word_break::other, place_at(start));
+      case role::bracket:
+        if (!rules_.in_word() || !letter_follows_brackets())
+          rules_.end_word(word_break::other, place_at(start));
+        return;
       default:
         return rules_.end_word(word_break::other, place_at(start));
     }
+  }
+
+  // Whether a Greek letter follows at at_, after any more brackets.
+  bool letter_follows_brackets() const {
+    const auto* data = reinterpret_cast<const unsigned char*>(text_.data());
+    for (std::size_t at = at_; at < text_.size();) {
+      char32_t c = data[at];
+      std::size_t length = c < 0x80 ? 1 : decode_utf8(data + at, data + text_.size(), c);
+      greek_character_role what = length == 0 ? greek_character_role{} : role_of(c);
+      if (what.kind != role::bracket) return what.kind == role::letter;
+      at += length;
+    }
+    return false;
   }
 
   void take_elision(std::size_t start) {
