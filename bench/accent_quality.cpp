@@ -25,7 +25,6 @@
 #include "check/clitics.hpp"
 #include "check/greek_letters.hpp"
 #include "check/unicode_text.hpp"
-#include "check/warnings.hpp"
 #include "check/words.hpp"
 #include "convert/converter.hpp"
 #include "files.hpp"
@@ -162,179 +161,170 @@ std::string to_nfd(const std::vector<letter_in_text>& letters) {
 }
 
 // ---------------------------------------------------------------------------
-// Each rule's own mistake, put into a correct word: the letters with the
-// mistake, or nothing where the word cannot take it.
+// Each rule's own mistake, put into a correct word: its letters with the
+// mistake, or nothing where the word cannot take it as the rule knows it.
 
-using planter = std::function<std::optional<std::vector<letter_in_text>>(
-    const std::vector<word_in_text>&, std::size_t)>;
+using letters = std::vector<letter_in_text>;
 
-const accent* only_accent(const greek_word& word) {
-  return word.accents().size() == 1 ? &word.accents().front() : nullptr;
+// A word where a mistake may be planted.
+struct planting {
+  const word_in_text& text;
+  bool elided;
+  greek_word word;                 // as the check reads it
+  const accent* own;               // its accent, where it has one alone
+  std::optional<greek_word> next;  // the next word, where it follows in the same clause
+};
+
+using planter = std::optional<letters> (*)(const planting&);
+
+// The letters with the word's own accent taken away and `kind` put on `letter`.
+letters with_accent(const planting& p, std::size_t letter, unsigned kind) {
+  letters changed = p.text.letters;
+  changed[p.own->letter].marks &= ~accents;
+  changed[letter].marks |= kind;
+  return changed;
 }
 
-void move_accent(std::vector<letter_in_text>& letters, const accent& from, std::size_t to_letter,
-                 unsigned kind) {
-  letters[from.letter].marks &= ~accents;
-  letters[to_letter].marks |= kind;
+bool is_recessive(const accent& own) {
+  return (own.kind == acute && own.from_end == 2) || (own.kind == circumflex && own.from_end == 1);
 }
 
-std::optional<std::vector<letter_in_text>> grave_for_acute(const std::vector<word_in_text>& words,
-                                                           std::size_t i) {
-  // an acute before a word, where the grave stands
-  const auto& w = words[i];
-  greek_word word = analysed(w.letters);
-  const accent* own = only_accent(word);
-  if (!own || own->kind != grave || !w.next_in_clause) return {};
-  auto letters = w.letters;
-  move_accent(letters, *own, own->letter, acute);
-  return letters;
+std::optional<letters> acute_for_grave_before_word(const planting& p) {
+  if (!p.own || p.own->kind != grave || !p.next) return {};
+  return with_accent(p, p.own->letter, acute);
 }
 
-std::map<std::string_view, planter> planters() {
-  std::map<std::string_view, planter> all;
-  all["acute-before-word"] = grave_for_acute;
-  all["grave-before-stop"] = [](const auto& words,
-                                std::size_t i) -> std::optional<std::vector<letter_in_text>> {
-    const auto& w = words[i];
-    greek_word word = analysed(w.letters);
-    const accent* own = only_accent(word);
-    if (!own || own->kind != acute || own->from_end != 0 || !is_stop(w.after)) return {};
-    auto letters = w.letters;
-    move_accent(letters, *own, own->letter, grave);
-    return letters;
-  };
-  all["grave-not-final"] = [](const auto& words,
-                              std::size_t i) -> std::optional<std::vector<letter_in_text>> {
-    const auto& w = words[i];
-    greek_word word = analysed(w.letters, is_elision_mark(w.after));
-    const accent* own = only_accent(word);
-    if (!own || own->kind != acute || own->from_end == 0) return {};
-    auto letters = w.letters;
-    move_accent(letters, *own, own->letter, grave);
-    return letters;
-  };
-  all["accent-too-far"] = [](const auto& words,
-                             std::size_t i) -> std::optional<std::vector<letter_in_text>> {
-    const auto& w = words[i];
-    if (is_elision_mark(w.after)) return {};
-    greek_word word = analysed(w.letters);
-    const accent* own = only_accent(word);
-    if (!own || own->kind == grave) return {};
-    std::size_t to = own->from_end + 1;
-    bool too_far = own->kind == acute ? to == 3 : to == 2;
-    const syllable* target = word.syllable_from_end(to);
-    if (!too_far || !target) return {};
-    auto letters = w.letters;
-    move_accent(letters, *own, target->nucleus, own->kind);
-    return letters;
-  };
-  all["long-ultima"] = [](const auto& words,
-                          std::size_t i) -> std::optional<std::vector<letter_in_text>> {
-    const auto& w = words[i];
-    if (is_elision_mark(w.after)) return {};
-    greek_word word = analysed(w.letters);
-    const accent* own = only_accent(word);
-    if (!own || own->kind != acute || own->from_end != 1 ||
-        word.length_from_end(0) != vowel_length::certainly_long || word.ends_in_synizesis())
-      return {};
-    auto letters = w.letters;
-    if (const syllable* antepenult = word.syllable_from_end(2))
-      move_accent(letters, *own, antepenult->nucleus, acute);
-    else if (word.length_from_end(1) == vowel_length::certainly_long)
-      move_accent(letters, *own, own->letter, circumflex);
-    else
-      return {};
-    return letters;
-  };
-  all["penult-circumflex"] = [](const auto& words,
-                                std::size_t i) -> std::optional<std::vector<letter_in_text>> {
-    const auto& w = words[i];
-    if (is_elision_mark(w.after)) return {};
-    greek_word word = analysed(w.letters);
-    const accent* own = only_accent(word);
-    if (!own || own->kind != circumflex || own->from_end != 1 ||
-        word.length_from_end(0) != vowel_length::certainly_short)
-      return {};
-    auto letters = w.letters;
-    move_accent(letters, *own, own->letter, acute);
-    // The rule knows the penult long by its letters alone, not by the circumflex taken away.
-    if (analysed(letters).length_from_end(1) != vowel_length::certainly_long) return {};
-    return letters;
-  };
-  all["two-accents"] = [](const auto& words,
-                          std::size_t i) -> std::optional<std::vector<letter_in_text>> {
-    const auto& w = words[i];
-    if (is_elision_mark(w.after) || !(is_stop(w.after) || w.next_in_clause)) return {};
-    if (w.next_in_clause && has_enclitic_form(analysed(words[i + 1].letters))) return {};
-    greek_word word = analysed(w.letters);
-    const accent* own = only_accent(word);
-    bool recessive = own && ((own->kind == acute && own->from_end == 2) ||
-                             (own->kind == circumflex && own->from_end == 1));
-    if (!recessive) return {};
-    auto letters = w.letters;
-    letters[word.syllable_from_end(0)->nucleus].marks |= acute;
-    return letters;
-  };
-  all["enclitic-accent"] = [](const auto& words,
-                              std::size_t i) -> std::optional<std::vector<letter_in_text>> {
-    const auto& w = words[i];
-    if (!w.next_in_clause) return {};
-    greek_word word = analysed(w.letters);
-    greek_word next = analysed(words[i + 1].letters, is_elision_mark(words[i + 1].after));
-    if (word.accents().size() != 2 || !next.accents().empty() || !has_enclitic_form_alone(next))
-      return {};
-    const accent& own = word.accents().front();
-    if (!((own.kind == acute && own.from_end == 2) ||
-          (own.kind == circumflex && own.from_end == 1)))
-      return {};
-    auto letters = w.letters;
-    letters[word.accents()[1].letter].marks &= ~accents;
-    return letters;
-  };
-  all["missing-accent"] = [](const auto& words,
-                             std::size_t i) -> std::optional<std::vector<letter_in_text>> {
-    const auto& w = words[i];
-    bool elided = is_elision_mark(w.after);
-    greek_word word = analysed(w.letters, elided);
-    if (elided || !only_accent(word) || word.in_capitals_alone()) return {};
-    auto letters = w.letters;
-    for (auto& letter : letters) letter.marks &= ~accents;
-    greek_word bare = analysed(letters);
-    if (is_proclitic(bare) || has_enclitic_form(bare)) return {};
-    return letters;
-  };
-  all["missing-breathing"] = [](const auto& words,
-                                std::size_t i) -> std::optional<std::vector<letter_in_text>> {
-    const auto& w = words[i];
-    auto letters = w.letters;
-    bool had = false;
-    for (auto& letter : letters) {
-      had = had || (letter.marks & breathings);
-      letter.marks &= ~breathings;
-    }
-    char32_t first = small_letter(w.letters.front().letter);
-    if (!had || !(is_vowel(first) || first == U'ρ')) return {};
-    return letters;
-  };
-  all["misplaced-breathing"] = [](const auto& words,
-                                  std::size_t i) -> std::optional<std::vector<letter_in_text>> {
-    const auto& w = words[i];
-    greek_word word = analysed(w.letters, is_elision_mark(w.after));
-    if (word.syllables().empty() || !is_vowel(small_letter(w.letters.front().letter))) return {};
-    const syllable& first = word.syllables().front();
-    unsigned breathing = w.letters[first.nucleus].marks & breathings;
-    if (!breathing) return {};
-    auto letters = w.letters;
-    letters[first.nucleus].marks &= ~breathings;
-    if (first.first != first.nucleus)
-      letters[first.first].marks |= breathing;
-    else if (word.syllables().size() > 1)
-      letters[word.syllables()[1].nucleus].marks |= breathing;
-    else
-      return {};
-    return letters;
-  };
-  return all;
+std::optional<letters> grave_for_acute_before_stop(const planting& p) {
+  if (!p.own || p.own->kind != acute || p.own->from_end != 0 || !is_stop(p.text.after)) return {};
+  return with_accent(p, p.own->letter, grave);
+}
+
+std::optional<letters> grave_for_acute_before_the_ultima(const planting& p) {
+  if (!p.own || p.own->kind != acute || p.own->from_end == 0) return {};
+  return with_accent(p, p.own->letter, grave);
+}
+
+std::optional<letters> accent_a_syllable_too_far(const planting& p) {
+  if (!p.own || p.elided || !is_recessive(*p.own)) return {};
+  const syllable* further = p.word.syllable_from_end(p.own->from_end + 1);
+  if (!further) return {};
+  return with_accent(p, further->nucleus, p.own->kind);
+}
+
+// Before a long ultima: an acute on the penult moved to the antepenult, or on
+// a long penult of two syllables made a circumflex.
+std::optional<letters> accent_too_far_back_before_long_ultima(const planting& p) {
+  if (!p.own || p.elided || p.own->kind != acute || p.own->from_end != 1 ||
+      p.word.length_from_end(0) != vowel_length::certainly_long || p.word.ends_in_synizesis())
+    return {};
+  if (const syllable* antepenult = p.word.syllable_from_end(2))
+    return with_accent(p, antepenult->nucleus, acute);
+  if (p.word.length_from_end(1) != vowel_length::certainly_long) return {};
+  return with_accent(p, p.own->letter, circumflex);
+}
+
+// Where the rule knows the penult long by its letters alone, not by the
+// circumflex taken away (μᾶλλον made μάλλον is a mistake only a dictionary knows).
+std::optional<letters> acute_for_circumflex_on_penult(const planting& p) {
+  if (!p.own || p.elided || p.own->kind != circumflex || p.own->from_end != 1 ||
+      p.word.length_from_end(0) != vowel_length::certainly_short)
+    return {};
+  letters changed = with_accent(p, p.own->letter, acute);
+  if (analysed(changed).length_from_end(1) != vowel_length::certainly_long) return {};
+  return changed;
+}
+
+std::optional<letters> second_accent_without_enclitic(const planting& p) {
+  if (!p.own || p.elided || !is_recessive(*p.own)) return {};
+  if (!is_stop(p.text.after) && !(p.next && !has_enclitic_form(*p.next))) return {};
+  letters changed = p.text.letters;
+  changed[p.word.syllable_from_end(0)->nucleus].marks |= acute;
+  return changed;
+}
+
+std::optional<letters> no_second_accent_before_enclitic(const planting& p) {
+  const auto& marks = p.word.accents();
+  if (marks.size() != 2 || !is_recessive(marks[0]) || !p.next || !p.next->accents().empty() ||
+      !has_enclitic_form_alone(*p.next))
+    return {};
+  letters changed = p.text.letters;
+  changed[marks[1].letter].marks &= ~accents;
+  return changed;
+}
+
+// Where the word without it is no proclitic or enclitic (οὐ, τις), which
+// need none.
+std::optional<letters> accent_taken_away(const planting& p) {
+  if (!p.own || p.elided || p.word.in_capitals_alone()) return {};
+  letters changed = p.text.letters;
+  for (auto& letter : changed) letter.marks &= ~accents;
+  greek_word bare = analysed(changed);
+  if (is_proclitic(bare) || has_enclitic_form(bare)) return {};
+  return changed;
+}
+
+std::optional<letters> breathing_taken_away(const planting& p) {
+  char32_t first = small_letter(p.text.letters.front().letter);
+  if (!(is_vowel(first) || first == U'ρ')) return {};
+  letters changed = p.text.letters;
+  bool had = false;
+  for (auto& letter : changed) {
+    had = had || (letter.marks & breathings);
+    letter.marks &= ~breathings;
+  }
+  if (!had) return {};
+  return changed;
+}
+
+// The breathing moved to the first vowel of a diphthong, or to the second
+// syllable.
+std::optional<letters> breathing_moved(const planting& p) {
+  const auto syllables = p.word.syllables();
+  if (syllables.empty() || !is_vowel(small_letter(p.text.letters.front().letter))) return {};
+  const syllable& first = syllables.front();
+  unsigned breathing = p.text.letters[first.nucleus].marks & breathings;
+  std::size_t to = first.first != first.nucleus ? first.first
+                   : syllables.size() > 1       ? syllables[1].nucleus
+                                                : first.nucleus;
+  if (!breathing || to == first.nucleus) return {};
+  letters changed = p.text.letters;
+  changed[first.nucleus].marks &= ~breathings;
+  changed[to].marks |= breathing;
+  return changed;
+}
+
+// In the order of the table of warnings (check/warnings.hpp).
+const std::pair<std::string_view, planter> planters[] = {
+    {"acute-before-word", acute_for_grave_before_word},
+    {"grave-before-stop", grave_for_acute_before_stop},
+    {"grave-not-final", grave_for_acute_before_the_ultima},
+    {"accent-too-far", accent_a_syllable_too_far},
+    {"long-ultima", accent_too_far_back_before_long_ultima},
+    {"penult-circumflex", acute_for_circumflex_on_penult},
+    {"two-accents", second_accent_without_enclitic},
+    {"enclitic-accent", no_second_accent_before_enclitic},
+    {"missing-accent", accent_taken_away},
+    {"missing-breathing", breathing_taken_away},
+    {"misplaced-breathing", breathing_moved},
+};
+
+planter planter_of(std::string_view rule) {
+  for (const auto& [code, plant] : planters)
+    if (code == rule) return plant;
+  throw std::invalid_argument("no rule " + std::string(rule));
+}
+
+planting planting_at(const std::vector<word_in_text>& words, std::size_t i) {
+  const word_in_text& text = words[i];
+  planting p{text,
+             is_elision_mark(text.after),
+             analysed(text.letters, is_elision_mark(text.after)),
+             nullptr,
+             {}};
+  if (p.word.accents().size() == 1) p.own = &p.word.accents().front();
+  if (text.next_in_clause)
+    p.next = analysed(words[i + 1].letters, is_elision_mark(words[i + 1].after));
+  return p;
 }
 
 // ---------------------------------------------------------------------------
@@ -358,14 +348,14 @@ struct planted {
 // within three words of each other, and returns how many were planted and
 // found at their word.
 std::pair<std::size_t, std::size_t> plant_and_find(const std::string& source, std::string_view rule,
-                                                   const planter& plant, std::mt19937& random,
+                                                   planter plant, std::mt19937& random,
                                                    bool print_missed) {
   auto words = words_of(source);
   std::vector<std::size_t> order(words.size());
   for (std::size_t i = 0; i < order.size(); ++i) order[i] = i;
   std::shuffle(order.begin(), order.end(), random);
   std::vector<bool> taken(words.size());
-  std::map<std::size_t, std::vector<letter_in_text>> chosen;
+  std::map<std::size_t, letters> chosen;
   constexpr std::size_t most = 400, apart = 3;
   for (std::size_t i : order) {
     if (chosen.size() == most) break;
@@ -373,8 +363,8 @@ std::pair<std::size_t, std::size_t> plant_and_find(const std::string& source, st
     for (std::size_t j = i >= apart ? i - apart : 0; j <= i + apart && j < words.size(); ++j)
       near = near || taken[j];
     if (near) continue;
-    if (auto letters = plant(words, i)) {
-      chosen[i] = *letters;
+    if (auto mistaken = plant(planting_at(words, i))) {
+      chosen[i] = *mistaken;
       taken[i] = true;
     }
   }
@@ -469,7 +459,7 @@ int run(int argc, char** argv) {
     return 0;
   }
   if (missed) {
-    auto plant = planters().at(argv[2]);
+    planter plant = planter_of(argv[2]);
     for (const auto& t : texts) {
       std::printf("%s\n", t.name.c_str());
       std::mt19937 random(28);
@@ -493,13 +483,12 @@ int run(int argc, char** argv) {
   }
   auto rate = [](std::size_t count, std::size_t words) { return 2000.0 * count / words; };
   std::size_t total = 0;
-  for (const auto& kind : warning_kinds) {
-    if (!planters().count(kind.code)) continue;
-    std::printf("| `%s` |", std::string(kind.code).c_str());
+  for (const auto& [code, plant] : planters) {
+    std::printf("| `%s` |", std::string(code).c_str());
     std::size_t all = 0;
     for (std::size_t t = 0; t < texts.size(); ++t) {
       std::size_t count = 0;
-      for (const auto& d : found[t]) count += d.code == kind.code;
+      for (const auto& d : found[t]) count += d.code == code;
       all += count;
       std::printf(" %.2f (%zu) |", rate(count, words[t]), count);
     }
@@ -518,15 +507,12 @@ int run(int argc, char** argv) {
   std::printf(" all |\n| --- |");
   for (std::size_t i = 0; i <= texts.size(); ++i) std::printf(" --- |");
   std::printf("\n");
-  auto all_planters = planters();
-  for (const auto& kind : warning_kinds) {
-    auto plant = all_planters.find(kind.code);
-    if (plant == all_planters.end()) continue;
-    std::printf("| `%s` |", std::string(kind.code).c_str());
+  for (const auto& [code, plant] : planters) {
+    std::printf("| `%s` |", std::string(code).c_str());
     std::size_t planted_all = 0, found_all = 0;
     for (const auto& t : texts) {
       std::mt19937 random(28);
-      auto [planted_count, hits] = plant_and_find(t.utf8, kind.code, plant->second, random, false);
+      auto [planted_count, hits] = plant_and_find(t.utf8, code, plant, random, false);
       planted_all += planted_count;
       found_all += hits;
       std::printf(" %.1f%% (%zu/%zu) |", planted_count ? 100.0 * hits / planted_count : 0.0, hits,
