@@ -157,6 +157,9 @@ TEST(UnicodeText, ReadsGreekEveryWayItIsWritten) {
       {"δω\u0301ρον", "penult-circumflex", "ω"},
       {"κα\u0304\u0301λον", "penult-circumflex", "α"},
       {"κ\u1fb1\u0301λον", "penult-circumflex", "\u1fb1"},
+      // Other forms of letters, as typefaces and papyri write them.
+      {"ϑεὸϲ ἀγαθόϲ.", ""},
+      {"ϰαλός ϵἰς ἀγοράν", "acute-before-word", "ός"},
       {"κα\u0301λον", ""},
       // Every elision mark ends a word that needs no accent of its own.
       {"ἀλλʼ ἐγώ", ""},

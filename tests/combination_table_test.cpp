@@ -116,6 +116,13 @@ icu::UnicodeString nfd(const icu::UnicodeString& text) {
   return result;
 }
 
+icu::UnicodeString nfkd(const icu::UnicodeString& text) {
+  UErrorCode status = U_ZERO_ERROR;
+  auto result = icu::Normalizer2::getNFKDInstance(status)->normalize(text, status);
+  EXPECT_TRUE(U_SUCCESS(status));
+  return result;
+}
+
 std::string name_of(UChar32 code_point) {
   char name[128];
   UErrorCode status = U_ZERO_ERROR;
@@ -195,10 +202,11 @@ TEST(UnicodeData, LengthMarkedLettersAreTheirDecompositions) {
 }
 
 // The check reads each character of the Greek blocks as Unicode decomposes
-// it: a letter that grapho types (or the small lunate sigma) and its marks
-// among the seven and those of length; any other character is no letter.
+// it: a letter that grapho types and its marks among the seven and those of
+// length; another form of a letter as that letter; any other character is no
+// letter.
 TEST(UnicodeData, TheCheckReadsEachGreekCharacterAsItDecomposes) {
-  std::set<UChar32> letters = {small_lunate_sigma};
+  std::set<UChar32> letters;
   for (const auto& entry : letter_entries)
     if (is_letter(entry.key)) letters.insert(static_cast<UChar32>(code_point_of(entry.entity)));
   letters.insert(static_cast<UChar32>(code_point_of(medial_sigma_entity)));
@@ -209,6 +217,10 @@ TEST(UnicodeData, TheCheckReadsEachGreekCharacterAsItDecomposes) {
     for (UChar32 code_point = first; code_point <= last; ++code_point) {
       icu::UnicodeString parts = nfd(icu::UnicodeString(code_point));
       letter_with_marks expected;
+      icu::UnicodeString compatible = nfkd(icu::UnicodeString(code_point));
+      if (parts == icu::UnicodeString(code_point) && !letters.count(code_point) &&
+          compatible.countChar32() == 1 && letters.count(compatible.char32At(0)))
+        parts = compatible;
       if (letters.count(parts.char32At(0))) {
         expected.letter = static_cast<char32_t>(parts.char32At(0));
         for (int32_t i = parts.moveIndex32(0, 1); i < parts.length(); i = parts.moveIndex32(i, 1)) {

@@ -1,8 +1,8 @@
 // Each character of the Greek blocks as the check reads it: the letter it is
 // written with and its marks. Derived once from the tables grapho converts with
 // and Unicode's data beside them (src/greek), read backwards: the letters the
-// keys type, the combination table, the canonical singletons (the tonos forms)
-// and the letters with a mark of length.
+// keys type, the combination table, the canonical singletons (the tonos forms),
+// the letters with a mark of length and the other forms of letters (ϑ, ϲ).
 #pragma once
 
 #include <array>
@@ -23,9 +23,6 @@ struct letter_with_marks {
   unsigned marks = 0;
 };
 
-// The small lunate sigma of editions, whose capital (U+03F9) grapho types.
-inline constexpr char32_t small_lunate_sigma = 0x03F2;
-
 constexpr std::size_t greek_block_slot(char32_t c) {
   return c < 0x1F00 ? c - 0x0370 : 0x90 + (c - 0x1F00);
 }
@@ -40,7 +37,6 @@ inline constexpr auto greek_characters = [] {
     set(letter, {letter, 0});
   }
   set(code_point_of(medial_sigma_entity), {code_point_of(medial_sigma_entity), 0});
-  set(small_lunate_sigma, {small_lunate_sigma, 0});
   for (const auto& row : combination_table) {
     char32_t letter = code_point_of(letter_table[row.letter - letter_table_first]);
     set(code_point_of(row.entity), {letter, row.marks});
@@ -48,6 +44,7 @@ inline constexpr auto greek_characters = [] {
   for (const auto& singleton : canonical_singletons)
     if (in_greek_blocks(singleton.equivalent))
       set(singleton.code_point, table[greek_block_slot(singleton.equivalent)]);
+  for (const auto& form : letter_forms) set(form.code_point, {form.letter, 0});
   for (const auto& marked : length_marked_letters)
     set(marked.code_point,
         {marked.letter, marked.mark == combining_macron ? long_vowel : short_vowel});
@@ -71,7 +68,7 @@ constexpr unsigned mark_of_combining(char32_t c) {
 // The small letter of a capital; any other letter stays as it is.
 constexpr char32_t small_letter(char32_t letter) {
   if (letter >= 0x0391 && letter <= 0x03A9) return letter + 0x20;
-  if (letter == 0x03F9) return small_lunate_sigma;
+  if (letter == 0x03F9) return U'σ';    // the capital lunate sigma
   if (letter == 0x03DC) return 0x03DD;  // digamma
   return letter;
 }

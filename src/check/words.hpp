@@ -39,9 +39,9 @@ struct accent {
 // A letter and its breathings and iota subscript as eight bits: its place in
 // the alphabet (sigma in any form one letter), then the marks.
 constexpr std::uint64_t spelling_code(char32_t small, unsigned marks) {
-  std::uint64_t place = small == U'ς' || small == small_lunate_sigma ? U'σ' - 0x03B0
-                        : small >= U'α' && small <= U'ω'             ? small - 0x03B0
-                                                                     : 26;
+  std::uint64_t place = small == U'ς'                    ? U'σ' - 0x03B0
+                        : small >= U'α' && small <= U'ω' ? small - 0x03B0
+                                                         : 26;
   return place << 3 | (marks & breathings) << 1 | ((marks & iota_subscript) ? 1 : 0);
 }
 

@@ -1,8 +1,9 @@
 // What reading Greek back needs to know of Unicode and of HTML rather than of
 // grapho: the code points behind the named references grapho writes, the
 // combining marks of its seven diacritics, the characters that Unicode holds
-// equal to one that grapho writes, and the letters with a mark of length. The
-// test suite checks each table against ICU's character data.
+// equal to one that grapho writes, the letters with a mark of length and the
+// other forms of letters. The test suite checks each table against ICU's
+// character data.
 #pragma once
 
 #include <string_view>
@@ -100,6 +101,20 @@ inline constexpr length_marked_letter length_marked_letters[] = {
     {0x1FD8, 0x0399, combining_breve}, {0x1FD9, 0x0399, combining_macron},
     {0x1FE0, 0x03C5, combining_breve}, {0x1FE1, 0x03C5, combining_macron},
     {0x1FE8, 0x03A5, combining_breve}, {0x1FE9, 0x03A5, combining_macron},
+};
+
+// The characters of Greek and Coptic that are other forms of a Greek letter,
+// as mathematics and some typefaces write them, with the letter each stands
+// for (its compatibility decomposition, UnicodeData.txt, field 5): ϐ ϑ ϒ ϕ ϖ
+// ϰ ϱ ϲ ϴ ϵ.
+struct letter_form {
+  char32_t code_point;
+  char32_t letter;
+};
+
+inline constexpr letter_form letter_forms[] = {
+    {0x03D0, 0x03B2}, {0x03D1, 0x03B8}, {0x03D2, 0x03A5}, {0x03D5, 0x03C6}, {0x03D6, 0x03C0},
+    {0x03F0, 0x03BA}, {0x03F1, 0x03C1}, {0x03F2, 0x03C2}, {0x03F4, 0x0398}, {0x03F5, 0x03B5},
 };
 
 // Unicode's blocks Greek and Coptic and Greek Extended.
