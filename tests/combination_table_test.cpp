@@ -1,5 +1,6 @@
 // Holds the combination table against Unicode's own canonical decompositions,
-// in both directions, and the Unicode data of reading Greek back, through ICU.
+// in both directions, and the Unicode data of reading Greek back and of the
+// check's reading of Unicode text, through ICU.
 #include <gtest/gtest.h>
 #include <unicode/normalizer2.h>
 #include <unicode/uchar.h>
@@ -12,6 +13,7 @@
 #include <string>
 #include <utility>
 
+#include "check/greek_letters.hpp"
 #include "convert/greek_run.hpp"
 #include "greek/tables.hpp"
 #include "greek/unicode_data.hpp"
@@ -115,6 +117,13 @@ icu::UnicodeString nfd(const icu::UnicodeString& text) {
   return result;
 }
 
+icu::UnicodeString nfkd(const icu::UnicodeString& text) {
+  UErrorCode status = U_ZERO_ERROR;
+  auto result = icu::Normalizer2::getNFKDInstance(status)->normalize(text, status);
+  EXPECT_TRUE(U_SUCCESS(status));
+  return result;
+}
+
 std::string name_of(UChar32 code_point) {
   char name[128];
   UErrorCode status = U_ZERO_ERROR;
@@ -189,6 +198,61 @@ TEST(UnicodeData, CanonicalSingletonsAreAllThereAndRight) {
   for (const auto& singleton : canonical_singletons)
     EXPECT_EQ(nfd(icu::UnicodeString(static_cast<UChar32>(singleton.code_point))),
               nfd(icu::UnicodeString(static_cast<UChar32>(singleton.equivalent))));
+}
+
+TEST(UnicodeData, LengthMarkedLettersAreTheirDecompositions) {
+  std::set<UChar32> expected;
+  for (UChar32 code_point = 0x1F00; code_point <= 0x1FFF; ++code_point) {
+    icu::UnicodeString parts = nfd(icu::UnicodeString(code_point));
+    if (parts.countChar32() == 2 && (parts.char32At(1) == 0x0304 || parts.char32At(1) == 0x0306))
+      expected.insert(code_point);
+  }
+  std::set<UChar32> listed;
+  for (const auto& marked : length_marked_letters) {
+    listed.insert(static_cast<UChar32>(marked.code_point));
+    EXPECT_EQ(nfd(icu::UnicodeString(static_cast<UChar32>(marked.code_point))),
+              icu::UnicodeString(static_cast<UChar32>(marked.letter))
+                  .append(static_cast<UChar32>(marked.mark)));
+  }
+  EXPECT_EQ(listed, expected);
+}
+
+// The check reads each character of the Greek blocks as Unicode decomposes
+// it: a letter that grapho types and its marks among the seven and those of
+// length; another form of a letter as that letter; any other character is no
+// letter.
+TEST(UnicodeData, TheCheckReadsEachGreekCharacterAsItDecomposes) {
+  std::set<UChar32> letters;
+  for (const auto& entry : letter_entries)
+    if (is_letter(entry.key)) letters.insert(static_cast<UChar32>(code_point_of(entry.entity)));
+  letters.insert(static_cast<UChar32>(code_point_of(medial_sigma_entity)));
+  std::map<UChar32, unsigned> marks = {{0x0304, long_vowel}, {0x0306, short_vowel}};
+  for (const auto& [code_point, bit] : combining_marks) marks[code_point] = bit;
+  int read = 0;
+  for (auto [first, last] : {std::pair{0x0370, 0x03FF}, std::pair{0x1F00, 0x1FFF}}) {
+    for (UChar32 code_point = first; code_point <= last; ++code_point) {
+      icu::UnicodeString parts = nfd(icu::UnicodeString(code_point));
+      letter_with_marks expected;
+      icu::UnicodeString compatible = nfkd(icu::UnicodeString(code_point));
+      if (parts == icu::UnicodeString(code_point) && !letters.count(code_point) &&
+          compatible.countChar32() == 1 && letters.count(compatible.char32At(0)))
+        parts = compatible;
+      if (letters.count(parts.char32At(0))) {
+        expected.letter = static_cast<char32_t>(parts.char32At(0));
+        for (int32_t i = parts.moveIndex32(0, 1); i < parts.length(); i = parts.moveIndex32(i, 1)) {
+          auto mark = marks.find(parts.char32At(i));
+          if (mark == marks.end()) expected = {};
+          if (mark == marks.end()) break;
+          expected.marks |= mark->second;
+        }
+      }
+      letter_with_marks actual = greek_character(static_cast<char32_t>(code_point));
+      EXPECT_EQ(actual.letter, expected.letter) << std::hex << code_point;
+      EXPECT_EQ(actual.marks, expected.marks) << std::hex << code_point;
+      read += actual.letter != 0;
+    }
+  }
+  EXPECT_GT(read, 250);
 }
 
 }  // namespace

@@ -1,7 +1,8 @@
 // Converts real Greek typed in the transliteration and checks that the HTML
 // references decode to the same text as the edition's Unicode, up to
-// canonical equivalence; and reads Unicode Greek back into typing, which
-// converts to the same text again.
+// canonical equivalence; reads Unicode Greek back into typing, which converts
+// to the same text again; and checks the accents of the editions' text,
+// composed and decomposed alike.
 #include <gtest/gtest.h>
 #include <unicode/normalizer2.h>
 #include <unicode/unistr.h>
@@ -12,6 +13,7 @@
 #include <string_view>
 #include <vector>
 
+#include "check/unicode_text.hpp"
 #include "convert/converter.hpp"
 #include "files.hpp"
 #include "greek/unicode_data.hpp"
@@ -142,6 +144,54 @@ TEST(ReferenceText, AnyTextShowsTheSameTypedBack) {
     expect_typed_back(text);
     if (HasFailure()) return;
   }
+}
+
+// The codes the check finds in `text`, in order.
+std::string accent_findings(const icu::UnicodeString& text) {
+  diagnostic_list found;
+  check_unicode_text(utf8(text), found);
+  std::string codes;
+  for (const auto& d : std::move(found).in_source_order()) codes += std::string(d.code) + " ";
+  return codes;
+}
+
+// The editions' accents are right: the check finds nothing in them, composed
+// or decomposed; with every grave made an acute, it finds the same mistakes
+// in both forms.
+TEST(ReferenceText, TheCheckReadsTheEditionsComposedAndDecomposedAlike) {
+  int mistaken_lines = 0;
+  for (const auto& [typed, edition] : read_line_pairs(GRAPHO_TEST_DATA_DIR "/greek-reference.txt")) {
+    auto text = icu::UnicodeString::fromUTF8(edition);
+    EXPECT_EQ(accent_findings(composed(text)), "") << edition;
+    EXPECT_EQ(accent_findings(canonical(text)), "") << edition;
+    auto mistaken = canonical(text);
+    mistaken.findAndReplace(icu::UnicodeString(static_cast<UChar32>(0x0300)),
+                            icu::UnicodeString(static_cast<UChar32>(0x0301)));
+    std::string in_composed = accent_findings(composed(mistaken));
+    EXPECT_EQ(in_composed, accent_findings(mistaken)) << edition;
+    mistaken_lines += in_composed.find("acute-before-word") != std::string::npos;
+  }
+  EXPECT_GT(mistaken_lines, 30);
+}
+
+// Each Greek run of the example, as grapho writes it, has its accents right.
+TEST(ReferenceText, TheCheckFindsNothingInTheExamplesGreek) {
+  const std::string source = read_file(GRAPHO_EXAMPLES_DIR "/quotations.txt");
+  int runs = 0;
+  for (std::size_t open = source.find('$'); open != std::string::npos;
+       open = source.find('$', open + 1)) {
+    if (source.compare(open, 2, "$$") == 0) {
+      ++open;
+      continue;
+    }
+    std::size_t close = source.find('$', open + 1);
+    ASSERT_NE(close, std::string::npos);
+    std::string run = source.substr(open, close - open + 1);
+    EXPECT_EQ(accent_findings(shown(convert(run))), "") << run;
+    ++runs;
+    open = close;
+  }
+  EXPECT_GT(runs, 10);
 }
 
 }  // namespace

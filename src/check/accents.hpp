@@ -4,7 +4,12 @@
 // stands. Each rule is a warning of its own code.
 #pragma once
 
+#include <array>
+#include <cstddef>
+#include <optional>
+
 #include "check/diagnostic.hpp"
+#include "check/words.hpp"
 
 namespace grapho {
 
@@ -14,7 +19,8 @@ struct greek_letter {
   // U+03A9, U+03B1 to U+03C9, the final sigma U+03C2, and the lunate sigma and
   // digamma that grapho types.
   char32_t letter;
-  // The `mark` bits of greek/tables.hpp.
+  // The `mark` bits of greek/tables.hpp, and the marks of length of
+  // check/greek_letters.hpp.
   unsigned marks;
   text_place place;
 };
@@ -30,9 +36,20 @@ enum class word_break {
 
 class accent_rules {
  public:
-  explicit accent_rules(diagnostic_list& found) : found_(found) {}
+  explicit accent_rules(diagnostic_list& found);
 
-  void letter(const greek_letter& letter);
+  void letter(const greek_letter& letter) {
+    current().add(letter.letter, letter.marks, letter.place);
+  }
+  // Marks for the letter given last, which decomposed text brings after it.
+  void marks(unsigned marks) {
+    if (!current().empty()) current().add_marks(marks);
+  }
+  // Whether letters have come since the last word ended.
+  bool in_word() const { return !words_[current_].empty(); }
+  // The numeral sign after the letters of a word, which makes them a number:
+  // no word, nor checked.
+  void numeral() { current().clear(); }
   // An elision mark, which ends the word it follows.
   void elision(text_place place);
   void end_word(word_break kind, text_place place);
@@ -40,7 +57,23 @@ class accent_rules {
   void finish();
 
  private:
+  void close_word(bool elided);
+  // Checks the previous word, now that what follows it is known.
+  void settle_previous(const greek_word* next);
+
+  greek_word& current() { return words_[current_]; }
+  greek_word& previous() { return words_[1 - current_]; }
+
   diagnostic_list& found_;
+  unsigned reported_ = 0;  // a bit for each rule whose warnings are reported
+  // The word being read, and the previous one, in turn.
+  std::array<greek_word, 2> words_;
+  std::size_t current_ = 0;
+  greek_word head_;  // the head of a word made with an enclitic
+  bool has_previous_ = false;
+  // What stands between the previous word and the current one: the first
+  // break other than white space, or the white space.
+  std::optional<word_break> gap_;
 };
 
 }  // namespace grapho

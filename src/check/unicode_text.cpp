@@ -1,8 +1,370 @@
+// Reading any UTF-8 text for the rules of accentuation: Greek letters
+// precomposed or decomposed, in the tonos or the oxia forms, each with its
+// marks; the elision marks after a word; punctuation, white space and markup
+// between words.
 #include "check/unicode_text.hpp"
 
-namespace grapho {
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
 
-// The reading of Unicode text is yet to come: for now nothing is found.
-void check_unicode_text(std::string_view, diagnostic_list&) {}
+#include "check/accents.hpp"
+#include "check/greek_letters.hpp"
+#include "greek/unicode_data.hpp"
+#include "io/utf8.hpp"
+
+namespace grapho {
+namespace {
+
+// What a character does between and within words.
+enum class role : std::uint8_t {
+  other,        // anything else: digits, Latin letters, quotation marks, dashes, brackets
+  letter,       // a Greek letter, which may carry marks
+  mark,         // a combining mark, which belongs to the letter before it
+  elision,      // an elision mark after a word; other text anywhere else
+  breathing,    // a spacing breathing: an elision mark after a word, before a
+                // capital the old way of writing its breathing
+  space,        // white space
+  line_end,     // a line end
+  stop,         // punctuation: . , · ; : ! ? and the Greek upper stop and question mark
+  transparent,  // markup within a word or between words, and characters that show nothing
+  tag,          // "<", which may open a tag
+  reference,    // "&", which may open a character reference
+  numeral,      // the numeral sign after a word, which makes it a number
+  bracket,      // a bracket: within a word, as editions restore letters (λό[γ]ος), none
+};
+
+constexpr auto ascii_roles = [] {
+  std::array<role, 128> roles{};
+  for (char c : std::string_view(" \t\r\f\v")) roles[static_cast<unsigned char>(c)] = role::space;
+  for (char c : std::string_view(".,;:!?")) roles[static_cast<unsigned char>(c)] = role::stop;
+  roles['\n'] = role::line_end;
+  roles['\''] = role::elision;
+  roles['*'] = roles['_'] = role::transparent;  // Markdown's emphasis
+  roles['<'] = role::tag;
+  roles['&'] = role::reference;
+  for (char c : std::string_view("[](){}")) roles[static_cast<unsigned char>(c)] = role::bracket;
+  return roles;
+}();
+
+// The characters outside ASCII and the Greek blocks' letters that have a role.
+struct character_role {
+  char32_t code_point;
+  role kind;
+};
+
+// clang-format off
+inline constexpr character_role character_roles[] = {
+    {0x2019, role::elision}, {0x02BC, role::elision},                              // ’ ʼ
+    {0x1FBD, role::breathing}, {0x1FBF, role::breathing}, {0x1FFE, role::breathing},  // ᾽ ᾿ ῾
+    {0x00B7, role::stop}, {0x0387, role::stop},                                    // the upper stop
+    {0x037E, role::stop},                                                          // the question mark
+    {0x00A0, role::space}, {0x1680, role::space}, {0x202F, role::space}, {0x205F, role::space},
+    {0x3000, role::space},
+    {0x0085, role::line_end}, {0x2028, role::line_end}, {0x2029, role::line_end},
+    {0x00AD, role::transparent}, {0x200B, role::transparent}, {0x200C, role::transparent},
+    {0x200D, role::transparent}, {0x2060, role::transparent}, {0xFEFF, role::transparent},
+    {0x0374, role::numeral}, {0x02B9, role::numeral},  // ʹ, and the prime it decomposes to
+    {0x27E6, role::bracket}, {0x27E7, role::bracket}, {0x27E8, role::bracket},     // ⟦ ⟧ ⟨
+    {0x27E9, role::bracket}, {0x2329, role::bracket}, {0x232A, role::bracket},     // ⟩ 〈 〉
+    {0x3008, role::bracket}, {0x3009, role::bracket}, {0x301A, role::bracket},     // 〈 〉 〚
+    {0x301B, role::bracket},                                                       // 〛
+};
+// clang-format on
+
+constexpr role role_of_other(char32_t c) {
+  for (const auto& [code_point, kind] : character_roles)
+    if (code_point == c) return kind;
+  if (c >= 0x2000 && c <= 0x200A) return role::space;
+  if (is_combining_diacritic(c)) return role::mark;
+  // The editorial signs of the New Testament's editions (⸀ ⸁ ⸂ ⸃ ⸄ ⸅),
+  // which mark variant readings and leave the words as they are.
+  if (c >= 0x2E00 && c <= 0x2E05) return role::transparent;
+  return role::other;
+}
+
+// The Greek blocks and the combining marks, by code point from U+0300.
+inline constexpr char32_t first_in_table = 0x0300;
+constexpr std::size_t table_slot(char32_t c) {
+  return c < 0x1F00 ? c - first_in_table : 0x100 + (c - 0x1F00);
+}
+struct greek_character_role {
+  role kind;
+  letter_with_marks greek;
+};
+inline constexpr auto greek_character_roles = [] {
+  std::array<greek_character_role, 0x100 + 0x100> table{};
+  for (char32_t c = first_in_table; c < 0x0400; ++c) table[table_slot(c)].kind = role_of_other(c);
+  for (char32_t c = 0x1F00; c < 0x2000; ++c) table[table_slot(c)].kind = role_of_other(c);
+  for (char32_t c = first_in_table; c < 0x0370; ++c)
+    table[table_slot(c)].greek.marks = mark_of_combining(c);
+  for (char32_t c = 0x0370; c < 0x2000; c = c == 0x03FF ? 0x1F00 : c + 1) {
+    letter_with_marks greek = greek_character(c);
+    if (greek.letter != 0) table[table_slot(c)] = {role::letter, greek};
+  }
+  table[table_slot(0x1FBD)].greek.marks = table[table_slot(0x1FBF)].greek.marks = smooth;
+  table[table_slot(0x1FFE)].greek.marks = rough;
+  return table;
+}();
+
+greek_character_role role_of(char32_t c) {
+  if (c < 0x80) return {ascii_roles[c], {}};
+  if ((c >= first_in_table && c < 0x0400) || (c >= 0x1F00 && c < 0x2000))
+    return greek_character_roles[table_slot(c)];
+  return {role_of_other(c), {}};
+}
+
+// HTML's elements that end a block of text: a paragraph, a heading, a line
+// of verse (TEI's l), a cell, a break.
+bool ends_a_block(std::string_view name) {
+  static constexpr std::string_view blocks[] = {
+      "address", "article", "aside", "blockquote", "body",       "br",     "caption",
+      "dd",      "div",     "dl",    "dt",         "figcaption", "figure", "footer",
+      "h1",      "h2",      "h3",    "h4",         "h5",         "h6",     "head",
+      "header",  "hr",      "html",  "l",          "lg",         "li",     "main",
+      "nav",     "ol",      "p",     "pre",        "section",    "table",  "tbody",
+      "td",      "tfoot",   "th",    "thead",      "title",      "tr",     "ul"};
+  for (std::string_view block : blocks) {
+    bool same = name.size() == block.size();
+    for (std::size_t i = 0; same && i < name.size(); ++i) same = (name[i] | 0x20) == block[i];
+    if (same) return true;
+  }
+  return false;
+}
+
+bool is_ascii_letter(char c) {
+  return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
+}
+bool is_ascii_digit(char c) {
+  return c >= '0' && c <= '9';
+}
+
+class unicode_reader {
+ public:
+  unicode_reader(std::string_view text, accent_rules& rules) : text_(text), rules_(rules) {}
+
+  void read() {
+    const auto* data = reinterpret_cast<const unsigned char*>(text_.data());
+    const std::size_t size = text_.size();
+    while (at_ < size) {
+      std::size_t start = at_;
+      if (const greek_character_role* greek = greek_block_character(data, size)) {
+        // Most characters of Greek text: a letter, or the mark of one.
+        if (greek->kind == role::letter && carried_marks_ == 0)
+          rules_.letter({greek->greek.letter, greek->greek.marks, place_at(start)});
+        else if (greek->kind == role::mark)
+          rules_.marks(greek->greek.marks);
+        else
+          take(*greek, start);
+        continue;
+      }
+      unsigned char byte = data[at_];
+      char32_t c = byte;
+      std::size_t length = 1;
+      if (byte >= 0x80) {
+        length = decode_utf8(data + at_, data + size, c);
+        if (length == 0) {
+          length = 1;
+          c = 0xFFFD;  // a byte of no character: other text
+        }
+      }
+      at_ += length;
+      take(role_of(c), start);
+    }
+    rules_.finish();
+  }
+
+ private:
+  text_place place_at(std::size_t offset) const { return {line_, offset - line_start_ + 1}; }
+
+  // The entry of the character at at_ in greek_character_roles, past which at_
+  // then stands, for a character of the Greek blocks or a combining mark of
+  // U+0300 to U+036F: two bytes, or three; none for any other.
+  const greek_character_role* greek_block_character(const unsigned char* data, std::size_t size) {
+    unsigned char byte = data[at_];
+    if (byte >= 0xCC && byte <= 0xCF && at_ + 1 < size && (data[at_ + 1] & 0xC0) == 0x80) {
+      std::size_t slot = static_cast<std::size_t>((byte - 0xCC) << 6 | (data[at_ + 1] & 0x3F));
+      at_ += 2;
+      return &greek_character_roles[slot];
+    }
+    if (byte == 0xE1 && at_ + 2 < size && (data[at_ + 1] & 0xFC) == 0xBC &&
+        (data[at_ + 2] & 0xC0) == 0x80) {
+      std::size_t slot =
+          static_cast<std::size_t>((data[at_ + 1] & 0x03) << 6 | (data[at_ + 2] & 0x3F));
+      at_ += 3;
+      return &greek_character_roles[0x100 + slot];
+    }
+    return nullptr;
+  }
+
+  void take(const greek_character_role& what, std::size_t start) {
+    unsigned carried = carried_marks_;
+    carried_marks_ = 0;
+    switch (what.kind) {
+      case role::letter:
+        return rules_.letter({what.greek.letter, what.greek.marks | carried, place_at(start)});
+      case role::mark:
+        return rules_.marks(what.greek.marks);
+      case role::elision:
+        return take_elision(start);
+      case role::breathing:
+        if (what.greek.marks == smooth && rules_.in_word()) return rules_.elision(place_at(start));
+        rules_.end_word(word_break::other, place_at(start));
+        carried_marks_ = what.greek.marks;
+        return;
+      case role::space:
+        return rules_.end_word(word_break::space, place_at(start));
+      case role::line_end:
+        rules_.end_word(word_break::line_end, place_at(start));
+        ++line_;
+        line_start_ = at_;
+        return;
+      case role::stop:
+        return rules_.end_word(word_break::stop, place_at(start));
+      case role::transparent:
+        return;
+      case role::tag:
+        if (!read_tag(start)) rules_.end_word(word_break::other, place_at(start));
+        return;
+      case role::reference:
+        if (!read_reference(start)) rules_.end_word(word_break::other, place_at(start));
+        return;
+      case role::numeral:
+        if (rules_.in_word()) rules_.numeral();
+        return rules_.end_word(word_break::other, place_at(start));
+      case role::bracket:
+        if (!rules_.in_word() || !letter_follows_brackets())
+          rules_.end_word(word_break::other, place_at(start));
+        return;
+      default:
+        return rules_.end_word(word_break::other, place_at(start));
+    }
+  }
+
+  // Whether a Greek letter follows at at_, after any more brackets.
+  bool letter_follows_brackets() const {
+    const auto* data = reinterpret_cast<const unsigned char*>(text_.data());
+    for (std::size_t at = at_; at < text_.size();) {
+      char32_t c = data[at];
+      std::size_t length = c < 0x80 ? 1 : decode_utf8(data + at, data + text_.size(), c);
+      greek_character_role what = length == 0 ? greek_character_role{} : role_of(c);
+      if (what.kind != role::bracket) return what.kind == role::letter;
+      at += length;
+    }
+    return false;
+  }
+
+  void take_elision(std::size_t start) {
+    if (rules_.in_word())
+      rules_.elision(place_at(start));
+    else
+      rules_.end_word(word_break::other, place_at(start));
+  }
+
+  // A tag or a comment from the "<" at `start`, skipped with its lines; a
+  // block's tag ends the word, others are transparent. Whether there was one:
+  // a "<" before the tag's ">" makes it none, so that no byte is searched
+  // twice; a comment without its end goes on to the end of the text.
+  bool read_tag(std::size_t start) {
+    std::string_view rest = text_.substr(at_);
+    if (rest.empty() ||
+        !(is_ascii_letter(rest[0]) || rest[0] == '/' || rest[0] == '!' || rest[0] == '?'))
+      return false;
+    bool comment = rest.starts_with("!--");
+    std::size_t end;
+    if (comment) {
+      end = text_.find("-->", at_ + 3);
+      end = end == std::string_view::npos ? text_.size() : end + 3;
+    } else {
+      end = text_.find_first_of("<>", at_);
+      if (end == std::string_view::npos || text_[end] == '<') return false;
+      ++end;
+    }
+    std::size_t name_start = at_ + (rest[0] == '/' ? 1 : 0), name_end = name_start;
+    while (name_end < end && (is_ascii_letter(text_[name_end]) || is_ascii_digit(text_[name_end])))
+      ++name_end;
+    std::string_view name = text_.substr(name_start, name_end - name_start);
+    skip_to(end);
+    if (comment) return true;
+    if (ends_a_block(name)) rules_.end_word(word_break::end, place_at(start));
+    if (rest[0] != '/' && (name == "script" || name == "style")) skip_element_content(name);
+    return true;
+  }
+
+  // The content of a script or style element, which is no text.
+  void skip_element_content(std::string_view name) {
+    std::size_t end = text_.find("</" + std::string(name), at_);
+    skip_to(end == std::string_view::npos ? text_.size() : end);
+  }
+
+  void skip_to(std::size_t end) {
+    for (; at_ < end; ++at_)
+      if (text_[at_] == '\n') {
+        ++line_;
+        line_start_ = at_ + 1;
+      }
+  }
+
+  // A character reference from the "&" at `start`: a numeric one, or one of
+  // the names grapho writes, stands for its character; white space by name is
+  // a space; any other name is other text. Whether there was one.
+  bool read_reference(std::size_t start) {
+    std::size_t semicolon = text_.substr(at_, 11).find(';');
+    if (semicolon == std::string_view::npos) return false;
+    semicolon += at_;
+    char32_t c = 0;
+    if (!reference_character(text_.substr(at_, semicolon - at_), c)) return false;
+    at_ = semicolon + 1;
+    take(role_of(c), start);
+    return true;
+  }
+
+  static bool reference_character(std::string_view inner, char32_t& c) {
+    if (inner.size() >= 2 && inner[0] == '#') {
+      bool hex = inner[1] == 'x' || inner[1] == 'X';
+      std::string_view digits = inner.substr(hex ? 2 : 1);
+      if (digits.empty() || digits.size() > 6) return false;
+      char32_t value = 0;
+      for (char d : digits) {
+        char lower = static_cast<char>(d | 0x20);
+        int digit = is_ascii_digit(d)                     ? d - '0'
+                    : hex && lower >= 'a' && lower <= 'f' ? lower - 'a' + 10
+                                                          : -1;
+        if (digit < 0) return false;
+        value = value * (hex ? 16 : 10) + static_cast<char32_t>(digit);
+      }
+      // A reference to "<" or "&" is that character as text, no markup.
+      c = value == '<' || value == '&' || value == '\n' ? U'\uFFFD' : value;
+      return true;
+    }
+    if (inner.empty()) return false;
+    for (char d : inner)
+      if (!is_ascii_letter(d) && !is_ascii_digit(d)) return false;
+    for (const auto& reference : named_references)
+      if (reference.name == inner) {
+        c = reference.code_point;
+        return true;
+      }
+    bool space = inner == "nbsp" || inner == "ensp" || inner == "emsp" || inner == "thinsp";
+    c = space ? U' ' : U'\uFFFD';
+    return true;
+  }
+
+  std::string_view text_;
+  accent_rules& rules_;
+  std::size_t at_ = 0;
+  std::uint64_t line_ = 1;
+  std::size_t line_start_ = 0;
+  unsigned carried_marks_ = 0;  // a spacing breathing's, for the letter after it
+};
+
+}  // namespace
+
+void check_unicode_text(std::string_view text, diagnostic_list& found) {
+  accent_rules rules(found);
+  unicode_reader(text, rules).read();
+}
 
 }  // namespace grapho

@@ -1,8 +1,9 @@
 // What reading Greek back needs to know of Unicode and of HTML rather than of
 // grapho: the code points behind the named references grapho writes, the
-// combining marks of its seven diacritics, and the characters that Unicode
-// holds equal to one that grapho writes. The test suite checks each table
-// against ICU's character data.
+// combining marks of its seven diacritics, the characters that Unicode holds
+// equal to one that grapho writes, the letters with a mark of length and the
+// other forms of letters. The test suite checks each table against ICU's
+// character data.
 #pragma once
 
 #include <cstddef>
@@ -80,6 +81,41 @@ inline constexpr canonical_singleton canonical_singletons[] = {
     {0x038E, 0x1FEB}, {0x038F, 0x1FFB}, {0x0390, 0x1FD3}, {0x03AC, 0x1F71}, {0x03AD, 0x1F73},
     {0x03AE, 0x1F75}, {0x03AF, 0x1F77}, {0x03B0, 0x1FE3}, {0x03CC, 0x1F79}, {0x03CD, 0x1F7B},
     {0x03CE, 0x1F7D}, {0x0387, 0x00B7}, {0x1FBE, 0x03B9},
+};
+
+// The letters of Greek Extended that carry a mark of vowel length, the
+// combining macron or breve, with their canonical decompositions
+// (UnicodeData.txt, field 5). grapho types neither mark; editions and grammars
+// write them where the length of alpha, iota or upsilon matters.
+inline constexpr char32_t combining_macron = 0x0304, combining_breve = 0x0306;
+
+struct length_marked_letter {
+  char32_t code_point;
+  char32_t letter;
+  char32_t mark;
+};
+
+inline constexpr length_marked_letter length_marked_letters[] = {
+    {0x1FB0, 0x03B1, combining_breve}, {0x1FB1, 0x03B1, combining_macron},
+    {0x1FB8, 0x0391, combining_breve}, {0x1FB9, 0x0391, combining_macron},
+    {0x1FD0, 0x03B9, combining_breve}, {0x1FD1, 0x03B9, combining_macron},
+    {0x1FD8, 0x0399, combining_breve}, {0x1FD9, 0x0399, combining_macron},
+    {0x1FE0, 0x03C5, combining_breve}, {0x1FE1, 0x03C5, combining_macron},
+    {0x1FE8, 0x03A5, combining_breve}, {0x1FE9, 0x03A5, combining_macron},
+};
+
+// The characters of Greek and Coptic that are other forms of a Greek letter,
+// as mathematics and some typefaces write them, with the letter each stands
+// for (its compatibility decomposition, UnicodeData.txt, field 5): ϐ ϑ ϒ ϕ ϖ
+// ϰ ϱ ϲ ϴ ϵ.
+struct letter_form {
+  char32_t code_point;
+  char32_t letter;
+};
+
+inline constexpr letter_form letter_forms[] = {
+    {0x03D0, 0x03B2}, {0x03D1, 0x03B8}, {0x03D2, 0x03A5}, {0x03D5, 0x03C6}, {0x03D6, 0x03C0},
+    {0x03F0, 0x03BA}, {0x03F1, 0x03C1}, {0x03F2, 0x03C2}, {0x03F4, 0x0398}, {0x03F5, 0x03B5},
 };
 
 // Unicode's blocks Greek and Coptic and Greek Extended (Blocks.txt).

@@ -1,0 +1,128 @@
+// A Greek word as the rules of accentuation see it: its letters, its
+// syllables with the length of each where it is certain, and its accents.
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <span>
+
+#include "check/diagnostic.hpp"
+#include "check/greek_letters.hpp"
+
+namespace grapho {
+
+struct word_letter {
+  char32_t small;  // the letter in its small form
+  std::uint16_t marks;
+  bool capital;
+  std::uint64_t column;  // on the word's line
+};
+
+enum class vowel_length : std::uint8_t { unknown, certainly_short, certainly_long };
+
+// A vowel or a diphthong; the consonants around it belong to no syllable.
+struct syllable {
+  std::uint32_t first;    // its first vowel
+  std::uint32_t nucleus;  // the vowel that takes its accent and breathing: a diphthong's second
+  vowel_length length;
+};
+
+struct accent {
+  unsigned kind;  // acute, grave or circumflex
+  std::uint32_t letter;
+  // Counted from the end of the word: 0 is the last syllable (the ultima), 1
+  // the penult, 2 the antepenult. An elided vowel counts as a syllable.
+  std::uint32_t from_end;
+};
+
+// A letter and its breathings and iota subscript as eight bits: its place in
+// the alphabet (sigma in any form one letter), then the marks.
+constexpr std::uint64_t spelling_code(char32_t small, unsigned marks) {
+  std::uint64_t place = small == U'ς'                    ? U'σ' - 0x03B0
+                        : small >= U'α' && small <= U'ω' ? small - 0x03B0
+                                                         : 26;
+  return place << 3 | (marks & breathings) << 1 | ((marks & iota_subscript) ? 1 : 0);
+}
+
+// The spelling of a word of up to eight letters as one number, a letter a
+// byte, the first highest. Words of the same letters, breathings and iota
+// subscripts have the same, whatever their case and accents.
+inline constexpr std::size_t longest_spelling_key = 8;
+
+// Words are held in place, without allocation: a word of more letters than
+// any Greek word has is not checked.
+class greek_word {
+ public:
+  static constexpr std::size_t most_letters = 48;
+
+  void clear() {
+    letter_count_ = 0;
+    elided_ = too_long_ = false;
+  }
+  void add(char32_t letter, unsigned marks, text_place place) {
+    if (letter_count_ == most_letters) {
+      too_long_ = true;
+      return;
+    }
+    if (letter_count_ == 0) line_ = place.line;
+    char32_t small = small_letter(letter);
+    letters_[letter_count_++] = {small, static_cast<std::uint16_t>(marks), small != letter,
+                                 place.column};
+  }
+  // Marks for the letter added last, which decomposed text gives after it.
+  void add_marks(unsigned marks) {
+    if (!too_long_) letters_[letter_count_ - 1].marks |= static_cast<std::uint16_t>(marks);
+  }
+  // Ends the word: finds its syllables and accents.
+  void close(bool elided);
+  // Makes this word the first `count` letters of `word`, closed and whole.
+  void assign_head(const greek_word& word, std::size_t count);
+
+  bool empty() const { return letter_count_ == 0; }
+  bool elided() const { return elided_; }
+  bool too_long() const { return too_long_; }
+  std::span<const word_letter> letters() const { return {letters_.data(), letter_count_}; }
+  std::span<const syllable> syllables() const { return {syllables_.data(), syllable_count_}; }
+  std::span<const accent> accents() const { return {accents_.data(), accent_count_}; }
+  // The spelling as one number (spelling_code), for a word of up to eight
+  // letters; 0 for a longer one.
+  std::uint64_t spelling_key() const;
+  text_place place() const { return place_of(0); }
+  text_place place_of(std::size_t letter) const { return {line_, letters_[letter].column}; }
+
+  // Every letter a capital and none with a mark: a heading or an inscription,
+  // written without accents.
+  bool in_capitals_alone() const;
+  // The syllable `from_end` from the end; an elided vowel has none.
+  const syllable* syllable_from_end(std::size_t from_end) const {
+    std::size_t total = syllable_count_ + (elided_ ? 1 : 0);
+    if (from_end >= total || (elided_ && from_end == 0)) return nullptr;
+    return &syllables_[total - 1 - from_end];
+  }
+  vowel_length length_from_end(std::size_t from_end) const {
+    const syllable* found = syllable_from_end(from_end);
+    return found ? found->length : vowel_length::unknown;
+  }
+  // Whether it ends in epic or Attic -εω, -εως, -εων, spoken as one syllable
+  // (synizesis) where the accent is concerned: Πηληϊάδεω, πόλεως.
+  bool ends_in_synizesis() const;
+  // Whether it ends in ξ or ψ.
+  bool ends_in_double_consonant() const {
+    char32_t last = letters_[letter_count_ - 1].small;
+    return last == U'ξ' || last == U'ψ';
+  }
+
+ private:
+  void find_syllables_and_accents();
+
+  std::array<word_letter, most_letters> letters_;
+  std::array<syllable, most_letters> syllables_;
+  std::array<accent, most_letters> accents_;
+  std::size_t letter_count_ = 0, syllable_count_ = 0, accent_count_ = 0;
+  std::uint64_t line_ = 1;
+  bool elided_ = false;
+  bool too_long_ = false;
+};
+
+}  // namespace grapho
