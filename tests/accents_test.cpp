@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <random>
 #include <string>
 #include <string_view>
@@ -16,8 +17,12 @@
 namespace grapho {
 namespace {
 
-std::string found_in(std::string_view text, std::vector<std::string> disabled = {}) {
-  diagnostic_list found(std::move(disabled));
+// The warnings found in `text`, with those of the codes `disabled` (separated
+// by commas) switched off.
+std::string found_in(std::string_view text, std::string_view disabled = "") {
+  warning_switches switches;
+  EXPECT_EQ(switches.set(disabled, false), std::nullopt);
+  diagnostic_list found(switches);
   check_unicode_text(text, found);
   std::string all;
   for (const auto& d : std::move(found).in_source_order())

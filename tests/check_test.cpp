@@ -150,12 +150,12 @@ TEST(Check, FindsNothingInRealText) {
 }
 
 TEST(Check, SwitchesWarningsByCode) {
-  const std::string_view source = "$\"a/$ 5$b";
+  const std::string_view source = "$\"<\\h/$ 5$b";
   EXPECT_EQ(summary(check_source(source)),
-            "1:2 quote-left-open; 1:4 marks-dropped; 1:8 dollar-after-digit; 1:8 open-run");
+            "1:2 quote-left-open; 1:6 marks-dropped; 1:10 dollar-after-digit; 1:10 open-run");
   check_options options;
   EXPECT_EQ(options.warnings.set("marks-dropped,open-run", false), std::nullopt);
-  EXPECT_EQ(summary(check_source(source, options)), "1:2 quote-left-open; 1:8 dollar-after-digit");
+  EXPECT_EQ(summary(check_source(source, options)), "1:2 quote-left-open; 1:10 dollar-after-digit");
   // Nothing is switched when one code is wrong; errors are always reported.
   EXPECT_EQ(options.warnings.set("quote-left-open,open-runs", false),
             "No warning is named \"open-runs\"");
@@ -165,7 +165,7 @@ TEST(Check, SwitchesWarningsByCode) {
   EXPECT_EQ(options.warnings.set("", true), std::nullopt);
   EXPECT_EQ(options.warnings.set("open-run", true), std::nullopt);
   EXPECT_EQ(summary(check_source(source, options)),
-            "1:2 quote-left-open; 1:8 dollar-after-digit; 1:8 open-run");
+            "1:2 quote-left-open; 1:10 dollar-after-digit; 1:10 open-run");
 }
 
 // Any byte a message or a name may hold gives valid JSON in UTF-8: control

@@ -349,7 +349,7 @@ TEST_F(Graphocheck, PrintsEveryMistakeOfEachFile) {
            case_{"clean.txt", "", 0, "", ""},
            case_{"--format=json price.txt clean.txt", "", 1, price_json, ""},
            case_{"clean.txt --format json", "", 0, "[\n]\n", ""},
-           case_{"", "$a$\r\n\x1a$<>a$", 1,
+           case_{"", "$<\\h$\r\n\x1a$<>a$", 1,
                  "<stdin>:2:5: error: Cannot mix different breathings: a with rough smooth "
                  "[mixed-breathings]\n",
                  ""},

@@ -160,7 +160,8 @@ std::string accent_findings(const icu::UnicodeString& text) {
 // in both forms.
 TEST(ReferenceText, TheCheckReadsTheEditionsComposedAndDecomposedAlike) {
   int mistaken_lines = 0;
-  for (const auto& [typed, edition] : read_line_pairs(GRAPHO_TEST_DATA_DIR "/greek-reference.txt")) {
+  for (const auto& [typed, edition] :
+       read_line_pairs(GRAPHO_TEST_DATA_DIR "/greek-reference.txt")) {
     auto text = icu::UnicodeString::fromUTF8(edition);
     EXPECT_EQ(accent_findings(composed(text)), "") << edition;
     EXPECT_EQ(accent_findings(canonical(text)), "") << edition;

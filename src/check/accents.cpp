@@ -47,12 +47,12 @@ std::optional<finding> accent_place_fault(const greek_word& word) {
   const accent& own = word.accents().front();
   if (own.kind == acute && own.from_end > 2)
     return finding{accent_too_far,
-                   "acute before the antepenult: an acute stands on one of the last three "
+                   "Acute before the antepenult: an acute stands on one of the last three "
                    "syllables",
                    own.letter};
   if (own.kind == circumflex && own.from_end > 1)
     return finding{accent_too_far,
-                   "circumflex before the penult: a circumflex stands on one of the last two "
+                   "Circumflex before the penult: a circumflex stands on one of the last two "
                    "syllables",
                    own.letter};
   if (word.elided()) return {};
@@ -60,19 +60,19 @@ std::optional<finding> accent_place_fault(const greek_word& word) {
       word.length_from_end(0) == vowel_length::certainly_long && !word.ends_in_synizesis();
   if (ultima_long && own.kind == acute && own.from_end == 2)
     return finding{long_ultima,
-                   "acute on the antepenult while the last syllable is long: the accent is "
+                   "Acute on the antepenult while the last syllable is long: the accent is "
                    "expected on the penult",
                    own.letter};
   if (ultima_long && own.kind == circumflex && own.from_end == 1)
     return finding{long_ultima,
-                   "circumflex on the penult while the last syllable is long: an acute is "
+                   "Circumflex on the penult while the last syllable is long: an acute is "
                    "expected",
                    own.letter};
   if (own.kind == acute && own.from_end == 1 &&
       word.length_from_end(1) == vowel_length::certainly_long &&
       word.length_from_end(0) == vowel_length::certainly_short)
     return finding{penult_circumflex,
-                   "acute on a long penult before a short last syllable: a circumflex is "
+                   "Acute on a long penult before a short last syllable: a circumflex is "
                    "expected",
                    own.letter};
   return {};
@@ -126,7 +126,7 @@ class word_rules {
       : found_(found), reported_(reported), word_(word), after_(after), next_(next), head_(head) {}
 
   void check_all() {
-    if (word_.too_long() || word_.syllables().empty() || word_.in_capitals_alone()) return;
+    if (word_.unjudged() || word_.syllables().empty() || word_.in_capitals_alone()) return;
     check_breathing();
     if (word_.accents().empty()) {
       check_missing_accent();
@@ -151,19 +151,19 @@ class word_rules {
     const auto& letters = word_.letters();
     const syllable& first = word_.syllables().front();
     if (letters.front().small == U'ρ' && !(letters.front().marks & breathings))
-      report(missing_breathing, 0, "no breathing on an initial rho: a rough breathing is expected");
+      report(missing_breathing, 0, "No breathing on an initial rho: a rough breathing is expected");
     if (first.first == 0 && !has_breathing(first))
       report(missing_breathing, 0,
              first.first == first.nucleus
-                 ? "no breathing on an initial vowel: a rough or smooth breathing is expected"
-                 : "no breathing on an initial diphthong: a rough or smooth breathing is "
+                 ? "No breathing on an initial vowel: a rough or smooth breathing is expected"
+                 : "No breathing on an initial diphthong: a rough or smooth breathing is "
                    "expected on its second vowel");
     for (std::size_t i = 0; i < letters.size(); ++i) {
       if (!(letters[i].marks & breathings) || is_breathing_place(i)) continue;
       report(misplaced_breathing, i,
              i == first.first
-                 ? "breathing on the first vowel of a diphthong: it is expected on the second"
-                 : "breathing inside the word: a breathing stands on the first vowel, or on the "
+                 ? "Breathing on the first vowel of a diphthong: it is expected on the second"
+                 : "Breathing inside the word: a breathing stands on the first vowel, or on the "
                    "second vowel of a first diphthong");
     }
   }
@@ -189,7 +189,7 @@ class word_rules {
         has_enclitic_form(word_))
       return;
     report(missing_accent, 0,
-           "no accent on a word that is neither proclitic nor enclitic: an accent is expected");
+           "No accent on a word that is neither proclitic nor enclitic: an accent is expected");
   }
 
   // The grave stands only on the last syllable (§149).
@@ -197,7 +197,7 @@ class word_rules {
     for (const accent& mark : word_.accents())
       if (mark.kind == grave && mark.from_end != 0)
         report(grave_not_final, mark.letter,
-               "grave on a syllable before the last: a grave stands only on the last syllable");
+               "Grave on a syllable before the last: a grave stands only on the last syllable");
   }
 
   void check_accent_place() {
@@ -213,17 +213,17 @@ class word_rules {
     if (marks.size() >= 2) {
       if (after_ == word_break::stop || (next_ && !may_be_enclitic(*next_)))
         report(two_accents, marks[1].letter,
-               "a second accent on a word that no enclitic follows: one accent is expected");
+               "A second accent on a word that no enclitic follows: one accent is expected");
       return;
     }
     if (last.kind == grave && last.from_end == 0 && after_ == word_break::stop)
       report(grave_before_stop, last.letter,
-             "grave before punctuation: an acute is expected on a last syllable before a stop");
+             "Grave before punctuation: an acute is expected on a last syllable before a stop");
     if (!next_) return;
     if (last.kind == acute && last.from_end == 0 && reports(acute_before_word) &&
         !may_be_enclitic(*next_) && !keeps_its_acute(word_))
       report(acute_before_word, last.letter,
-             "acute on the last syllable before another word: a grave is expected, unless an "
+             "Acute on the last syllable before another word: a grave is expected, unless an "
              "enclitic follows");
     if (last.from_end != 0 && reports(enclitic_accent)) check_accent_before_enclitic();
   }
@@ -239,9 +239,9 @@ class word_rules {
         !has_enclitic_form_alone(*next_))
       return;
     report(enclitic_accent, word_.syllable_from_end(0)->nucleus,
-           proparoxytone ? "no acute on the last syllable before an enclitic: a word accented on "
+           proparoxytone ? "No acute on the last syllable before an enclitic: a word accented on "
                            "the antepenult takes the enclitic's accent there"
-                         : "no acute on the last syllable before an enclitic: a word with a "
+                         : "No acute on the last syllable before an enclitic: a word with a "
                            "circumflex on the penult takes the enclitic's accent there");
   }
 

@@ -45,6 +45,15 @@ class accent_rules {
   void marks(unsigned marks) {
     if (!current().empty()) current().add_marks(marks);
   }
+  // The word being read holds a mistake of typing: it is left unjudged.
+  void leave_word_unjudged() { current().leave_unjudged(); }
+  // What came before is not Greek as it was meant (Beta Code, say): the
+  // words not yet judged are dropped.
+  void forget_words() {
+    current().clear();
+    has_previous_ = false;
+    gap_.reset();
+  }
   // Whether letters have come since the last word ended.
   bool in_word() const { return !words_[current_].empty(); }
   // The numeral sign after the letters of a word, which makes them a number:

@@ -157,6 +157,10 @@ struct run_state {
   std::string mark_keys;     // the pending marks as typed
   bool marks_apart = false;  // something other than a mark came after them
   bool in_word = false;
+  // The letter in hand ended an error: its word is left to the error.
+  bool letter_mistaken = false;
+  // Beta Code was met: the run's accents are not judged.
+  bool in_beta_code = false;
   int open_parentheses = 0;
 };
 
@@ -269,6 +273,7 @@ class typed_source_check {
            "Marks apart from their letter: " + quoted(run.mark_keys) + " goes to " +
                quoted(letter) + "; type " + quoted(run.mark_keys + letter),
            {{here, "The letter they go to"}});
+      run.letter_mistaken = true;
     }
     give_letter(run, {plain_letter(c), run.pending_marks}, here);
     clear_marks(run);
@@ -282,6 +287,7 @@ class typed_source_check {
       error.notes.push_back({run.opened, "The Greek run began here"});
     found_.add(std::move(error));
     clear_marks(run);
+    run.letter_mistaken = is_letter(c);
   }
 
   void clear_marks(run_state& run) {
@@ -291,7 +297,10 @@ class typed_source_check {
   }
 
   void give_letter(run_state& run, letter_with_marks letter, text_place here) {
+    if (run.in_beta_code) return;
     accents_.letter({letter.letter, letter.marks, here});
+    if (run.letter_mistaken) accents_.leave_word_unjudged();
+    run.letter_mistaken = false;
     run.in_word = true;
   }
 
@@ -319,7 +328,7 @@ class typed_source_check {
       return;
     }
     if (c == elision_key) {
-      accents_.elision(here);
+      if (!run.in_beta_code) accents_.elision(here);
       run.in_word = false;
       advance();
       return;
@@ -342,6 +351,14 @@ class typed_source_check {
     advance();
   }
 
+  // The rest of a run typed in Beta Code is not Greek as grapho reads it: its
+  // accents, and those of the word before, are not judged.
+  void warn_of_beta_code(run_state& run, text_place here, std::string message) {
+    warn("beta-code", here, std::move(message));
+    run.in_beta_code = true;
+    accents_.forget_words();
+  }
+
   // "(" and ")" after a vowel or rho, "*" before a letter: Beta Code.
   void check_beta_code(run_state& run, int c, text_place here) {
     const int before = at(next_ - 1);
@@ -350,11 +367,12 @@ class typed_source_check {
       std::string keys;
       for (; unsigned bit = beta_code_mark_of(at(letter)); ++letter) keys += key_of(bit);
       if (!is_letter(at(letter))) return;
-      warn("beta-code", here,
-           quoted(source_.substr(next_, letter + 1 - next_)) +
-               " looks like Beta Code: grapho types a capital with its own key, its marks "
-               "before it: " +
-               quoted(keys + capital_for_beta_code(source_[letter])));
+      warn_of_beta_code(
+          run, here,
+          quoted(source_.substr(next_, letter + 1 - next_)) +
+              " looks like Beta Code: grapho types a capital with its own key, its marks "
+              "before it: " +
+              quoted(keys + capital_for_beta_code(source_[letter])));
       return;
     }
     if (c != '(' && c != ')') return;
@@ -369,11 +387,12 @@ class typed_source_check {
     std::size_t end = next_;
     std::string keys;
     for (; unsigned bit = beta_code_mark_of(at(end)); ++end) keys += key_of(bit);
-    warn("beta-code", here,
-         quoted(source_.substr(next_ - 1, end - next_ + 1)) +
-             " looks like Beta Code: grapho takes the marks before their letter, \"<\" and "
-             "\">\" for the breathings: " +
-             quoted(keys + static_cast<char>(before)));
+    warn_of_beta_code(
+        run, here,
+        quoted(source_.substr(next_ - 1, end - next_ + 1)) +
+            " looks like Beta Code: grapho takes the marks before their letter, \"<\" and "
+            "\">\" for the breathings: " +
+            quoted(keys + static_cast<char>(before)));
   }
 
   std::string_view source_;

@@ -23,13 +23,9 @@ struct letter_with_marks {
   unsigned marks = 0;
 };
 
-constexpr std::size_t greek_block_slot(char32_t c) {
-  return c < 0x1F00 ? c - 0x0370 : 0x90 + (c - 0x1F00);
-}
-
 // By code point: Greek and Coptic first, then Greek Extended.
 inline constexpr auto greek_characters = [] {
-  std::array<letter_with_marks, 0x90 + 0x100> table{};
+  std::array<letter_with_marks, greek_block_size> table{};
   auto set = [&](char32_t c, letter_with_marks value) { table[greek_block_slot(c)] = value; };
   for (const auto& entry : letter_entries) {
     if (!is_letter(entry.key)) continue;
@@ -53,7 +49,8 @@ inline constexpr auto greek_characters = [] {
 
 // The letter and marks of `c`, whose letter is 0 when it is no Greek letter.
 constexpr letter_with_marks greek_character(char32_t c) {
-  return in_greek_blocks(c) ? greek_characters[greek_block_slot(c)] : letter_with_marks{};
+  std::size_t slot = greek_block_slot(c);
+  return slot < greek_block_size ? greek_characters[slot] : letter_with_marks{};
 }
 
 // The mark of a combining character, or 0 for any other.

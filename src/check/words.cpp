@@ -64,7 +64,7 @@ void greek_word::assign_head(const greek_word& word, std::size_t count) {
   std::copy_n(word.letters_.begin(), count, letters_.begin());
   letter_count_ = count;
   line_ = word.line_;
-  too_long_ = false;
+  unjudged_ = false;
   close(false);
 }
 

@@ -58,11 +58,11 @@ class greek_word {
 
   void clear() {
     letter_count_ = 0;
-    elided_ = too_long_ = false;
+    elided_ = unjudged_ = false;
   }
   void add(char32_t letter, unsigned marks, text_place place) {
     if (letter_count_ == most_letters) {
-      too_long_ = true;
+      unjudged_ = true;
       return;
     }
     if (letter_count_ == 0) line_ = place.line;
@@ -72,7 +72,7 @@ class greek_word {
   }
   // Marks for the letter added last, which decomposed text gives after it.
   void add_marks(unsigned marks) {
-    if (!too_long_) letters_[letter_count_ - 1].marks |= static_cast<std::uint16_t>(marks);
+    if (letter_count_ != 0) letters_[letter_count_ - 1].marks |= static_cast<std::uint16_t>(marks);
   }
   // Ends the word: finds its syllables and accents.
   void close(bool elided);
@@ -81,7 +81,10 @@ class greek_word {
 
   bool empty() const { return letter_count_ == 0; }
   bool elided() const { return elided_; }
-  bool too_long() const { return too_long_; }
+  // Left to itself: too long for a word, or holding a mistake of typing,
+  // which says nothing of the accents meant.
+  bool unjudged() const { return unjudged_; }
+  void leave_unjudged() { unjudged_ = true; }
   std::span<const word_letter> letters() const { return {letters_.data(), letter_count_}; }
   std::span<const syllable> syllables() const { return {syllables_.data(), syllable_count_}; }
   std::span<const accent> accents() const { return {accents_.data(), accent_count_}; }
@@ -122,7 +125,7 @@ class greek_word {
   std::size_t letter_count_ = 0, syllable_count_ = 0, accent_count_ = 0;
   std::uint64_t line_ = 1;
   bool elided_ = false;
-  bool too_long_ = false;
+  bool unjudged_ = false;
 };
 
 }  // namespace grapho
