@@ -38,9 +38,18 @@ add_custom_command(OUTPUT ${GRAPHO_WEB_DIR}/index.html
                            -DEXAMPLE=${GRAPHO_WEB_EXAMPLE} -DOUTPUT=${GRAPHO_WEB_DIR}/index.html
                            -P ${PROJECT_SOURCE_DIR}/cmake/web_page.cmake
                    DEPENDS page/index.html ${GRAPHO_WEB_EXAMPLE} cmake/web_page.cmake)
-# Beside them grapho's licence, and the notices of the code of Emscripten and of
-# its C library that grapho.js holds.
-set(GRAPHO_WEB_FILES page/page.js page/page.css page/THIRD-PARTY-NOTICES.txt LICENSE)
+# Beside them grapho's licence, the notices of the code of Emscripten and of its
+# C library that grapho.js holds and of DOMPurify, and DOMPurify itself, which
+# makes the preview's copy of the page: installed from npm by the page's own
+# lock file (page/package-lock.json) and bundled here, nothing fetched when
+# the page runs.
+set(GRAPHO_WEB_PURIFY page/node_modules/dompurify/dist/purify.min.js)
+if(NOT EXISTS ${PROJECT_SOURCE_DIR}/${GRAPHO_WEB_PURIFY})
+  message(FATAL_ERROR "The web page bundles DOMPurify from npm, which is not installed: "
+                      "run npm ci --prefix page")
+endif()
+set(GRAPHO_WEB_FILES page/page.js page/page.css page/THIRD-PARTY-NOTICES.txt LICENSE
+                     ${GRAPHO_WEB_PURIFY})
 set(GRAPHO_WEB_COPIES ${GRAPHO_WEB_DIR}/index.html)
 foreach(file IN LISTS GRAPHO_WEB_FILES)
   get_filename_component(name ${file} NAME)

@@ -35,6 +35,8 @@ let pending = false;
 // "html": typed Greek into HTML, as grapho does; "typing": Greek, as
 // characters or as grapho's references, back into typing, as ungrapho does.
 let direction = "html";
+// The page whose copy the preview shows.
+let previewed = "";
 // Whether the preview's next load is that of the page put there, rather than
 // a link followed inside it.
 let previewLoading = false;
@@ -101,9 +103,48 @@ function showOutput(output) {
   const text = typeof output === "string" && output.length <= largest_shown ? output : "";
   // Typing is text, not a page to preview.
   const page = direction === "html" ? text : "";
-  if (preview.srcdoc !== page) showInPreview(page);
+  if (previewed !== page) {
+    previewed = page;
+    showInPreview(previewOf(page));
+  }
   say(html, text);
   return text === output;
+}
+
+// The preview shows a copy of the page made by DOMPurify, with nothing in it
+// that can run or start a connection: a browser opens one for a preconnect
+// link, a link the mouse is pressed on or a frame as soon as it sees them,
+// whatever the sandbox and the policy say, which stay as a second wall. Gone
+// are the elements that load or send (frames, objects, forms, links, meta
+// refreshes, base), every address that leads out of the page (only "#..."
+// stays, and data: where DOMPurify allows it), and any style that could name
+// one: CSS fetches through url(), image-set() and @import, and hides any name
+// behind a backslash escape.
+const purifier = DOMPurify(window);
+const previewPolicy = {
+  WHOLE_DOCUMENT: true,
+  ADD_TAGS: ["!doctype"],
+  FORBID_TAGS: ["base", "embed", "form", "frame", "frameset", "iframe", "link", "meta", "object",
+                "portal"],
+};
+const addressAttributes = new Set(["action", "background", "href", "poster", "src", "srcset",
+                                   "xlink:href"]);
+const cssReachingOut = /\\|url\(\s*(?!["']?#)|image-set\(|src\(|@import/i;
+purifier.addHook("uponSanitizeAttribute", (node, attribute) => {
+  const value = attribute.attrValue;
+  if (addressAttributes.has(attribute.attrName)) {
+    attribute.keepAttr = value.startsWith("#") ||
+      (attribute.attrName !== "srcset" && /^data:/i.test(value));
+  } else if (cssReachingOut.test(value)) {
+    attribute.keepAttr = false;
+  }
+});
+purifier.addHook("uponSanitizeElement", (node, element) => {
+  if (element.tagName === "style" && cssReachingOut.test(node.textContent)) node.textContent = "";
+});
+
+function previewOf(page) {
+  return page === "" ? "" : purifier.sanitize(page, previewPolicy);
 }
 
 function showInPreview(text) {

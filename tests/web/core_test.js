@@ -77,7 +77,7 @@ function* randomInputs(count) {
 
 async function main() {
   if (!fs.existsSync(core_js)) {
-    console.log(`SKIPPED: ${core_js} is not built (no Emscripten)`);
+    console.log(`SKIPPED: ${core_js} is not built (web_build says why)`);
     return;
   }
   const tests = spawnSync(process.execPath, [path.join(web_build, "grapho_web_tests.js")],
