@@ -107,6 +107,21 @@ async function main() {
   assert.strictEqual(grapho.convert('$"a$').output, "&ldquo;&alpha;");
   assert.throws(() => grapho.convert(42), TypeError);
   assert.strictEqual(grapho.untype("\u03bc\u1fc6\u03bd\u03b9\u03bd"), "$m^hnin$");
+  // A byte order mark is a character of the text, kept both ways.
+  assert.strictEqual(grapho.convert("\ufeff$a$").output, "\ufeff&alpha;");
+  assert.strictEqual(grapho.untype("\ufeff\u03b1"), "\ufeff$a$");
+
+  // Progress as the source is read, up to its last byte, and the same output.
+  const large = new TextEncoder().encode("<p>$m^hnin >/aeide qe\\a$</p>\n".repeat(100000));
+  for (const [call, name] of [[grapho.convert, "convert"], [grapho.untype, "untype"]]) {
+    const reads = [];
+    const output = call(large, (read, size) => reads.push([read, size]));
+    const plain = call(large);
+    assert(Buffer.from(output.output ?? output).equals(Buffer.from(plain.output ?? plain)), name);
+    assert(reads.length > 1 && reads.every(([read, size], i) =>
+      size === large.length && read > (i ? reads[i - 1][0] : 0)), name);
+    assert.strictEqual(reads.at(-1)[0], large.length, name);
+  }
 }
 
 main().catch((failure) => {
