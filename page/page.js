@@ -1,378 +1,382 @@
-"use strict";
 // The page: converts the source with grapho's own core (grapho.js) as it is
 // typed, shows the result as a page and as HTML, points at a mistake, and
 // copies, downloads and opens files; or reads Greek back into typing, as
-// ungrapho does. Nothing leaves the machine.
+// ungrapho does. Nothing leaves the machine. All of it is inside one function,
+// which leaves nothing in the global scope (where a function `open`, say,
+// would take the place of the window's).
+(() => {
+  "use strict";
 
-// A file larger than this is converted whole but not put in the text area; one
-// larger than `largest_file` is not converted at all; an output larger than
-// `largest_shown` characters is neither previewed nor shown as HTML, which
-// would keep the page busy for seconds.
-const largest_editable = 2 << 20;
-const largest_file = 64 << 20;
-const largest_shown = 8 << 20;
+  // A file larger than this is converted whole but not put in the text area; one
+  // larger than `largest_file` is not converted at all; an output larger than
+  // `largest_shown` characters is neither previewed nor shown as HTML, which
+  // would keep the page busy for seconds.
+  const largest_editable = 2 << 20;
+  const largest_file = 64 << 20;
+  const largest_shown = 8 << 20;
 
-const $ = (id) => document.getElementById(id);
-const source = $("source");
-const marks = $("source-marks");
-const message = $("message");
-const showMistake = $("show-mistake");
-const preview = $("preview");
-const html = $("html");
-const resultNote = $("result-note");
-const copyStatus = $("copy-status");
-const resultButtons = [$("copy-html"), $("copy-text"), $("download")];
+  const $ = (id) => document.getElementById(id);
+  const source = $("source");
+  const marks = $("source-marks");
+  const message = $("message");
+  const showMistake = $("show-mistake");
+  const preview = $("preview");
+  const html = $("html");
+  const resultNote = $("result-note");
+  const copyStatus = $("copy-status");
+  const resultButtons = [$("copy-html"), $("copy-text"), $("download")];
 
-let grapho = null;
-// The name of the file the source came from, for the download's name.
-let sourceName = "quotations.txt";
-// A file converted as bytes, without being shown in the text area: too large,
-// or not UTF-8 text. Typing starts a new source instead.
-let held = null;
-// The last conversion: { output, error }, output a string or a Uint8Array.
-let result = null;
-let pending = false;
-// "html": typed Greek into HTML, as grapho does; "typing": Greek, as
-// characters or as grapho's references, back into typing, as ungrapho does.
-let direction = "html";
-// The page whose copy the preview shows.
-let previewed = "";
-// Whether the preview's next load is that of the page put there, rather than
-// a link followed inside it.
-let previewLoading = false;
+  let grapho = null;
+  // The name of the file the source came from, for the download's name.
+  let sourceName = "quotations.txt";
+  // A file converted as bytes, without being shown in the text area: too large,
+  // or not UTF-8 text. Typing starts a new source instead.
+  let held = null;
+  // The last conversion: { output, error }, output a string or a Uint8Array.
+  let result = null;
+  let pending = false;
+  // "html": typed Greek into HTML, as grapho does; "typing": Greek, as
+  // characters or as grapho's references, back into typing, as ungrapho does.
+  let direction = "html";
+  // The page whose copy the preview shows.
+  let previewed = "";
+  // Whether the preview's next load is that of the page put there, rather than
+  // a link followed inside it.
+  let previewLoading = false;
 
-// The output's name: up to the last dot, then ".html" as grapho gives it, or
-// ".txt" for typing.
-function outputName(name) {
-  const dot = name.lastIndexOf(".");
-  return (dot < 0 ? name : name.slice(0, dot)) + (direction === "html" ? ".html" : ".txt");
-}
-
-function megabytes(size) {
-  return (size / (1 << 20)).toFixed(1) + " MB";
-}
-
-// Where line `line`, column `column` of grapho's count (bytes, from 1) falls
-// in `text`: the index of that character, which may be text.length.
-function indexAt(text, line, column) {
-  let index = 0;
-  for (let l = 1; l < line; ++l) {
-    const end = text.indexOf("\n", index);
-    if (end < 0) return text.length;
-    index = end + 1;
+  // The output's name: up to the last dot, then ".html" as grapho gives it, or
+  // ".txt" for typing.
+  function outputName(name) {
+    const dot = name.lastIndexOf(".");
+    return (dot < 0 ? name : name.slice(0, dot)) + (direction === "html" ? ".html" : ".txt");
   }
-  let bytes = 1;
-  while (index < text.length && text[index] !== "\n") {
-    const code = text.codePointAt(index);
-    const size = code < 0x80 ? 1 : code < 0x800 ? 2 : code < 0x10000 ? 3 : 4;
-    if (bytes + size > column) break;
-    bytes += size;
-    index += code >= 0x10000 ? 2 : 1;
+
+  function megabytes(size) {
+    return (size / (1 << 20)).toFixed(1) + " MB";
   }
-  return index;
-}
 
-// A copy of the source behind the text area, in which the character of the
-// mistake (a line end or the end as a space) is marked. The text after it is
-// there too, so that both scroll alike; and a space more, for the line that a
-// text area shows after a last line end.
-function markMistake(index) {
-  const text = source.value;
-  const character = text.codePointAt(index);
-  const atEnd = character === undefined || text[index] === "\n";
-  const shown = atEnd ? " " : String.fromCodePoint(character);
-  const mark = document.createElement("mark");
-  mark.textContent = shown;
-  const after = text.slice(atEnd ? index : index + shown.length) + " ";
-  marks.replaceChildren(text.slice(0, index), mark, after);
-  marks.scrollTop = source.scrollTop;
-  showMistake.onclick = () => {
-    source.focus();
-    source.setSelectionRange(index, index + shown.length);
-  };
-}
-
-// Changes what `element` says only when it says something else, so that a
-// screen reader does not hear the same message again on every key, and the
-// preview is not loaded again for the same page.
-function say(element, text) {
-  if (element.textContent !== text) element.textContent = text;
-}
-
-function showOutput(output) {
-  const text = typeof output === "string" && output.length <= largest_shown ? output : "";
-  // Typing is text, not a page to preview.
-  const page = direction === "html" ? text : "";
-  if (previewed !== page) {
-    previewed = page;
-    showInPreview(previewOf(page));
-  }
-  say(html, text);
-  return text === output;
-}
-
-// The preview shows a copy of the page made by DOMPurify, with nothing in it
-// that can run or start a connection: a browser opens one for a preconnect
-// link, a link the mouse is pressed on or a frame as soon as it sees them,
-// whatever the sandbox and the policy say, which stay as a second wall. Gone
-// are the elements that load or send (frames, objects, forms, links, meta
-// refreshes, base), every address that leads out of the page (only "#..."
-// stays, and data: where DOMPurify allows it), and any style that could name
-// one: CSS fetches through url(), image-set() and @import, and hides any name
-// behind a backslash escape.
-const purifier = DOMPurify(window);
-const previewPolicy = {
-  WHOLE_DOCUMENT: true,
-  ADD_TAGS: ["!doctype"],
-  FORBID_TAGS: ["base", "embed", "form", "frame", "frameset", "iframe", "link", "meta", "object",
-                "portal"],
-};
-const addressAttributes = new Set(["action", "background", "href", "poster", "src", "srcset",
-                                   "xlink:href"]);
-const cssReachingOut = /\\|url\(\s*(?!["']?#)|image-set\(|src\(|@import/i;
-purifier.addHook("uponSanitizeAttribute", (node, attribute) => {
-  const value = attribute.attrValue;
-  if (addressAttributes.has(attribute.attrName)) {
-    attribute.keepAttr = value.startsWith("#") ||
-      (attribute.attrName !== "srcset" && /^data:/i.test(value));
-  } else if (cssReachingOut.test(value)) {
-    attribute.keepAttr = false;
-  }
-});
-purifier.addHook("uponSanitizeElement", (node, element) => {
-  if (element.tagName === "style" && cssReachingOut.test(node.textContent)) node.textContent = "";
-});
-
-function previewOf(page) {
-  return page === "" ? "" : purifier.sanitize(page, previewPolicy);
-}
-
-function showInPreview(text) {
-  previewLoading = true;
-  preview.srcdoc = text;
-}
-
-// A link followed in the preview is refused by the policy, which leaves an
-// error in its place: the page is put back.
-preview.addEventListener("load", () => {
-  if (previewLoading) {
-    previewLoading = false;
-    return;
-  }
-  showInPreview(preview.srcdoc);
-});
-
-function show() {
-  copyStatus.textContent = "";
-  const { output, error } = result;
-  const shown = showOutput(output);
-  for (const button of resultButtons) button.disabled = error !== null;
-  message.className = "";
-  say(message, error ?
-    `Line ${error.line}, column ${error.column}: ${error.message.trimEnd()}` : "");
-  marks.replaceChildren();
-  showMistake.hidden = !error || held !== null;
-  if (!showMistake.hidden) markMistake(indexAt(source.value, error.line, error.column));
-  const download = error ? "" : " Download it as a whole.";
-  if (!shown) {
-    say(resultNote, (held ? `${held.name} is ${held.why}: its result is not shown.` :
-      "The result is too large to show here.") + download);
-  } else {
-    say(resultNote, error ? "Shown up to the mistake: what grapho writes before it stops." : "");
-  }
-}
-
-function convertNow() {
-  pending = false;
-  if (!grapho) return;
-  const input = held ? held.bytes : source.value;
-  try {
-    result = direction === "html" ? grapho.convert(input) :
-      { output: grapho.untype(input), error: null };
-  } catch (failure) {
-    result = null;
-    showOutput("");
-    for (const button of resultButtons) button.disabled = true;
-    say(message, `Not converted: ${failure.message}`);
-    return;
-  }
-  show();
-}
-
-// Converts once per frame however fast the keys come.
-function convertSoon() {
-  if (pending) return;
-  pending = true;
-  requestAnimationFrame(convertNow);
-}
-
-function output() {
-  return held ? result.output : new TextEncoder().encode(result.output);
-}
-
-// ---------------------------------------------------------------------------
-// Copying and downloading.
-
-// The Greek as characters rather than references, in Normalization Form C:
-// every reference to a character outside ASCII is replaced by it, and the
-// others (&lt;, &amp;, ...) stay, so that the HTML means what it meant.
-const referenceReader = document.createElement("textarea");
-function asText(htmlText) {
-  const references = new Map();
-  const characterOf = (reference) => {
-    if (!references.has(reference)) {
-      referenceReader.innerHTML = reference;
-      const character = referenceReader.value;
-      references.set(reference, /^[^\0-\x7f]+$/u.test(character) ? character : reference);
+  // Where line `line`, column `column` of grapho's count (bytes, from 1) falls
+  // in `text`: the index of that character, which may be text.length.
+  function indexAt(text, line, column) {
+    let index = 0;
+    for (let l = 1; l < line; ++l) {
+      const end = text.indexOf("\n", index);
+      if (end < 0) return text.length;
+      index = end + 1;
     }
-    return references.get(reference);
-  };
-  return htmlText.replace(/&(#[xX][0-9a-fA-F]+|#[0-9]+|[A-Za-z][A-Za-z0-9]*);/g, characterOf)
-    .normalize("NFC");
-}
+    let bytes = 1;
+    while (index < text.length && text[index] !== "\n") {
+      const code = text.codePointAt(index);
+      const size = code < 0x80 ? 1 : code < 0x800 ? 2 : code < 0x10000 ? 3 : 4;
+      if (bytes + size > column) break;
+      bytes += size;
+      index += code >= 0x10000 ? 2 : 1;
+    }
+    return index;
+  }
 
-async function copy(text, what) {
-  try {
-    await navigator.clipboard.writeText(text);
-  } catch {
-    const scratch = document.createElement("textarea");
-    scratch.value = text;
-    document.body.append(scratch);
-    scratch.select();
-    const copied = document.execCommand("copy");
-    scratch.remove();
-    if (!copied) {
-      copyStatus.textContent = "The browser did not let the page copy.";
+  // A copy of the source behind the text area, in which the character of the
+  // mistake (a line end or the end as a space) is marked. The text after it is
+  // there too, so that both scroll alike; and a space more, for the line that a
+  // text area shows after a last line end.
+  function markMistake(index) {
+    const text = source.value;
+    const character = text.codePointAt(index);
+    const atEnd = character === undefined || text[index] === "\n";
+    const shown = atEnd ? " " : String.fromCodePoint(character);
+    const mark = document.createElement("mark");
+    mark.textContent = shown;
+    const after = text.slice(atEnd ? index : index + shown.length) + " ";
+    marks.replaceChildren(text.slice(0, index), mark, after);
+    marks.scrollTop = source.scrollTop;
+    showMistake.onclick = () => {
+      source.focus();
+      source.setSelectionRange(index, index + shown.length);
+    };
+  }
+
+  // Changes what `element` says only when it says something else, so that a
+  // screen reader does not hear the same message again on every key, and the
+  // preview is not loaded again for the same page.
+  function say(element, text) {
+    if (element.textContent !== text) element.textContent = text;
+  }
+
+  function showOutput(output) {
+    const text = typeof output === "string" && output.length <= largest_shown ? output : "";
+    // Typing is text, not a page to preview.
+    const page = direction === "html" ? text : "";
+    if (previewed !== page) {
+      previewed = page;
+      showInPreview(previewOf(page));
+    }
+    say(html, text);
+    return text === output;
+  }
+
+  // The preview shows a copy of the page made by DOMPurify, with nothing in it
+  // that can run or start a connection: a browser opens one for a preconnect
+  // link, a link the mouse is pressed on or a frame as soon as it sees them,
+  // whatever the sandbox and the policy say, which stay as a second wall. Gone
+  // are the elements that load or send (frames, objects, forms, links, meta
+  // refreshes, base), every address that leads out of the page (only "#..."
+  // stays, and data: where DOMPurify allows it), and any style that could name
+  // one: CSS fetches through url(), image-set() and @import, and hides any name
+  // behind a backslash escape.
+  const purifier = DOMPurify(window);
+  const previewPolicy = {
+    WHOLE_DOCUMENT: true,
+    ADD_TAGS: ["!doctype"],
+    FORBID_TAGS: ["base", "embed", "form", "frame", "frameset", "iframe", "link", "meta", "object",
+                  "portal"],
+  };
+  const addressAttributes = new Set(["action", "background", "href", "poster", "src", "srcset",
+                                     "xlink:href"]);
+  const cssReachingOut = /\\|url\(\s*(?!["']?#)|image-set\(|src\(|@import/i;
+  purifier.addHook("uponSanitizeAttribute", (node, attribute) => {
+    const value = attribute.attrValue;
+    if (addressAttributes.has(attribute.attrName)) {
+      attribute.keepAttr = value.startsWith("#") ||
+        (attribute.attrName !== "srcset" && /^data:/i.test(value));
+    } else if (cssReachingOut.test(value)) {
+      attribute.keepAttr = false;
+    }
+  });
+  purifier.addHook("uponSanitizeElement", (node, element) => {
+    if (element.tagName === "style" && cssReachingOut.test(node.textContent)) node.textContent = "";
+  });
+
+  function previewOf(page) {
+    return page === "" ? "" : purifier.sanitize(page, previewPolicy);
+  }
+
+  function showInPreview(text) {
+    previewLoading = true;
+    preview.srcdoc = text;
+  }
+
+  // A link followed in the preview is refused by the policy, which leaves an
+  // error in its place: the page is put back.
+  preview.addEventListener("load", () => {
+    if (previewLoading) {
+      previewLoading = false;
       return;
     }
-  }
-  copyStatus.textContent = `Copied ${what}.`;
-}
-
-function outputText() {
-  return held ? new TextDecoder().decode(result.output) : result.output;
-}
-
-$("copy-html").addEventListener("click", () =>
-  copy(outputText(), direction === "html" ? "the HTML" : "the typing"));
-$("copy-text").addEventListener("click", () => copy(asText(outputText()), "the UTF-8 text"));
-$("download").addEventListener("click", () => {
-  const link = document.createElement("a");
-  link.download = outputName(held ? held.name : sourceName);
-  link.href = URL.createObjectURL(new Blob([output()], { type: "text/html" }));
-  link.click();
-  setTimeout(() => URL.revokeObjectURL(link.href), 60000);
-});
-
-// ---------------------------------------------------------------------------
-// Opening files.
-
-async function open(file) {
-  copyStatus.textContent = "";
-  if (file.size > largest_file) {
-    message.className = "note";
-    message.textContent = `${file.name} is ${megabytes(file.size)}, more than this page ` +
-      `converts (${megabytes(largest_file)}): convert it with the grapho program.`;
-    return;
-  }
-  const bytes = new Uint8Array(await file.arrayBuffer());
-  let text = null;
-  try {
-    text = new TextDecoder("utf-8", { fatal: true, ignoreBOM: true }).decode(bytes);
-  } catch {
-    // Not UTF-8: converted as bytes, never shown with replacement characters.
-  }
-  if (text !== null && bytes.length <= largest_editable) {
-    held = null;
-    sourceName = file.name;
-    source.value = text;
-    source.placeholder = "";
-  } else {
-    held = {
-      name: file.name,
-      bytes,
-      why: text === null ? "not UTF-8 text" : `too large to edit here (${megabytes(bytes.length)})`,
-    };
-    source.value = "";
-    source.placeholder = `${file.name} is converted as it is, but not shown: it is ${held.why}. ` +
-      "Type here to start a new source.";
-  }
-  convertNow();
-}
-
-$("open-file").addEventListener("change", (event) => {
-  const [file] = event.target.files;
-  if (file) open(file);
-  event.target.value = "";
-});
-document.addEventListener("dragover", (event) => {
-  event.preventDefault();
-  document.body.classList.add("drop-target");
-});
-document.addEventListener("dragleave", () => document.body.classList.remove("drop-target"));
-document.addEventListener("drop", (event) => {
-  event.preventDefault();
-  document.body.classList.remove("drop-target");
-  const [file] = event.dataTransfer.files;
-  if (file) open(file);
-});
-
-// ---------------------------------------------------------------------------
-// The tabs: arrow keys move between them, as a tab list's keys do.
-
-const tabs = [$("preview-tab"), $("html-tab")];
-function selectTab(tab) {
-  for (const other of tabs) {
-    const selected = other === tab;
-    other.setAttribute("aria-selected", String(selected));
-    other.tabIndex = selected ? 0 : -1;
-    $(other.getAttribute("aria-controls")).hidden = !selected;
-  }
-}
-for (const tab of tabs) {
-  tab.addEventListener("click", () => selectTab(tab));
-  tab.addEventListener("keydown", (event) => {
-    const step = { ArrowRight: 1, ArrowLeft: -1 }[event.key];
-    if (!step) return;
-    const shown = tabs.filter((other) => !other.hidden);
-    const next = shown[(shown.indexOf(tab) + step + shown.length) % shown.length];
-    selectTab(next);
-    next.focus();
+    showInPreview(preview.srcdoc);
   });
-}
 
-// The direction: the result tab, the buttons and the file name follow it.
-function setDirection(chosen) {
-  direction = chosen;
-  const toHtml = direction === "html";
-  $("preview-tab").hidden = !toHtml;
-  $("copy-text").hidden = !toHtml;
-  $("copy-text-note").hidden = !toHtml;
-  $("html-tab").textContent = toHtml ? "HTML" : "Typing";
-  html.setAttribute("aria-label", toHtml ? "The HTML as grapho writes it" : "The typing");
-  $("copy-html").textContent = toHtml ? "Copy the HTML" : "Copy the typing";
-  $("download").textContent = toHtml ? "Download the .html" : "Download the .txt";
-  selectTab(toHtml ? tabs[0] : tabs[1]);
-  convertNow();
-}
-for (const choice of document.querySelectorAll("input[name=direction]"))
-  choice.addEventListener("change", () => setDirection(choice.value));
-
-source.addEventListener("input", () => {
-  if (held) {
-    held = null;
-    source.placeholder = "";
-    sourceName = "source.txt";
+  function show() {
+    copyStatus.textContent = "";
+    const { output, error } = result;
+    const shown = showOutput(output);
+    for (const button of resultButtons) button.disabled = error !== null;
+    message.className = "";
+    say(message, error ?
+      `Line ${error.line}, column ${error.column}: ${error.message.trimEnd()}` : "");
+    marks.replaceChildren();
+    showMistake.hidden = !error || held !== null;
+    if (!showMistake.hidden) markMistake(indexAt(source.value, error.line, error.column));
+    const download = error ? "" : " Download it as a whole.";
+    if (!shown) {
+      say(resultNote, (held ? `${held.name} is ${held.why}: its result is not shown.` :
+        "The result is too large to show here.") + download);
+    } else {
+      say(resultNote, error ? "Shown up to the mistake: what grapho writes before it stops." : "");
+    }
   }
-  convertSoon();
-});
-source.addEventListener("scroll", () => {
-  marks.scrollTop = source.scrollTop;
-});
 
-// The core is ready as soon as it is made (grapho.js compiles it as it loads);
-// awaited all the same, as a script that uses it would.
-(async () => {
-  grapho = await createGrapho();
-  convertNow();
+  function convertNow() {
+    pending = false;
+    if (!grapho) return;
+    const input = held ? held.bytes : source.value;
+    try {
+      result = direction === "html" ? grapho.convert(input) :
+        { output: grapho.untype(input), error: null };
+    } catch (failure) {
+      result = null;
+      showOutput("");
+      for (const button of resultButtons) button.disabled = true;
+      say(message, `Not converted: ${failure.message}`);
+      return;
+    }
+    show();
+  }
+
+  // Converts once per frame however fast the keys come.
+  function convertSoon() {
+    if (pending) return;
+    pending = true;
+    requestAnimationFrame(convertNow);
+  }
+
+  function output() {
+    return held ? result.output : new TextEncoder().encode(result.output);
+  }
+
+  // ---------------------------------------------------------------------------
+  // Copying and downloading.
+
+  // The Greek as characters rather than references, in Normalization Form C:
+  // every reference to a character outside ASCII is replaced by it, and the
+  // others (&lt;, &amp;, ...) stay, so that the HTML means what it meant.
+  const referenceReader = document.createElement("textarea");
+  function asText(htmlText) {
+    const references = new Map();
+    const characterOf = (reference) => {
+      if (!references.has(reference)) {
+        referenceReader.innerHTML = reference;
+        const character = referenceReader.value;
+        references.set(reference, /^[^\0-\x7f]+$/u.test(character) ? character : reference);
+      }
+      return references.get(reference);
+    };
+    return htmlText.replace(/&(#[xX][0-9a-fA-F]+|#[0-9]+|[A-Za-z][A-Za-z0-9]*);/g, characterOf)
+      .normalize("NFC");
+  }
+
+  async function copy(text, what) {
+    try {
+      await navigator.clipboard.writeText(text);
+    } catch {
+      const scratch = document.createElement("textarea");
+      scratch.value = text;
+      document.body.append(scratch);
+      scratch.select();
+      const copied = document.execCommand("copy");
+      scratch.remove();
+      if (!copied) {
+        copyStatus.textContent = "The browser did not let the page copy.";
+        return;
+      }
+    }
+    copyStatus.textContent = `Copied ${what}.`;
+  }
+
+  function outputText() {
+    return held ? new TextDecoder().decode(result.output) : result.output;
+  }
+
+  $("copy-html").addEventListener("click", () =>
+    copy(outputText(), direction === "html" ? "the HTML" : "the typing"));
+  $("copy-text").addEventListener("click", () => copy(asText(outputText()), "the UTF-8 text"));
+  $("download").addEventListener("click", () => {
+    const link = document.createElement("a");
+    link.download = outputName(held ? held.name : sourceName);
+    link.href = URL.createObjectURL(new Blob([output()], { type: "text/html" }));
+    link.click();
+    setTimeout(() => URL.revokeObjectURL(link.href), 60000);
+  });
+
+  // ---------------------------------------------------------------------------
+  // Opening files.
+
+  async function open(file) {
+    copyStatus.textContent = "";
+    if (file.size > largest_file) {
+      message.className = "note";
+      message.textContent = `${file.name} is ${megabytes(file.size)}, more than this page ` +
+        `converts (${megabytes(largest_file)}): convert it with the grapho program.`;
+      return;
+    }
+    const bytes = new Uint8Array(await file.arrayBuffer());
+    let text = null;
+    try {
+      text = new TextDecoder("utf-8", { fatal: true, ignoreBOM: true }).decode(bytes);
+    } catch {
+      // Not UTF-8: converted as bytes, never shown with replacement characters.
+    }
+    if (text !== null && bytes.length <= largest_editable) {
+      held = null;
+      sourceName = file.name;
+      source.value = text;
+      source.placeholder = "";
+    } else {
+      held = {
+        name: file.name,
+        bytes,
+        why: text === null ? "not UTF-8 text" : `too large to edit here (${megabytes(bytes.length)})`,
+      };
+      source.value = "";
+      source.placeholder = `${file.name} is converted as it is, but not shown: it is ${held.why}. ` +
+        "Type here to start a new source.";
+    }
+    convertNow();
+  }
+
+  $("open-file").addEventListener("change", (event) => {
+    const [file] = event.target.files;
+    if (file) open(file);
+    event.target.value = "";
+  });
+  document.addEventListener("dragover", (event) => {
+    event.preventDefault();
+    document.body.classList.add("drop-target");
+  });
+  document.addEventListener("dragleave", () => document.body.classList.remove("drop-target"));
+  document.addEventListener("drop", (event) => {
+    event.preventDefault();
+    document.body.classList.remove("drop-target");
+    const [file] = event.dataTransfer.files;
+    if (file) open(file);
+  });
+
+  // ---------------------------------------------------------------------------
+  // The tabs: arrow keys move between them, as a tab list's keys do.
+
+  const tabs = [$("preview-tab"), $("html-tab")];
+  function selectTab(tab) {
+    for (const other of tabs) {
+      const selected = other === tab;
+      other.setAttribute("aria-selected", String(selected));
+      other.tabIndex = selected ? 0 : -1;
+      $(other.getAttribute("aria-controls")).hidden = !selected;
+    }
+  }
+  for (const tab of tabs) {
+    tab.addEventListener("click", () => selectTab(tab));
+    tab.addEventListener("keydown", (event) => {
+      const step = { ArrowRight: 1, ArrowLeft: -1 }[event.key];
+      if (!step) return;
+      const shown = tabs.filter((other) => !other.hidden);
+      const next = shown[(shown.indexOf(tab) + step + shown.length) % shown.length];
+      selectTab(next);
+      next.focus();
+    });
+  }
+
+  // The direction: the result tab, the buttons and the file name follow it.
+  function setDirection(chosen) {
+    direction = chosen;
+    const toHtml = direction === "html";
+    $("preview-tab").hidden = !toHtml;
+    $("copy-text").hidden = !toHtml;
+    $("copy-text-note").hidden = !toHtml;
+    $("html-tab").textContent = toHtml ? "HTML" : "Typing";
+    html.setAttribute("aria-label", toHtml ? "The HTML as grapho writes it" : "The typing");
+    $("copy-html").textContent = toHtml ? "Copy the HTML" : "Copy the typing";
+    $("download").textContent = toHtml ? "Download the .html" : "Download the .txt";
+    selectTab(toHtml ? tabs[0] : tabs[1]);
+    convertNow();
+  }
+  for (const choice of document.querySelectorAll("input[name=direction]"))
+    choice.addEventListener("change", () => setDirection(choice.value));
+
+  source.addEventListener("input", () => {
+    if (held) {
+      held = null;
+      source.placeholder = "";
+      sourceName = "source.txt";
+    }
+    convertSoon();
+  });
+  source.addEventListener("scroll", () => {
+    marks.scrollTop = source.scrollTop;
+  });
+
+  // The core is ready as soon as it is made (grapho.js compiles it as it loads);
+  // awaited all the same, as a script that uses it would.
+  (async () => {
+    grapho = await createGrapho();
+    convertNow();
+  })();
 })();

@@ -122,6 +122,14 @@ class Page(unittest.TestCase):
             "source.value = arguments[0];"
             "source.dispatchEvent(new Event('input'));", text)
 
+    def copied(self, button):
+        """What pressing `button` puts on the clipboard."""
+        self.browser.execute_script(
+            "window.copied = null;"
+            "navigator.clipboard.writeText = async (text) => { window.copied = text; };"
+            "document.getElementById(arguments[0]).click();", button)
+        return self.until(lambda: self.browser.execute_script("return window.copied"))
+
     def preview_text(self):
         self.browser.switch_to.frame(self.element("preview"))
         try:
@@ -189,10 +197,24 @@ class Page(unittest.TestCase):
     def test_text_copy_has_the_characters_in_nfc_and_keeps_the_markup(self):
         # Oxia letters become their tonos equivalents, a white bracket its
         # canonical one; references to ASCII stay, so that the HTML means the same.
+        self.set_source("<b>$a/a^h$&#x2329;</b> &amp; &lt;i&gt; &#x3c; &#60; &unknown;")
+        self.until(lambda: "&#x1f71;" in self.text("html"))
+        self.assertEqual(self.copied("copy-text"),
+                         "<b>\u03b1\u03ac\u1fc6\u3008</b> &amp; &lt;i&gt; &#x3c; &#60; &unknown;")
+        self.assertEqual(self.copied("copy-html"), self.text("html"))
+
+    def test_leaves_no_globals(self):
+        # What the page's scripts add to the window: the two bundled scripts'
+        # own names, and nothing of the page's, which once replaced window.open
+        # (ret_nodes is chromedriver's).
         self.assertEqual(self.browser.execute_script(
-            "return asText(arguments[0])",
-            "<b>&alpha;&#x1f71;&#x1fc6;&#x2329;</b> &amp; &lt;i&gt; &#x3c; &#60; &unknown;"),
-            "<b>\u03b1\u03ac\u1fc6\u3008</b> &amp; &lt;i&gt; &#x3c; &#60; &unknown;")
+            "const frame = document.createElement('iframe');"
+            "document.body.append(frame);"
+            "const blank = new Set([...Object.getOwnPropertyNames(frame.contentWindow), 'ret_nodes']);"
+            "return [Object.getOwnPropertyNames(window)"
+            "          .filter((name) => !blank.has(name) && isNaN(name)).sort(),"
+            "        String(window.open)]"),
+            [["DOMPurify", "createGrapho"], "function open() { [native code] }"])
 
     def test_names_and_marks_a_mistake(self):
         self.type_source("x\n<p>$l/ogos$ $/\\a$</p>")
