@@ -1,9 +1,9 @@
-// The page: converts the source with grapho's own core (grapho.js) as it is
-// typed, shows the result as a page and as HTML, points at a mistake, and
-// copies, downloads and opens files; or reads Greek back into typing, as
-// ungrapho does. Nothing leaves the machine. All of it is inside one function,
-// which leaves nothing in the global scope (where a function `open`, say,
-// would take the place of the window's).
+// The page: converts the source with grapho's own core (in a worker made of
+// grapho-worker.js) as it is typed, shows the result as a page and as HTML,
+// points at a mistake, and copies, downloads and opens files; or reads Greek
+// back into typing, as ungrapho does. Nothing leaves the machine. All of it
+// is inside one function, which leaves nothing in the global scope (where a
+// function `open`, say, would take the place of the window's).
 (() => {
   "use strict";
 
@@ -24,9 +24,9 @@
   const html = $("html");
   const resultNote = $("result-note");
   const copyStatus = $("copy-status");
+  const progress = $("progress");
   const resultButtons = [$("copy-html"), $("copy-text"), $("download")];
 
-  let grapho = null;
   // The name of the file the source came from, for the download's name.
   let sourceName = "quotations.txt";
   // A file converted as bytes, without being shown in the text area: too large,
@@ -185,21 +185,78 @@
     }
   }
 
+  function showFailure(failure) {
+    result = null;
+    showOutput("");
+    for (const button of resultButtons) button.disabled = true;
+    say(message, `Not converted: ${failure}`);
+  }
+
+  // ---------------------------------------------------------------------------
+  // Converting, with grapho's core in a worker (page/worker.js), so that the
+  // page answers while a large source is converted, and shows how far it is.
+
+  // A conversion of a larger source is given up for a newer one rather than
+  // waited for: its worker is ended and another made.
+  const largest_waited_for = 1 << 20;
+  const workerScript = URL.createObjectURL(
+    new Blob([`(${graphoWorker})();`], { type: "text/javascript" }));
+  let worker = null;
+  // The conversion in the worker, { id, size }, and whether another is wanted
+  // once it ends: the source changed meanwhile.
+  let running = null;
+  let wanted = false;
+  let conversions = 0;
+
+  function startWorker() {
+    worker = new Worker(workerScript);
+    worker.addEventListener("message", ({ data }) => answered(data));
+    worker.addEventListener("error", (event) => {
+      event.preventDefault();
+      running = null;
+      showProgress(null);
+      showFailure(event.message);
+    });
+  }
+
   function convertNow() {
     pending = false;
-    if (!grapho) return;
-    const input = held ? held.bytes : source.value;
-    try {
-      result = direction === "html" ? grapho.convert(input) :
-        { output: grapho.untype(input), error: null };
-    } catch (failure) {
-      result = null;
-      showOutput("");
-      for (const button of resultButtons) button.disabled = true;
-      say(message, `Not converted: ${failure.message}`);
-      return;
+    if (running) {
+      if (running.size <= largest_waited_for) {
+        wanted = true;
+        return;
+      }
+      worker.terminate();
+      startWorker();
     }
-    show();
+    const input = held ? held.bytes : source.value;
+    running = { id: ++conversions, size: input.length };
+    worker.postMessage({ id: running.id, direction, source: input });
+  }
+
+  function answered({ id, progress: done, result: answer, failure }) {
+    if (id !== running?.id) return;
+    if (done !== undefined) return showProgress(done);
+    running = null;
+    showProgress(null);
+    if (wanted) {
+      wanted = false;
+      convertNow();
+    } else if (failure !== undefined) {
+      showFailure(failure);
+    } else {
+      result = answer;
+      show();
+    }
+  }
+
+  // The share of the source read, or null when no conversion is under way;
+  // the result shown meanwhile is the last one, which is not copied.
+  function showProgress(done) {
+    progress.hidden = done === null;
+    if (done === null) return;
+    progress.querySelector("progress").value = done;
+    for (const button of resultButtons) button.disabled = true;
   }
 
   // Converts once per frame however fast the keys come.
@@ -373,10 +430,6 @@
     marks.scrollTop = source.scrollTop;
   });
 
-  // The core is ready as soon as it is made (grapho.js compiles it as it loads);
-  // awaited all the same, as a script that uses it would.
-  (async () => {
-    grapho = await createGrapho();
-    convertNow();
-  })();
+  startWorker();
+  convertNow();
 })();

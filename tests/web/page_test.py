@@ -214,7 +214,7 @@ class Page(unittest.TestCase):
             "return [Object.getOwnPropertyNames(window)"
             "          .filter((name) => !blank.has(name) && isNaN(name)).sort(),"
             "        String(window.open)]"),
-            [["DOMPurify", "createGrapho"], "function open() { [native code] }"])
+            [["DOMPurify", "graphoWorker"], "function open() { [native code] }"])
 
     def test_names_and_marks_a_mistake(self):
         self.type_source("x\n<p>$l/ogos$ $/\\a$</p>")
@@ -253,6 +253,8 @@ class Page(unittest.TestCase):
                 self.element("open-file").send_keys(path)
                 self.until(lambda: why in self.element("source").get_attribute("placeholder"))
                 self.assertEqual(self.element("source").get_property("value"), "")
+                self.until(lambda: self.text("result-note").startswith(
+                    os.path.basename(path) + " is"))
                 self.assertIn("its result is not shown", self.text("result-note"))
                 self.assertEqual(self.text("html"), "")
                 self.element("download").click()
@@ -260,6 +262,28 @@ class Page(unittest.TestCase):
                     expected = native(file.read())
                 name = os.path.basename(path).replace(".txt", ".html")
                 self.assertEqual(self.downloaded(name), expected)
+        finally:
+            shutil.rmtree(folder)
+
+    def test_answers_while_it_converts_a_large_file(self):
+        folder = tempfile.mkdtemp()
+        try:
+            path = os.path.join(folder, "huge.txt")
+            with open(path, "wb") as file:
+                file.write(b"<p>$m^hnin >/aeide qe\\a$ $<|a$</p>\n" * 600000)
+            self.element("open-file").send_keys(path)
+            self.until(lambda: self.element("progress").is_displayed())
+            # A tab chosen while the core converts is chosen at once: the
+            # conversion is still under way when the page has answered.
+            self.assertEqual(self.browser.execute_script(
+                "document.getElementById('html-tab').click();"
+                "return [document.getElementById('html-tab').getAttribute('aria-selected'),"
+                "        document.getElementById('progress').hidden,"
+                "        document.getElementById('download').disabled]"), ["true", False, True])
+            self.until(lambda: not self.element("progress").is_displayed(), seconds=120)
+            self.element("download").click()
+            with open(path, "rb") as file:
+                self.assertEqual(self.downloaded("huge.html"), native(file.read()))
         finally:
             shutil.rmtree(folder)
 
