@@ -25,14 +25,20 @@
   const resultNote = $("result-note");
   const copyStatus = $("copy-status");
   const progress = $("progress");
-  const resultButtons = [$("copy-html"), $("copy-text"), $("download")];
+  const copyButtons = [$("copy-html"), $("copy-text")];
+  const resultButtons = [...copyButtons, $("download")];
+  const utf8 = new TextDecoder("utf-8", { ignoreBOM: true });
 
   // The name of the file the source came from, for the download's name.
   let sourceName = "quotations.txt";
-  // A file converted as bytes, without being shown in the text area: too large,
-  // or not UTF-8 text. Typing starts a new source instead.
-  let held = null;
-  // The last conversion: { output, error }, output a string or a Uint8Array.
+  // The file opened last, whose bytes are converted until the source is edited,
+  // so that the page writes what grapho writes for it: the text area turns its
+  // CR LF and CR into LF. { name, bytes, text }: `text` is what the text area
+  // shows, or null when the file is held instead, converted but not shown
+  // (`why`: too large, or not UTF-8 text); typing then starts a new source.
+  let file = null;
+  // The last conversion: { output, error, utf8 }, output a string or a
+  // Uint8Array, utf8 whether it is UTF-8 text.
   let result = null;
   let pending = false;
   // "html": typed Greek into HTML, as grapho does; "typing": Greek, as
@@ -55,8 +61,9 @@
     return (size / (1 << 20)).toFixed(1) + " MB";
   }
 
-  // Where line `line`, column `column` of grapho's count (bytes, from 1) falls
-  // in `text`: the index of that character, which may be text.length.
+  // Where line `line`, column `column` of grapho's count (bytes, from 1; only
+  // LF ends a line) falls in `text`: the index of that character, which may be
+  // text.length.
   function indexAt(text, line, column) {
     let index = 0;
     for (let l = 1; l < line; ++l) {
@@ -73,6 +80,14 @@
       index += code >= 0x10000 ? 2 : 1;
     }
     return index;
+  }
+
+  // The index in the text area of the character at `index` of `text`, which
+  // the text area shows with each CR LF turned into one LF.
+  function indexInTextArea(text, index) {
+    let pairs = text.slice(0, index).split("\r\n").length - 1;
+    if (text[index - 1] === "\r" && text[index] === "\n") ++pairs;
+    return index - pairs;
   }
 
   // A copy of the source behind the text area, in which the character of the
@@ -102,8 +117,12 @@
     if (element.textContent !== text) element.textContent = text;
   }
 
+  // Shows the output, unless it is too large or not UTF-8 text; says whether
+  // it did.
   function showOutput(output) {
-    const text = typeof output === "string" && output.length <= largest_shown ? output : "";
+    let text = "";
+    if (output.length <= largest_shown && result?.utf8 !== false)
+      text = typeof output === "string" ? output : utf8.decode(output);
     // Typing is text, not a page to preview.
     const page = direction === "html" ? text : "";
     if (previewed !== page) {
@@ -165,20 +184,28 @@
     showInPreview(preview.srcdoc);
   });
 
+  const held = () => file !== null && file.text === null;
+
   function show() {
-    copyStatus.textContent = "";
-    const { output, error } = result;
+    const { output, error, utf8: isText } = result;
     const shown = showOutput(output);
     for (const button of resultButtons) button.disabled = error !== null;
+    // Copied as text, bytes that are not UTF-8 would become U+FFFD.
+    for (const button of copyButtons) button.disabled ||= !isText;
+    copyStatus.textContent = isText ? "" : "The result is not UTF-8 text, as its source is not: " +
+      "copied, its bytes would change. Download it instead.";
     message.className = "";
     say(message, error ?
       `Line ${error.line}, column ${error.column}: ${error.message.trimEnd()}` : "");
     marks.replaceChildren();
-    showMistake.hidden = !error || held !== null;
-    if (!showMistake.hidden) markMistake(indexAt(source.value, error.line, error.column));
+    showMistake.hidden = !error || held();
+    if (!showMistake.hidden) {
+      const text = file ? file.text : source.value;
+      markMistake(indexInTextArea(text, indexAt(text, error.line, error.column)));
+    }
     const download = error ? "" : " Download it as a whole.";
     if (!shown) {
-      say(resultNote, (held ? `${held.name} is ${held.why}: its result is not shown.` :
+      say(resultNote, (held() ? `${file.name} is ${file.why}: its result is not shown.` :
         "The result is too large to show here.") + download);
     } else {
       say(resultNote, error ? "Shown up to the mistake: what grapho writes before it stops." : "");
@@ -229,7 +256,7 @@
       worker.terminate();
       startWorker();
     }
-    const input = held ? held.bytes : source.value;
+    const input = file ? file.bytes : source.value;
     running = { id: ++conversions, size: input.length };
     worker.postMessage({ id: running.id, direction, source: input });
   }
@@ -264,10 +291,6 @@
     if (pending) return;
     pending = true;
     requestAnimationFrame(convertNow);
-  }
-
-  function output() {
-    return held ? result.output : new TextEncoder().encode(result.output);
   }
 
   // ---------------------------------------------------------------------------
@@ -310,7 +333,7 @@
   }
 
   function outputText() {
-    return held ? new TextDecoder().decode(result.output) : result.output;
+    return typeof result.output === "string" ? result.output : utf8.decode(result.output);
   }
 
   $("copy-html").addEventListener("click", () =>
@@ -318,8 +341,9 @@
   $("copy-text").addEventListener("click", () => copy(asText(outputText()), "the UTF-8 text"));
   $("download").addEventListener("click", () => {
     const link = document.createElement("a");
-    link.download = outputName(held ? held.name : sourceName);
-    link.href = URL.createObjectURL(new Blob([output()], { type: "text/html" }));
+    link.download = outputName(sourceName);
+    const type = direction === "html" ? "text/html" : "text/plain";
+    link.href = URL.createObjectURL(new Blob([result.output], { type }));
     link.click();
     setTimeout(() => URL.revokeObjectURL(link.href), 60000);
   });
@@ -327,35 +351,33 @@
   // ---------------------------------------------------------------------------
   // Opening files.
 
-  async function open(file) {
+  async function open(opened) {
     copyStatus.textContent = "";
-    if (file.size > largest_file) {
+    if (opened.size > largest_file) {
       message.className = "note";
-      message.textContent = `${file.name} is ${megabytes(file.size)}, more than this page ` +
+      message.textContent = `${opened.name} is ${megabytes(opened.size)}, more than this page ` +
         `converts (${megabytes(largest_file)}): convert it with the grapho program.`;
       return;
     }
-    const bytes = new Uint8Array(await file.arrayBuffer());
+    const bytes = new Uint8Array(await opened.arrayBuffer());
     let text = null;
     try {
       text = new TextDecoder("utf-8", { fatal: true, ignoreBOM: true }).decode(bytes);
     } catch {
       // Not UTF-8: converted as bytes, never shown with replacement characters.
     }
+    file = { name: opened.name, bytes, text: null };
+    sourceName = opened.name;
     if (text !== null && bytes.length <= largest_editable) {
-      held = null;
-      sourceName = file.name;
+      file.text = text;
       source.value = text;
       source.placeholder = "";
     } else {
-      held = {
-        name: file.name,
-        bytes,
-        why: text === null ? "not UTF-8 text" : `too large to edit here (${megabytes(bytes.length)})`,
-      };
+      file.why = text === null ? "not UTF-8 text" :
+        `too large to edit here (${megabytes(bytes.length)})`;
       source.value = "";
-      source.placeholder = `${file.name} is converted as it is, but not shown: it is ${held.why}. ` +
-        "Type here to start a new source.";
+      source.placeholder = `${opened.name} is converted as it is, but not shown: it is ` +
+        `${file.why}. Type here to start a new source.`;
     }
     convertNow();
   }
@@ -419,11 +441,11 @@
     choice.addEventListener("change", () => setDirection(choice.value));
 
   source.addEventListener("input", () => {
-    if (held) {
-      held = null;
+    if (held()) {
       source.placeholder = "";
       sourceName = "source.txt";
     }
+    file = null;
     convertSoon();
   });
   source.addEventListener("scroll", () => {

@@ -240,6 +240,38 @@ class Page(unittest.TestCase):
         self.until(lambda: self.text("message") == "")
         self.assertEqual(self.text("source-marks"), "")
 
+    def test_converts_an_opened_file_as_its_bytes(self):
+        # The text area turns CR LF and CR into LF; the file's own bytes are
+        # converted, and positions counted in them, until the source is edited.
+        folder = tempfile.mkdtemp()
+        try:
+            for name, content, message, selected in (
+                    ("crlf.txt", b"\xef\xbb\xbf<p>$l/ogos$</p>\r\n<p>$a$\r$b$</p>\r\n", "", None),
+                    ("mistake.txt", b"x\r\n$a$\r$/\\a$\r\n",
+                     "Line 2, column 8: Cannot mix different accents: a with acute grave", 9)):
+                path = os.path.join(folder, name)
+                with open(path, "wb") as file:
+                    file.write(content)
+                self.element("open-file").send_keys(path)
+                self.until(lambda: self.text("message") == message and
+                           self.element("source").get_property("value") ==
+                           content.decode().replace("\r\n", "\n").replace("\r", "\n"))
+                if selected is None:
+                    self.until(lambda: self.element("download").is_enabled())
+                    self.element("download").click()
+                    self.assertEqual(self.downloaded(name.replace(".txt", ".html")), native(content))
+                else:
+                    self.element("show-mistake").click()
+                    self.assertEqual(self.browser.execute_script(
+                        "const s = document.getElementById('source');"
+                        "return [s.selectionStart, s.selectionEnd]"), [selected, selected + 1])
+            # Edited, the source is what the text area holds.
+            self.element("source").send_keys(Keys.END, " ")
+            self.until(lambda: self.text("message") ==
+                       "Line 3, column 4: Cannot mix different accents: a with acute grave")
+        finally:
+            shutil.rmtree(folder)
+
     def test_holds_files_it_cannot_show(self):
         folder = tempfile.mkdtemp()
         try:
@@ -257,6 +289,11 @@ class Page(unittest.TestCase):
                     os.path.basename(path) + " is"))
                 self.assertIn("its result is not shown", self.text("result-note"))
                 self.assertEqual(self.text("html"), "")
+                # Copied as text, bytes that are not UTF-8 would be lost.
+                self.assertEqual([self.element(button).is_enabled() for button in
+                                  ("copy-html", "copy-text", "download")],
+                                 [why != "not UTF-8 text"] * 2 + [True])
+                self.assertEqual("not UTF-8" in self.text("copy-status"), why == "not UTF-8 text")
                 self.element("download").click()
                 with open(path, "rb") as file:
                     expected = native(file.read())
