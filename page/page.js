@@ -366,20 +366,14 @@
     } catch {
       // Not UTF-8: converted as bytes, never shown with replacement characters.
     }
-    file = { name: opened.name, bytes, text: null };
-    sourceName = opened.name;
-    if (text !== null && bytes.length <= largest_editable) {
-      file.text = text;
-      source.value = text;
-      source.placeholder = "";
-    } else {
-      file.why = text === null ? "not UTF-8 text" :
-        `too large to edit here (${megabytes(bytes.length)})`;
-      source.value = "";
-      source.placeholder = `${opened.name} is converted as it is, but not shown: it is ` +
-        `${file.why}. Type here to start a new source.`;
-    }
-    convertNow();
+    const shown = text !== null && bytes.length <= largest_editable;
+    replaceSource({
+      text: shown ? text : "",
+      name: opened.name,
+      file: { name: opened.name, bytes, text: shown ? text : null,
+              why: text === null ? "not UTF-8 text" :
+                `too large to edit here (${megabytes(bytes.length)})` },
+    }, `${opened.name} was opened`);
   }
 
   $("open-file").addEventListener("change", (event) => {
@@ -446,12 +440,84 @@
       sourceName = "source.txt";
     }
     file = null;
+    replaced.hidden = true;
+    keepSoon();
     convertSoon();
   });
   source.addEventListener("scroll", () => {
     marks.scrollTop = source.scrollTop;
   });
 
+  // ---------------------------------------------------------------------------
+  // What was typed is kept: across reloads, in the browser's storage for the
+  // page, and when a file or the typing takes its place, by the Undo button.
+
+  // A source: { text, name, file }, `file` as the variable of that name.
+  function currentSource() {
+    return { text: source.value, name: sourceName, file };
+  }
+
+  function setSource({ text, name, file: opened }) {
+    source.value = text;
+    sourceName = name;
+    file = opened;
+    source.placeholder = held() ? `${file.name} is converted as it is, but not shown: it is ` +
+      `${file.why}. Type here to start a new source.` : "";
+    keep();
+    convertNow();
+  }
+
+  const replaced = $("replaced");
+  let replacedSource = null;
+  function replaceSource(next, what) {
+    replacedSource = currentSource();
+    setSource(next);
+    say($("replaced-note"), `${what} in place of the source.`);
+    replaced.hidden = false;
+  }
+  $("undo").addEventListener("click", () => {
+    replaced.hidden = true;
+    setSource(replacedSource);
+    source.focus();
+  });
+
+  // Kept as text; an opened file's bytes, which are its text's UTF-8, as long
+  // as it is not edited. A held file is not kept, but what was typed before it.
+  const storageKey = "grapho.source";
+  let keeping = 0;
+  function keep() {
+    clearTimeout(keeping);
+    keeping = 0;
+    if (held()) return;
+    try {
+      localStorage.setItem(storageKey, JSON.stringify(
+        { text: source.value, name: sourceName, file: file?.text ?? null }));
+      $("storage-note").hidden = true;
+    } catch {
+      $("storage-note").hidden = false;
+    }
+  }
+  function keepSoon() {
+    if (!keeping) keeping = setTimeout(keep, 500);
+  }
+  addEventListener("pagehide", () => {
+    if (keeping) keep();
+  });
+
+  function keptSource() {
+    try {
+      const kept = JSON.parse(localStorage.getItem(storageKey));
+      if (typeof kept?.text !== "string" || typeof kept.name !== "string") return null;
+      const opened = typeof kept.file === "string" ? { name: kept.name, text: kept.file,
+        bytes: new TextEncoder().encode(kept.file) } : null;
+      return { text: kept.text, name: kept.name, file: opened };
+    } catch {
+      return null;
+    }
+  }
+
   startWorker();
-  convertNow();
+  const kept = keptSource();
+  if (kept) setSource(kept);
+  else convertNow();
 })();

@@ -96,7 +96,12 @@ class Page(unittest.TestCase):
         shutil.rmtree(cls.downloads, ignore_errors=True)
 
     def setUp(self):
+        # Each test from the bundled example, with nothing kept from another.
+        for name in os.listdir(self.downloads):
+            os.remove(os.path.join(self.downloads, name))
         self.browser.get("file://" + os.path.abspath(PAGE))
+        self.browser.execute_script("localStorage.clear()")
+        self.browser.refresh()
         self.until(lambda: self.text("html") != "")
 
     def until(self, condition, seconds=20):
@@ -269,6 +274,38 @@ class Page(unittest.TestCase):
             self.element("source").send_keys(Keys.END, " ")
             self.until(lambda: self.text("message") ==
                        "Line 3, column 4: Cannot mix different accents: a with acute grave")
+        finally:
+            shutil.rmtree(folder)
+
+    def test_keeps_what_was_typed(self):
+        # Across a reload.
+        self.type_source("<p>$m^hnin$</p>")
+        self.until(lambda: self.text("html").encode() == native(b"<p>$m^hnin$</p>"))
+        self.browser.refresh()
+        self.until(lambda: self.text("html").encode() == native(b"<p>$m^hnin$</p>"))
+        self.assertEqual(self.element("source").get_property("value"), "<p>$m^hnin$</p>")
+        # A file that takes its place, opened or held, can be undone; an opened
+        # file is kept as its bytes.
+        folder = tempfile.mkdtemp()
+        try:
+            for name, content in (("crlf.txt", b"<p>$a$\r\n$b$</p>\r\n"), ("bytes.txt", b"$a$\xff")):
+                path = os.path.join(folder, name)
+                with open(path, "wb") as file:
+                    file.write(content)
+                self.element("open-file").send_keys(path)
+                self.until(lambda: self.text("replaced-note") ==
+                           name + " was opened in place of the source.")
+                self.until(lambda: self.text("html").encode() in (native(content), b""))
+                self.element("undo").click()
+                self.until(lambda: self.text("html").encode() == native(b"<p>$m^hnin$</p>"))
+                self.assertEqual(self.element("source").get_property("value"), "<p>$m^hnin$</p>")
+                self.assertFalse(self.element("replaced").is_displayed())
+            self.element("open-file").send_keys(os.path.join(folder, "crlf.txt"))
+            self.until(lambda: self.text("html").encode() == native(b"<p>$a$\r\n$b$</p>\r\n"))
+            self.browser.refresh()
+            self.until(lambda: self.text("html") != "")
+            self.element("download").click()
+            self.assertEqual(self.downloaded("crlf.html"), native(b"<p>$a$\r\n$b$</p>\r\n"))
         finally:
             shutil.rmtree(folder)
 
