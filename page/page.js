@@ -9,11 +9,16 @@
 
   // A file larger than this is converted whole but not put in the text area; one
   // larger than `largest_file` is not converted at all; an output larger than
-  // `largest_shown` characters is neither previewed nor shown as HTML, which
-  // would keep the page busy for seconds.
+  // `largest_shown` characters is not shown as HTML, which would keep the page
+  // busy for seconds. DOMPurify takes about half a second for a million
+  // characters, on the page's thread: a page larger than
+  // `largest_previewed_at_once` is previewed once the typing pauses, and one
+  // larger than `largest_previewed` not at all.
   const largest_editable = 2 << 20;
   const largest_file = 64 << 20;
   const largest_shown = 8 << 20;
+  const largest_previewed_at_once = 256 << 10;
+  const largest_previewed = 2 << 20;
 
   const $ = (id) => document.getElementById(id);
   const source = $("source");
@@ -26,7 +31,7 @@
   const copyStatus = $("copy-status");
   const progress = $("progress");
   const copyButtons = [$("copy-html"), $("copy-text")];
-  const resultButtons = [...copyButtons, $("download")];
+  const resultButtons = [...copyButtons, $("download"), $("use-typing")];
   const utf8 = new TextDecoder("utf-8", { ignoreBOM: true });
 
   // The name of the file the source came from, for the download's name.
@@ -44,8 +49,9 @@
   // "html": typed Greek into HTML, as grapho does; "typing": Greek, as
   // characters or as grapho's references, back into typing, as ungrapho does.
   let direction = "html";
-  // The page whose copy the preview shows.
+  // The page whose copy the preview shows, or is about to.
   let previewed = "";
+  let previewing = 0;
   // Whether the preview's next load is that of the page put there, rather than
   // a link followed inside it.
   let previewLoading = false;
@@ -117,20 +123,22 @@
     if (element.textContent !== text) element.textContent = text;
   }
 
-  // Shows the output, unless it is too large or not UTF-8 text; says whether
-  // it did.
+  // Shows the output, unless it is too large or not UTF-8 text, and says what
+  // it shows: "" (nothing), "text" (as text only) or "page" (as a page too).
   function showOutput(output) {
     let text = "";
     if (output.length <= largest_shown && result?.utf8 !== false)
       text = typeof output === "string" ? output : utf8.decode(output);
     // Typing is text, not a page to preview.
-    const page = direction === "html" ? text : "";
+    const page = direction === "html" && text.length <= largest_previewed ? text : "";
     if (previewed !== page) {
       previewed = page;
-      showInPreview(previewOf(page));
+      clearTimeout(previewing);
+      if (page.length <= largest_previewed_at_once) showInPreview(previewOf(page));
+      else previewing = setTimeout(() => showInPreview(previewOf(page)), 500);
     }
     say(html, text);
-    return text === output;
+    return text === "" && output.length > 0 ? "" : page === text ? "page" : "text";
   }
 
   // The preview shows a copy of the page made by DOMPurify, with nothing in it
@@ -186,6 +194,22 @@
 
   const held = () => file !== null && file.text === null;
 
+  // A message about marks names the character after them, which may be one
+  // that cannot be seen (a space, a line end): it is named then, with its code,
+  // and a character of more than one byte, which the message gives by its
+  // first byte alone, is shown whole.
+  const characterNames = { " ": "space", "\t": "tab", "\n": "line end", "\r": "carriage return" };
+  function visibleMessage(text, character) {
+    const found = /^([^:]*: )([^]) with /u.exec(text);
+    if (!found) return text;
+    const shown = found[2] === "\ufffd" && character !== undefined ? character : found[2];
+    const code = shown.codePointAt(0);
+    if ((code > 0x20 && code < 0x7f) || code === 0xfffd) return text;
+    const name = characterNames[shown] ?? (code < 0x20 || code === 0x7f ? "control character" : shown);
+    const hex = code.toString(16).toUpperCase().padStart(4, "0");
+    return `${found[1]}${name} (U+${hex})${text.slice(found[0].length - " with ".length)}`;
+  }
+
   function show() {
     const { output, error, utf8: isText } = result;
     const shown = showOutput(output);
@@ -195,20 +219,26 @@
     copyStatus.textContent = isText ? "" : "The result is not UTF-8 text, as its source is not: " +
       "copied, its bytes would change. Download it instead.";
     message.className = "";
-    say(message, error ?
-      `Line ${error.line}, column ${error.column}: ${error.message.trimEnd()}` : "");
     marks.replaceChildren();
     showMistake.hidden = !error || held();
+    let character;
     if (!showMistake.hidden) {
       const text = file ? file.text : source.value;
-      markMistake(indexInTextArea(text, indexAt(text, error.line, error.column)));
+      const index = indexAt(text, error.line, error.column);
+      markMistake(indexInTextArea(text, index));
+      character = index < text.length ? String.fromCodePoint(text.codePointAt(index)) : undefined;
     }
+    say(message, error ? `Line ${error.line}, column ${error.column}: ` +
+      visibleMessage(error.message.trimEnd(), character) : "");
     const download = error ? "" : " Download it as a whole.";
     if (!shown) {
       say(resultNote, (held() ? `${file.name} is ${file.why}: its result is not shown.` :
         "The result is too large to show here.") + download);
+    } else if (error) {
+      say(resultNote, "Shown up to the mistake: what grapho writes before it stops.");
     } else {
-      say(resultNote, error ? "Shown up to the mistake: what grapho writes before it stops." : "");
+      say(resultNote, shown === "text" && direction === "html" ?
+        "The page is too large to preview here: the HTML tab shows it." : "");
     }
   }
 
@@ -339,6 +369,15 @@
   $("copy-html").addEventListener("click", () =>
     copy(outputText(), direction === "html" ? "the HTML" : "the typing"));
   $("copy-text").addEventListener("click", () => copy(asText(outputText()), "the UTF-8 text"));
+  // The typing made the source of a conversion into HTML, as if it were a file.
+  $("use-typing").addEventListener("click", () => {
+    const { output } = result;
+    const typing = sourceOfFile(outputName(sourceName),
+      typeof output === "string" ? new TextEncoder().encode(output) : output);
+    document.querySelector("input[name=direction][value=html]").checked = true;
+    setDirection("html");
+    replaceSource(typing, "The typing was put");
+  });
   $("download").addEventListener("click", () => {
     const link = document.createElement("a");
     link.download = outputName(sourceName);
@@ -360,6 +399,12 @@
       return;
     }
     const bytes = new Uint8Array(await opened.arrayBuffer());
+    replaceSource(sourceOfFile(opened.name, bytes), `${opened.name} was opened`);
+  }
+
+  // The source of a file's bytes: shown in the text area when they are UTF-8
+  // text small enough to edit, held otherwise.
+  function sourceOfFile(name, bytes) {
     let text = null;
     try {
       text = new TextDecoder("utf-8", { fatal: true, ignoreBOM: true }).decode(bytes);
@@ -367,13 +412,9 @@
       // Not UTF-8: converted as bytes, never shown with replacement characters.
     }
     const shown = text !== null && bytes.length <= largest_editable;
-    replaceSource({
-      text: shown ? text : "",
-      name: opened.name,
-      file: { name: opened.name, bytes, text: shown ? text : null,
-              why: text === null ? "not UTF-8 text" :
-                `too large to edit here (${megabytes(bytes.length)})` },
-    }, `${opened.name} was opened`);
+    const why = text === null ? "not UTF-8 text" :
+      `too large to edit here (${megabytes(bytes.length)})`;
+    return { text: shown ? text : "", name, file: { name, bytes, text: shown ? text : null, why } };
   }
 
   $("open-file").addEventListener("change", (event) => {
@@ -396,7 +437,14 @@
   // ---------------------------------------------------------------------------
   // The tabs: arrow keys move between them, as a tab list's keys do.
 
-  const tabs = [$("preview-tab"), $("html-tab")];
+  // The chart stays at the end of index.html, where the chart tool writes it
+  // and where it is read without scripts; the page shows it in a tab of its
+  // own, beside the source.
+  const chart = $("chart");
+  chart.open = true;
+  $("chart-panel").append(chart);
+
+  const tabs = [$("preview-tab"), $("html-tab"), $("chart-tab")];
   function selectTab(tab) {
     for (const other of tabs) {
       const selected = other === tab;
@@ -424,15 +472,19 @@
     $("preview-tab").hidden = !toHtml;
     $("copy-text").hidden = !toHtml;
     $("copy-text-note").hidden = !toHtml;
+    $("use-typing").hidden = toHtml;
     $("html-tab").textContent = toHtml ? "HTML" : "Typing";
     html.setAttribute("aria-label", toHtml ? "The HTML as grapho writes it" : "The typing");
     $("copy-html").textContent = toHtml ? "Copy the HTML" : "Copy the typing";
     $("download").textContent = toHtml ? "Download the .html" : "Download the .txt";
     selectTab(toHtml ? tabs[0] : tabs[1]);
-    convertNow();
   }
-  for (const choice of document.querySelectorAll("input[name=direction]"))
-    choice.addEventListener("change", () => setDirection(choice.value));
+  for (const choice of document.querySelectorAll("input[name=direction]")) {
+    choice.addEventListener("change", () => {
+      setDirection(choice.value);
+      convertNow();
+    });
+  }
 
   source.addEventListener("input", () => {
     if (held()) {

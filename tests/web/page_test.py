@@ -193,11 +193,27 @@ class Page(unittest.TestCase):
         self.assertEqual(self.element("html-tab").text, "Typing")
         self.element("download").click()
         self.assertEqual(self.downloaded("quotations.txt"), expected)
-        # And back: the typing to HTML again.
-        self.browser.find_element(By.CSS_SELECTOR, "input[value=html]").click()
-        self.type_source(expected.decode())
+        # And back: the typing put in the source, as HTML again, and undone.
+        self.element("use-typing").click()
         self.until(lambda: self.text("html").encode() == native(expected))
+        self.assertEqual(self.element("source").get_property("value").encode(), expected)
         self.assertTrue(self.element("preview-tab").is_displayed())
+        self.element("undo").click()
+        self.until(lambda: self.element("source").get_property("value") == greek)
+        # A page's typing is named as the page, as text.
+        folder = tempfile.mkdtemp()
+        try:
+            path = os.path.join(folder, "ode.html")
+            with open(path, "wb") as file:
+                file.write(greek.encode())
+            self.browser.find_element(By.CSS_SELECTOR, "input[value=typing]").click()
+            self.element("open-file").send_keys(path)
+            self.until(lambda: self.text("replaced-note").startswith("ode.html"))
+            self.until(lambda: self.element("download").is_enabled())
+            self.element("download").click()
+            self.assertEqual(self.downloaded("ode.txt"), expected)
+        finally:
+            shutil.rmtree(folder)
 
     def test_text_copy_has_the_characters_in_nfc_and_keeps_the_markup(self):
         # Oxia letters become their tonos equivalents, a white bracket its
@@ -240,10 +256,34 @@ class Page(unittest.TestCase):
         self.until(lambda: self.text("source-marks") == "\u03bc $/\\a$ ")
         self.assertEqual(self.text("message"),
                          "Line 1, column 7: Cannot mix different accents: a with acute grave")
+        # A character that cannot be seen, or of more than one byte, is named.
+        for source, named in (("$/\\ a$", "space (U+0020)"), ("$/\\\ta$", "tab (U+0009)"),
+                              ("$/\\\n$", "line end (U+000A)"),
+                              ("$/\\\x01$", "control character (U+0001)"),
+                              ("$/\\\u03b1$", "\u03b1 (U+03B1)"), ("$/\\:$", ":")):
+            self.set_source(source)
+            self.until(lambda: self.text("message").endswith(
+                "Cannot mix different accents: %s with acute grave" % named))
         # Mended, the mark goes.
         self.type_source("$a$")
         self.until(lambda: self.text("message") == "")
         self.assertEqual(self.text("source-marks"), "")
+
+    def test_the_chart_beside_the_source_in_either_theme(self):
+        # One click shows the chart beside the source, the page not scrolled;
+        # the ground is dark where the system prefers it.
+        for scheme, dark in (("dark", True), ("light", False)):
+            self.browser.execute_cdp_cmd("Emulation.setEmulatedMedia", {
+                "features": [{"name": "prefers-color-scheme", "value": scheme}]})
+            self.element("chart-tab").click()
+            self.assertTrue(self.element("chart").is_displayed())
+            placed, ground = self.browser.execute_script(
+                "const chart = document.getElementById('chart').getBoundingClientRect();"
+                "const source = document.getElementById('source').getBoundingClientRect();"
+                "return [[scrollY, chart.top < innerHeight, chart.left >= source.right],"
+                "        getComputedStyle(document.body).backgroundColor]")
+            self.assertEqual(placed, [0, True, True])
+            self.assertEqual(sum(map(int, ground[4:-1].split(","))) < 3 * 128, dark, ground)
 
     def test_converts_an_opened_file_as_its_bytes(self):
         # The text area turns CR LF and CR into LF; the file's own bytes are
