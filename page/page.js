@@ -328,7 +328,10 @@
 
   // The Greek as characters rather than references, in Normalization Form C:
   // every reference to a character outside ASCII is replaced by it, and the
-  // others (&lt;, &amp;, ...) stay, so that the HTML means what it meant.
+  // others (&lt;, &amp;, ...) stay, so that the HTML means what it meant. The
+  // angle brackets of {{ }}, U+2329 and U+232A, become the mathematical ones,
+  // U+27E8 and U+27E9: Normalization Form C would make them the CJK brackets
+  // U+3008 and U+3009, which browsers draw full-width.
   const referenceReader = document.createElement("textarea");
   function asText(htmlText) {
     const references = new Map();
@@ -341,6 +344,7 @@
       return references.get(reference);
     };
     return htmlText.replace(/&(#[xX][0-9a-fA-F]+|#[0-9]+|[A-Za-z][A-Za-z0-9]*);/g, characterOf)
+      .replace(/[\u2329\u232a]/g, (bracket) => bracket === "\u2329" ? "\u27e8" : "\u27e9")
       .normalize("NFC");
   }
 

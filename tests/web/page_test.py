@@ -216,12 +216,13 @@ class Page(unittest.TestCase):
             shutil.rmtree(folder)
 
     def test_text_copy_has_the_characters_in_nfc_and_keeps_the_markup(self):
-        # Oxia letters become their tonos equivalents, a white bracket its
-        # canonical one; references to ASCII stay, so that the HTML means the same.
-        self.set_source("<b>$a/a^h$&#x2329;</b> &amp; &lt;i&gt; &#x3c; &#60; &unknown;")
+        # Oxia letters become their tonos equivalents; the angle brackets the
+        # mathematical ones, not the full-width canonical ones; references to
+        # ASCII stay, so that the HTML means the same.
+        self.set_source("<b>$a/a^h{{a}}$&#x2329;</b> &amp; &lt;i&gt; &#x3c; &#60; &unknown;")
         self.until(lambda: "&#x1f71;" in self.text("html"))
-        self.assertEqual(self.copied("copy-text"),
-                         "<b>\u03b1\u03ac\u1fc6\u3008</b> &amp; &lt;i&gt; &#x3c; &#60; &unknown;")
+        self.assertEqual(self.copied("copy-text"), "<b>\u03b1\u03ac\u1fc6\u27e8\u03b1\u27e9\u27e8"
+                         "</b> &amp; &lt;i&gt; &#x3c; &#60; &unknown;")
         self.assertEqual(self.copied("copy-html"), self.text("html"))
 
     def test_leaves_no_globals(self):
