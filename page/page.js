@@ -205,7 +205,8 @@
     const shown = found[2] === "\ufffd" && character !== undefined ? character : found[2];
     const code = shown.codePointAt(0);
     if ((code > 0x20 && code < 0x7f) || code === 0xfffd) return text;
-    const name = characterNames[shown] ?? (code < 0x20 || code === 0x7f ? "control character" : shown);
+    const control = code < 0x20 || code === 0x7f;
+    const name = characterNames[shown] ?? (control ? "control character" : shown);
     const hex = code.toString(16).toUpperCase().padStart(4, "0");
     return `${found[1]}${name} (U+${hex})${text.slice(found[0].length - " with ".length)}`;
   }

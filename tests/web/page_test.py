@@ -232,7 +232,8 @@ class Page(unittest.TestCase):
         self.assertEqual(self.browser.execute_script(
             "const frame = document.createElement('iframe');"
             "document.body.append(frame);"
-            "const blank = new Set([...Object.getOwnPropertyNames(frame.contentWindow), 'ret_nodes']);"
+            "const blank = new Set(Object.getOwnPropertyNames(frame.contentWindow));"
+            "blank.add('ret_nodes');"
             "return [Object.getOwnPropertyNames(window)"
             "          .filter((name) => !blank.has(name) && isNaN(name)).sort(),"
             "        String(window.open)]"),
@@ -305,7 +306,8 @@ class Page(unittest.TestCase):
                 if selected is None:
                     self.until(lambda: self.element("download").is_enabled())
                     self.element("download").click()
-                    self.assertEqual(self.downloaded(name.replace(".txt", ".html")), native(content))
+                    self.assertEqual(self.downloaded(name.replace(".txt", ".html")),
+                                     native(content))
                 else:
                     self.element("show-mistake").click()
                     self.assertEqual(self.browser.execute_script(
@@ -329,7 +331,8 @@ class Page(unittest.TestCase):
         # file is kept as its bytes.
         folder = tempfile.mkdtemp()
         try:
-            for name, content in (("crlf.txt", b"<p>$a$\r\n$b$</p>\r\n"), ("bytes.txt", b"$a$\xff")):
+            for name, content in (("crlf.txt", b"<p>$a$\r\n$b$</p>\r\n"),
+                                  ("bytes.txt", b"$a$\xff")):
                 path = os.path.join(folder, name)
                 with open(path, "wb") as file:
                     file.write(content)
@@ -437,8 +440,9 @@ class Page(unittest.TestCase):
                 '<a href="{url}">link</a> <a href="//{host}/">no scheme</a>',
                 '<a ping="{url}" href="#here">ping</a><map name="m"><area href="{url}"></map>'
                 '<img usemap="#m">',
-                '<svg><a href="{url}"><text y="20">svg</text></a><a xlink:href="{url}"><text>x</text>'
-                '</a><image href="{url}"/><rect cursor="url({url}), auto" fill="url({url}#a)"/></svg>',
+                '<svg><a href="{url}"><text y="20">svg</text></a>'
+                '<a xlink:href="{url}"><text>x</text></a><image href="{url}"/>'
+                '<rect cursor="url({url}), auto" fill="url({url}#a)"/></svg>',
                 '<img srcset="{url} 2x"><picture><source srcset="{url}"><img></picture>',
                 '<video poster="{url}" src="{url}"></video><input type="image" src="{url}">',
                 '<body background="{url}"><table background="{url}"><tr><td>cell</table>',
