@@ -117,8 +117,7 @@
   }
 
   // Changes what `element` says only when it says something else, so that a
-  // screen reader does not hear the same message again on every key, and the
-  // preview is not loaded again for the same page.
+  // screen reader does not hear the same message again on every key.
   function say(element, text) {
     if (element.textContent !== text) element.textContent = text;
   }
@@ -423,8 +422,8 @@
   }
 
   $("open-file").addEventListener("change", (event) => {
-    const [file] = event.target.files;
-    if (file) open(file);
+    const [chosen] = event.target.files;
+    if (chosen) open(chosen);
     event.target.value = "";
   });
   document.addEventListener("dragover", (event) => {
@@ -435,16 +434,16 @@
   document.addEventListener("drop", (event) => {
     event.preventDefault();
     document.body.classList.remove("drop-target");
-    const [file] = event.dataTransfer.files;
-    if (file) open(file);
+    const [dropped] = event.dataTransfer.files;
+    if (dropped) open(dropped);
   });
 
   // ---------------------------------------------------------------------------
-  // The tabs: arrow keys move between them, as a tab list's keys do.
-
-  // The chart stays at the end of index.html, where the chart tool writes it
-  // and where it is read without scripts; the page shows it in a tab of its
+  // The tabs of the result: arrow keys move between them, as a tab list's keys
+  // do. The chart stays at the end of index.html, where the chart tool writes
+  // it and where it is read without scripts; the page shows it in a tab of its
   // own, beside the source.
+
   const chart = $("chart");
   chart.open = true;
   $("chart-panel").append(chart);
