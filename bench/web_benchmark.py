@@ -79,9 +79,15 @@ def chromium_figures(page_html, page_text, runs):
         browser.get("file://" + page_html)
         with open(os.path.join(ROOT, "bench", "web_measure.js"), encoding="utf-8") as file:
             measure = file.read()
+        # The page converts in a worker made of the core; the same core is
+        # loaded here beside the page, on its thread, and measured there.
         return browser.execute_async_script(
             measure + "; const [page, runs, done] = arguments;"
-            "Promise.resolve(createGrapho()).then((grapho) => done(measureGrapho(grapho, page, runs)))",
+            "const core = document.createElement('script');"
+            "core.src = 'grapho.js';"
+            "core.onload = () => Promise.resolve(createGrapho()).then((grapho) =>"
+            "  done(measureGrapho(grapho, page, runs)));"
+            "document.head.append(core);",
             page_text, runs)
     finally:
         browser.quit()

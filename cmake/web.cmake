@@ -23,12 +23,20 @@ set_target_properties(grapho_web PROPERTIES OUTPUT_NAME grapho
                                             RUNTIME_OUTPUT_DIRECTORY ${GRAPHO_WEB_DIR})
 set(GRAPHO_WEB_INTERFACE ${PROJECT_SOURCE_DIR}/src/wasm/interface.js)
 target_link_options(grapho_web PRIVATE
-  -sMODULARIZE=1 -sEXPORT_NAME=createGrapho -sSINGLE_FILE=1 -sENVIRONMENT=web,node
+  -sMODULARIZE=1 -sEXPORT_NAME=createGrapho -sSINGLE_FILE=1 -sENVIRONMENT=web,worker,node
   -sWASM_ASYNC_COMPILATION=0
   -sALLOW_MEMORY_GROWTH=1 -sDYNAMIC_EXECUTION=0 -sFILESYSTEM=0
   -sEXPORTED_FUNCTIONS=_malloc,_free
   "SHELL:--post-js ${GRAPHO_WEB_INTERFACE}")
 set_property(TARGET grapho_web APPEND PROPERTY LINK_DEPENDS ${GRAPHO_WEB_INTERFACE})
+
+# The page's worker, which converts with the core away from the page's thread.
+add_custom_command(OUTPUT ${GRAPHO_WEB_DIR}/grapho-worker.js
+                   COMMAND ${CMAKE_COMMAND} -DCORE=$<TARGET_FILE:grapho_web>
+                           -DWORKER=${PROJECT_SOURCE_DIR}/page/worker.js
+                           -DOUTPUT=${GRAPHO_WEB_DIR}/grapho-worker.js
+                           -P ${PROJECT_SOURCE_DIR}/cmake/web_worker.cmake
+                   DEPENDS grapho_web page/worker.js cmake/web_worker.cmake)
 
 # The page, with the bundled example as the first text of its source, and its
 # own files, copied as they are.
@@ -38,10 +46,19 @@ add_custom_command(OUTPUT ${GRAPHO_WEB_DIR}/index.html
                            -DEXAMPLE=${GRAPHO_WEB_EXAMPLE} -DOUTPUT=${GRAPHO_WEB_DIR}/index.html
                            -P ${PROJECT_SOURCE_DIR}/cmake/web_page.cmake
                    DEPENDS page/index.html ${GRAPHO_WEB_EXAMPLE} cmake/web_page.cmake)
-# Beside them grapho's licence, and the notices of the code of Emscripten and of
-# its C library that grapho.js holds.
-set(GRAPHO_WEB_FILES page/page.js page/page.css page/THIRD-PARTY-NOTICES.txt LICENSE)
-set(GRAPHO_WEB_COPIES ${GRAPHO_WEB_DIR}/index.html)
+# Beside them grapho's licence, the notices of the code of Emscripten and of its
+# C library that grapho.js holds and of DOMPurify, and DOMPurify itself, which
+# makes the preview's copy of the page: installed from npm by the page's own
+# lock file (page/package-lock.json) and bundled here, nothing fetched when
+# the page runs.
+set(GRAPHO_WEB_PURIFY page/node_modules/dompurify/dist/purify.min.js)
+if(NOT EXISTS ${PROJECT_SOURCE_DIR}/${GRAPHO_WEB_PURIFY})
+  message(FATAL_ERROR "The web page bundles DOMPurify from npm, which is not installed: "
+                      "run npm ci --prefix page")
+endif()
+set(GRAPHO_WEB_FILES page/page.js page/page.css page/THIRD-PARTY-NOTICES.txt LICENSE
+                     ${GRAPHO_WEB_PURIFY})
+set(GRAPHO_WEB_COPIES ${GRAPHO_WEB_DIR}/index.html ${GRAPHO_WEB_DIR}/grapho-worker.js)
 foreach(file IN LISTS GRAPHO_WEB_FILES)
   get_filename_component(name ${file} NAME)
   add_custom_command(OUTPUT ${GRAPHO_WEB_DIR}/${name}

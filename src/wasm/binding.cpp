@@ -15,9 +15,32 @@
 #include "convert/converter.hpp"
 #include "untype/untyper.hpp"
 
+// Tells the JavaScript side how many bytes of the input have been read, for
+// the progress of a large conversion (interface.js).
+EM_JS(void, grapho_report_progress, (double read), { reportProgress(read); });
+
 namespace {
 
+// Named alike in interface.js.
 enum class outcome { converted = 0, stopped = 1, out_of_memory = 2 };
+
+// The input in memory, read as memory_reader reads it, each read reported.
+class reporting_reader final : public grapho::byte_reader {
+ public:
+  explicit reporting_reader(std::string_view bytes) : bytes_(bytes) {}
+  std::size_t read(unsigned char* buffer, std::size_t capacity) override {
+    const std::size_t count = bytes_.read(buffer, capacity);
+    if (count > 0) {
+      read_ += static_cast<double>(count);
+      grapho_report_progress(read_);
+    }
+    return count;
+  }
+
+ private:
+  grapho::memory_reader bytes_;
+  double read_ = 0;
+};
 
 struct result {
   std::string output;
@@ -55,7 +78,7 @@ extern "C" {
 EMSCRIPTEN_KEEPALIVE int grapho_convert(const char* input, std::size_t size) {
   return static_cast<int>(run([&] {
     grapho::converter files;
-    grapho::memory_reader reader({input, size});
+    reporting_reader reader({input, size});
     grapho::string_writer writer(last.output);
     files.convert_stream(reader, writer, "source", "source.html");
   }));
@@ -63,7 +86,11 @@ EMSCRIPTEN_KEEPALIVE int grapho_convert(const char* input, std::size_t size) {
 
 // The typing of Greek, back from what grapho writes or from Unicode text.
 EMSCRIPTEN_KEEPALIVE int grapho_untype(const char* input, std::size_t size) {
-  return static_cast<int>(run([&] { last.output = grapho::untype({input, size}); }));
+  return static_cast<int>(run([&] {
+    reporting_reader reader({input, size});
+    grapho::string_writer writer(last.output);
+    grapho::untyper().untype_stream(reader, writer);
+  }));
 }
 
 // Every mistake of a source, as the JSON array that graphocheck --format=json

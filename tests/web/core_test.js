@@ -101,7 +101,7 @@ function* randomInputs(count) {
 
 async function main() {
   if (!fs.existsSync(core_js)) {
-    console.log(`SKIPPED: ${core_js} is not built (no Emscripten)`);
+    console.log(`SKIPPED: ${core_js} is not built (web_build says why)`);
     return;
   }
   const tests = spawnSync(process.execPath, [path.join(web_build, "grapho_web_tests.js")],
@@ -144,6 +144,21 @@ async function main() {
                          { enable: ["mixed-accents"] }])
     assert.throws(() => grapho.check("$a$", options), TypeError, JSON.stringify(options));
   assert.strictEqual(grapho.untype("\u03bc\u1fc6\u03bd\u03b9\u03bd"), "$m^hnin$");
+  // A byte order mark is a character of the text, kept both ways.
+  assert.strictEqual(grapho.convert("\ufeff$a$").output, "\ufeff&alpha;");
+  assert.strictEqual(grapho.untype("\ufeff\u03b1"), "\ufeff$a$");
+
+  // Progress as the source is read, up to its last byte, and the same output.
+  const large = new TextEncoder().encode("<p>$m^hnin >/aeide qe\\a$</p>\n".repeat(100000));
+  for (const [call, name] of [[grapho.convert, "convert"], [grapho.untype, "untype"]]) {
+    const reads = [];
+    const output = call(large, (read, size) => reads.push([read, size]));
+    const plain = call(large);
+    assert(Buffer.from(output.output ?? output).equals(Buffer.from(plain.output ?? plain)), name);
+    assert(reads.length > 1 && reads.every(([read, size], i) =>
+      size === large.length && read > (i ? reads[i - 1][0] : 0)), name);
+    assert.strictEqual(reads.at(-1)[0], large.length, name);
+  }
 }
 
 main().catch((failure) => {
