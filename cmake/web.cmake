@@ -17,6 +17,9 @@ set(GRAPHO_WEB_DIR ${PROJECT_BINARY_DIR}/web)
 # a module fetched beside it could not be loaded from the disk. Compiled as it
 # loads, from the bytes inside the file, rather than fetched from there too,
 # and no eval of any kind: the page's Content-Security-Policy forbids both.
+# Loaded in Node, it leaves the process as it was: none of Emscripten's
+# handlers of uncaught exceptions and unhandled rejections, which would end
+# the user's program on a rejection of its own.
 add_executable(grapho_web src/wasm/binding.cpp)
 target_link_libraries(grapho_web PRIVATE grapho_core grapho_untype grapho_check)
 set_target_properties(grapho_web PROPERTIES OUTPUT_NAME grapho
@@ -24,7 +27,7 @@ set_target_properties(grapho_web PROPERTIES OUTPUT_NAME grapho
 set(GRAPHO_WEB_INTERFACE ${PROJECT_SOURCE_DIR}/src/wasm/interface.js)
 target_link_options(grapho_web PRIVATE
   -sMODULARIZE=1 -sEXPORT_NAME=createGrapho -sSINGLE_FILE=1 -sENVIRONMENT=web,worker,node
-  -sWASM_ASYNC_COMPILATION=0
+  -sWASM_ASYNC_COMPILATION=0 -sNODEJS_CATCH_EXIT=0 -sNODEJS_CATCH_REJECTION=0
   -sALLOW_MEMORY_GROWTH=1 -sDYNAMIC_EXECUTION=0 -sFILESYSTEM=0
   -sEXPORTED_FUNCTIONS=_malloc,_free
   "SHELL:--post-js ${GRAPHO_WEB_INTERFACE}")
