@@ -83,6 +83,28 @@ add_custom_command(
   WORKING_DIRECTORY ${PROJECT_BINARY_DIR})
 add_custom_target(grapho_web_page ALL DEPENDS ${PROJECT_BINARY_DIR}/${GRAPHO_WEB_NAME}.zip)
 
+# The npm package, grapho-VERSION.tgz: node/ with grapho.js and the libraries
+# of its language server bundled, so that it installs with no registry. It
+# needs them installed from node/'s lock file (npm ci --prefix node), and npm.
+find_program(GRAPHO_NPM npm)
+if(GRAPHO_NPM AND EXISTS ${PROJECT_SOURCE_DIR}/node/node_modules/.package-lock.json)
+  set(GRAPHO_NPM_PACKAGE ${PROJECT_BINARY_DIR}/grapho-${PROJECT_VERSION}.tgz)
+  file(GLOB GRAPHO_NPM_SOURCES CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/node/*.js
+       ${PROJECT_SOURCE_DIR}/node/*.mjs ${PROJECT_SOURCE_DIR}/node/*.ts)
+  add_custom_command(
+    OUTPUT ${GRAPHO_NPM_PACKAGE}
+    COMMAND ${CMAKE_COMMAND} -DSOURCE_DIR=${PROJECT_SOURCE_DIR} -DCORE=$<TARGET_FILE:grapho_web>
+            -DSTAGE=${PROJECT_BINARY_DIR}/npm -DDESTINATION=${PROJECT_BINARY_DIR}
+            -DVERSION=${PROJECT_VERSION} -DNPM=${GRAPHO_NPM}
+            -P ${PROJECT_SOURCE_DIR}/cmake/npm_package.cmake
+    DEPENDS grapho_web ${GRAPHO_NPM_SOURCES} node/package.json node/package-lock.json
+            node/NOTICES.in page/THIRD-PARTY-NOTICES.txt README.md LICENSE
+            cmake/npm_package.cmake)
+  add_custom_target(grapho_npm_package ALL DEPENDS ${GRAPHO_NPM_PACKAGE})
+else()
+  message(STATUS "No npm package: it needs npm and its libraries (npm ci --prefix node)")
+endif()
+
 # The conversion tests, run by Node on the core as WebAssembly, with GoogleTest
 # built from the sources that Debian's googletest package installs.
 if(GRAPHO_BUILD_TESTS)
