@@ -26,10 +26,13 @@ function grapho(md, options = {}) {
   keepCodeSpanStarts(md);
   md.core.ruler.after("inline", "grapho", (state) => {
     const mistakes = new Mistakes(state.src, onError);
+    // A table's cells have no lines of their own: their row's are theirs.
+    let lines = [0, 0];
     for (const block of state.tokens) {
+      if (block.map) lines = block.map;
       if (block.type === "fence" && block.info.trim() === "grc") convertBlock(block, mistakes);
       else if (block.type === "inline" && block.children)
-        for (const token of block.children) convertSpan(token, block, mistakes);
+        for (const token of block.children) convertSpan(token, block.content, lines[0], mistakes);
     }
   });
   // Grapho's text output holds no markup: inside a run every ASCII sign that
@@ -60,12 +63,13 @@ function keepCodeSpanStarts(md) {
   });
 }
 
-function convertSpan(token, block, mistakes) {
+// A code span of the inline content `content`, which starts on line `firstLine`.
+function convertSpan(token, content, firstLine, mistakes) {
   if (token.type !== "code_inline" || !oneRun.test(token.content)) return;
   const { output, error } = convert(token.content, { output: "text" });
   if (error) {
     const at = token.meta.graphoStart + indexOfColumn(token.content, error.column);
-    return mistakes.report(error.message, block.content, block.map[0], at);
+    return mistakes.report(error.message, content, firstLine, at);
   }
   token.type = "grapho_run";
   token.content = output;

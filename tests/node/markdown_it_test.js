@@ -38,6 +38,7 @@ const mistakes = [
   ["## `$/\\a$` ##\n", 1, 8, accents],
   ["x `` $/\\a$ ``\n", 1, 9, accents],
   ["x `$a\n/\\a$`\n", 2, 3, accents],
+  ["| a | b |\n|---|---|\n| `$qe/a$` | x `$/\\a$` |\n", 3, 20, accents],
   ["> quoted\n> ```grc\n> ok\n>   m^hnin <>a\n> ```\n", 4, 14, breathings],
   ["- ```grc\n  ab\n  <>a\n  ```\n", 3, 5, breathings],
   ["```grc\na $ b\n```\n", 2, 3, '"$" in a grc block, whose lines are the inside of a Greek run'],
