@@ -17,6 +17,9 @@ set(GRAPHO_WEB_DIR ${PROJECT_BINARY_DIR}/web)
 # a module fetched beside it could not be loaded from the disk. Compiled as it
 # loads, from the bytes inside the file, rather than fetched from there too,
 # and no eval of any kind: the page's Content-Security-Policy forbids both.
+# Loaded in Node, it leaves the process as it was: none of Emscripten's
+# handlers of uncaught exceptions and unhandled rejections, which would end
+# the user's program on a rejection of its own.
 add_executable(grapho_web src/wasm/binding.cpp)
 target_link_libraries(grapho_web PRIVATE grapho_core grapho_untype grapho_check)
 set_target_properties(grapho_web PROPERTIES OUTPUT_NAME grapho
@@ -24,7 +27,7 @@ set_target_properties(grapho_web PROPERTIES OUTPUT_NAME grapho
 set(GRAPHO_WEB_INTERFACE ${PROJECT_SOURCE_DIR}/src/wasm/interface.js)
 target_link_options(grapho_web PRIVATE
   -sMODULARIZE=1 -sEXPORT_NAME=createGrapho -sSINGLE_FILE=1 -sENVIRONMENT=web,worker,node
-  -sWASM_ASYNC_COMPILATION=0
+  -sWASM_ASYNC_COMPILATION=0 -sNODEJS_CATCH_EXIT=0 -sNODEJS_CATCH_REJECTION=0
   -sALLOW_MEMORY_GROWTH=1 -sDYNAMIC_EXECUTION=0 -sFILESYSTEM=0
   -sEXPORTED_FUNCTIONS=_malloc,_free
   "SHELL:--post-js ${GRAPHO_WEB_INTERFACE}")
@@ -79,6 +82,28 @@ add_custom_command(
   DEPENDS grapho_web ${GRAPHO_WEB_COPIES}
   WORKING_DIRECTORY ${PROJECT_BINARY_DIR})
 add_custom_target(grapho_web_page ALL DEPENDS ${PROJECT_BINARY_DIR}/${GRAPHO_WEB_NAME}.zip)
+
+# The npm package, grapho-VERSION.tgz: node/ with grapho.js and the libraries
+# of its language server bundled, so that it installs with no registry. It
+# needs them installed from node/'s lock file (npm ci --prefix node), and npm.
+find_program(GRAPHO_NPM npm)
+if(GRAPHO_NPM AND EXISTS ${PROJECT_SOURCE_DIR}/node/node_modules/.package-lock.json)
+  set(GRAPHO_NPM_PACKAGE ${PROJECT_BINARY_DIR}/grapho-${PROJECT_VERSION}.tgz)
+  file(GLOB GRAPHO_NPM_SOURCES CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/node/*.js
+       ${PROJECT_SOURCE_DIR}/node/*.mjs ${PROJECT_SOURCE_DIR}/node/*.ts)
+  add_custom_command(
+    OUTPUT ${GRAPHO_NPM_PACKAGE}
+    COMMAND ${CMAKE_COMMAND} -DSOURCE_DIR=${PROJECT_SOURCE_DIR} -DCORE=$<TARGET_FILE:grapho_web>
+            -DSTAGE=${PROJECT_BINARY_DIR}/npm -DDESTINATION=${PROJECT_BINARY_DIR}
+            -DVERSION=${PROJECT_VERSION} -DNPM=${GRAPHO_NPM}
+            -P ${PROJECT_SOURCE_DIR}/cmake/npm_package.cmake
+    DEPENDS grapho_web ${GRAPHO_NPM_SOURCES} node/package.json node/package-lock.json
+            node/NOTICES.in page/THIRD-PARTY-NOTICES.txt README.md LICENSE
+            cmake/npm_package.cmake)
+  add_custom_target(grapho_npm_package ALL DEPENDS ${GRAPHO_NPM_PACKAGE})
+else()
+  message(STATUS "No npm package: it needs npm and its libraries (npm ci --prefix node)")
+endif()
 
 # The conversion tests, run by Node on the core as WebAssembly, with GoogleTest
 # built from the sources that Debian's googletest package installs.

@@ -292,6 +292,7 @@
   }
 
   function answered({ id, progress: done, result: answer, failure }) {
+    if (id === textCopy?.id && done === undefined) return copyText(answer, failure);
     if (id !== running?.id) return;
     if (done !== undefined) return showProgress(done);
     running = null;
@@ -326,28 +327,6 @@
   // ---------------------------------------------------------------------------
   // Copying and downloading.
 
-  // The Greek as characters rather than references, in Normalization Form C:
-  // every reference to a character outside ASCII is replaced by it, and the
-  // others (&lt;, &amp;, ...) stay, so that the HTML means what it meant. The
-  // angle brackets of {{ }}, U+2329 and U+232A, become the mathematical ones,
-  // U+27E8 and U+27E9: Normalization Form C would make them the CJK brackets
-  // U+3008 and U+3009, which browsers draw full-width.
-  const referenceReader = document.createElement("textarea");
-  function asText(htmlText) {
-    const references = new Map();
-    const characterOf = (reference) => {
-      if (!references.has(reference)) {
-        referenceReader.innerHTML = reference;
-        const character = referenceReader.value;
-        references.set(reference, /^[^\0-\x7f]+$/u.test(character) ? character : reference);
-      }
-      return references.get(reference);
-    };
-    return htmlText.replace(/&(#[xX][0-9a-fA-F]+|#[0-9]+|[A-Za-z][A-Za-z0-9]*);/g, characterOf)
-      .replace(/[\u2329\u232a]/g, (bracket) => bracket === "\u2329" ? "\u27e8" : "\u27e9")
-      .normalize("NFC");
-  }
-
   async function copy(text, what) {
     try {
       await navigator.clipboard.writeText(text);
@@ -366,13 +345,29 @@
     copyStatus.textContent = `Copied ${what}.`;
   }
 
-  function outputText() {
-    return typeof result.output === "string" ? result.output : utf8.decode(result.output);
+  function textOf(output) {
+    return typeof output === "string" ? output : utf8.decode(output);
+  }
+
+  // The result as UTF-8 text in Normalization Form C, the Greek as characters
+  // (grapho.convert()'s output "text"), which the worker makes of the source
+  // and `answered` copies.
+  let textCopy = null;
+  function copyAsText() {
+    textCopy = { id: ++conversions };
+    const input = file ? file.bytes : source.value;
+    worker.postMessage({ id: textCopy.id, direction: "text", source: input });
+  }
+
+  function copyText(answer, failure) {
+    textCopy = null;
+    if (answer) copy(textOf(answer.output), "the UTF-8 text");
+    else copyStatus.textContent = `Not copied: ${failure}`;
   }
 
   $("copy-html").addEventListener("click", () =>
-    copy(outputText(), direction === "html" ? "the HTML" : "the typing"));
-  $("copy-text").addEventListener("click", () => copy(asText(outputText()), "the UTF-8 text"));
+    copy(textOf(result.output), direction === "html" ? "the HTML" : "the typing"));
+  $("copy-text").addEventListener("click", copyAsText);
   // The typing made the source of a conversion into HTML, as if it were a file.
   $("use-typing").addEventListener("click", () => {
     const { output } = result;

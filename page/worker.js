@@ -3,9 +3,10 @@
 // the function graphoWorker (grapho-worker.js), of whose text the page makes
 // the worker's script: a worker is not loaded from a file on the disk.
 //
-// Asked { id, direction, source }, it answers { id, progress } now and then
-// while it reads a large source, then { id, result } (grapho.convert()'s
-// result, with `utf8`: whether its output is UTF-8 text) or { id, failure }.
+// Asked { id, direction, source }, direction "html", "text" (grapho's output
+// as UTF-8 text) or "typing", it answers { id, progress } now and then while
+// it reads a large source, then { id, result } (grapho.convert()'s result,
+// with `utf8`: whether its output is UTF-8 text) or { id, failure }.
 (() => {
   "use strict";
   const core = createGrapho();
@@ -35,8 +36,9 @@
       postMessage({ id, progress: read / size });
     };
     try {
-      const result = direction === "html" ? grapho.convert(source, progress) :
-        { output: grapho.untype(source, progress), error: null };
+      const result = direction === "typing" ?
+        { output: grapho.untype(source, progress), error: null } :
+        grapho.convert(source, { output: direction, progress });
       result.utf8 = isUtf8(result.output);
       postMessage({ id, result }, typeof result.output === "string" ? [] : [result.output.buffer]);
     } catch (failure) {

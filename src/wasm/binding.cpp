@@ -13,6 +13,7 @@
 #include "check/check.hpp"
 #include "check/json.hpp"
 #include "convert/converter.hpp"
+#include "greek/unicode_data.hpp"
 #include "untype/untyper.hpp"
 
 // Tells the JavaScript side how many bytes of the input have been read, for
@@ -130,6 +131,19 @@ EMSCRIPTEN_KEEPALIVE double grapho_error_line() {
 }
 EMSCRIPTEN_KEEPALIVE double grapho_error_column() {
   return last.column;
+}
+
+// The named references that grapho writes, as "name=code point" separated by
+// commas: what grapho.convert's text output turns back into characters.
+EMSCRIPTEN_KEEPALIVE const char* grapho_named_references() {
+  static const std::string list = [] {
+    std::string names;
+    for (const auto& reference : grapho::named_references)
+      names += (names.empty() ? "" : ",") + std::string(reference.name) + "=" +
+               std::to_string(static_cast<unsigned long>(reference.code_point));
+    return names;
+  }();
+  return list.c_str();
 }
 
 // Gives back the memory of the last result once it has been read.

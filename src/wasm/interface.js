@@ -1,12 +1,80 @@
-// grapho.convert(source, progress): `source` is a string, converted as its
+// grapho.convert(source, options): `source` is a string, converted as its
 // UTF-8 bytes, or a Uint8Array of bytes. Returns { output, error }: `output`
 // the bytes that grapho writes for a file holding `source` (all of them, or
 // those written before a transliteration error), of the same type as
-// `source`; `error` null or { line, column, message }. Throws a RangeError
-// when memory runs out. `progress(read, size)`, if given, is called as the
-// core reads the source's `size` bytes, `read` of them so far.
-Module["convert"] = (source, progress) =>
-  callBinding(_grapho_convert, source, progress, "grapho.convert");
+// `source`; `error` null or { line, column, message }. `options`, all
+// optional: { output: "html" or "text", progress }. With output "text", the
+// output is UTF-8 text in Normalization Form C, the Greek as characters
+// rather than references (textOf, below); a Uint8Array source must then give
+// UTF-8 text. `progress(read, size)`, if given, is called as the core reads
+// the source's `size` bytes, `read` of them so far; it may stand in place of
+// the options. Throws a TypeError for a source or an option of the wrong type
+// and a RangeError when memory runs out.
+Module["convert"] = (source, options = {}) => {
+  const switches = convertOptions(options);
+  const result = callBinding(_grapho_convert, source, switches.progress, "grapho.convert");
+  if (switches.output === "text") result.output = textOf(result.output);
+  return result;
+};
+
+// The options of grapho.convert, checked, with their defaults.
+function convertOptions(options) {
+  if (typeof options === "function") return { output: "html", progress: options };
+  if (typeof options !== "object" || options === null)
+    throw new TypeError("grapho.convert takes its options as an object");
+  const switches = {
+    output: options.output === undefined ? "html" : options.output,
+    progress: options.progress === undefined ? null : options.progress,
+  };
+  if (switches.output !== "html" && switches.output !== "text")
+    throw new TypeError('grapho.convert: output is "html" or "text"');
+  if (switches.progress !== null && typeof switches.progress !== "function")
+    throw new TypeError("grapho.convert: progress is a function");
+  return switches;
+}
+
+// The text of grapho's output `html`, a string or UTF-8 bytes, of the same
+// type: every reference to a character outside ASCII (and C1's controls) is
+// replaced by it, and the others (&lt;, &amp;, names grapho does not write)
+// stay, so that the HTML means what it meant; then Normalization Form C. The
+// angle brackets of {{ }}, U+2329 and U+232A, become the mathematical ones,
+// U+27E8 and U+27E9: Normalization Form C would make them the CJK brackets
+// U+3008 and U+3009, which browsers draw full-width.
+function textOf(html) {
+  const asText = typeof html === "string";
+  let text;
+  try {
+    text = asText ? html : new TextDecoder("utf-8", { fatal: true, ignoreBOM: true }).decode(html);
+  } catch {
+    throw new TypeError('grapho.convert: output "text" needs a source of UTF-8 text');
+  }
+  text = text.replace(/&(?:#[xX]([0-9a-fA-F]+)|#([0-9]+)|([A-Za-z][A-Za-z0-9]*));/g,
+    (reference, hex, decimal, name) => {
+      const code = name !== undefined ? namedReferences().get(name) :
+        hex !== undefined ? parseInt(hex, 16) : parseInt(decimal, 10);
+      const character = code !== undefined && code >= 0xa0 && code <= 0x10ffff &&
+        (code < 0xd800 || code > 0xdfff);
+      return character ? String.fromCodePoint(code) : reference;
+    })
+    .replace(/[\u2329\u232a]/g, (bracket) => bracket === "\u2329" ? "\u27e8" : "\u27e9")
+    .normalize("NFC");
+  return asText ? text : new TextEncoder().encode(text);
+}
+
+// The named references that grapho writes, name to code point, from the
+// binding's list ("name=code point,...").
+let namedReferenceMap = null;
+function namedReferences() {
+  if (namedReferenceMap === null) {
+    const list = _grapho_named_references();
+    const text = utf8.decode(HEAPU8.subarray(list, HEAPU8.indexOf(0, list)));
+    namedReferenceMap = new Map(text.split(",").map((entry) => {
+      const [name, code] = entry.split("=");
+      return [name, Number(code)];
+    }));
+  }
+  return namedReferenceMap;
+}
 
 // grapho.untype(greek, progress): the typing that grapho turns back into
 // `greek`, a string or a Uint8Array of Greek characters or of the references
