@@ -308,6 +308,9 @@ void check_on_disk(converter& conversion, std::string_view text, bool& quote_ope
                        input + ":1:1 Cannot write file " + input + ": it is the input file");
   require(refused.output == text, "input changed by refusing it", text, refused.output);
 
+  // The last input's output, when it holds these very bytes and was written in
+  // the same tick of the clock, would rightly be taken for the input itself.
+  std::filesystem::remove(output);
   auto expected = reference::convert(text, quote_open, {input});
   require_as_expected(convert_on_disk(conversion, input, output), expected, input);
   std::string left = read_file(input);

@@ -37,8 +37,11 @@ inline bool is_same_file(const file_identity& a, const file_identity& b) {
 // option xino=on the merged view sets its high bit), nor in the time of the
 // last change to the attributes (with metacopy=on a chmod through the merged
 // view gives it its own); they agree in the size and the time of the last
-// write, which two distinct files hardly ever do to the nanosecond. An empty
-// file has nothing to lose.
+// write, which two distinct files hardly ever do to the nanosecond. When they
+// do and hold the same bytes too (a copy that kept its time, or one written in
+// the same tick of a coarse clock), the output is refused as if it were the
+// input: a needless refusal costs a rerun, an emptied input costs the input.
+// An empty file has nothing to lose.
 inline bool may_be_same_file(const file_identity& a, const file_identity& b) {
   return a.size != 0 && a.size == b.size && a.modified == b.modified;
 }
