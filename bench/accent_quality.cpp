@@ -206,7 +206,7 @@ std::optional<letters> grave_for_acute_before_the_ultima(const planting& p) {
 
 std::optional<letters> accent_a_syllable_too_far(const planting& p) {
   if (!p.own || p.elided || !is_recessive(*p.own)) return {};
-  const syllable* further = p.word.syllable_from_end(p.own->from_end + 1);
+  const std::optional<syllable> further = p.word.syllable_from_end(p.own->from_end + 1);
   if (!further) return {};
   return with_accent(p, further->nucleus, p.own->kind);
 }
@@ -217,7 +217,7 @@ std::optional<letters> accent_too_far_back_before_long_ultima(const planting& p)
   if (!p.own || p.elided || p.own->kind != acute || p.own->from_end != 1 ||
       p.word.length_from_end(0) != vowel_length::certainly_long || p.word.ends_in_synizesis())
     return {};
-  if (const syllable* antepenult = p.word.syllable_from_end(2))
+  if (const std::optional<syllable> antepenult = p.word.syllable_from_end(2))
     return with_accent(p, antepenult->nucleus, acute);
   if (p.word.length_from_end(1) != vowel_length::certainly_long) return {};
   return with_accent(p, p.own->letter, circumflex);
@@ -279,13 +279,13 @@ std::optional<letters> breathing_taken_away(const planting& p) {
 // The breathing moved to the first vowel of a diphthong, or to the second
 // syllable.
 std::optional<letters> breathing_moved(const planting& p) {
-  const auto syllables = p.word.syllables();
-  if (syllables.empty() || !is_vowel(small_letter(p.text.letters.front().letter))) return {};
-  const syllable& first = syllables.front();
+  if (p.word.syllable_count() == 0 || !is_vowel(small_letter(p.text.letters.front().letter)))
+    return {};
+  const syllable first = p.word.syllable_at(0);
   unsigned breathing = p.text.letters[first.nucleus].marks & breathings;
-  std::size_t to = first.first != first.nucleus ? first.first
-                   : syllables.size() > 1       ? syllables[1].nucleus
-                                                : first.nucleus;
+  std::size_t to = first.first != first.nucleus  ? first.first
+                   : p.word.syllable_count() > 1 ? p.word.syllable_at(1).nucleus
+                                                 : first.nucleus;
   if (!breathing || to == first.nucleus) return {};
   letters changed = p.text.letters;
   changed[first.nucleus].marks &= ~breathings;

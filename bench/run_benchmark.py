@@ -10,7 +10,10 @@ medians of grapho's CPU time (user + system, and system alone) and wall time
 against the floor: `cat` reading the input and copying an output of the same
 size; the floor's time is almost all the kernel's. Then ungrapho reading the
 real text's output back into typing, side by side with grapho making it, and
-the peak memory of both at two input sizes. A measurement, never a test: it
+the peak memory of both at two input sizes. Last, graphocheck on the three real
+texts (the Iliad, Plato's Apology, the Gospels), each repeated to the same size:
+the check of the typed text and, with --text, of the same text in Unicode,
+against grapho converting the typed text. A measurement, never a test: it
 prints figures and fails only when a step cannot run.
 
 With --baseline, a second grapho (another build, say of an earlier commit) is
@@ -26,9 +29,16 @@ the disk, so that neither pays for the write-back of what the other wrote.
 
     python3 bench/run_benchmark.py [--size-mib 64] [--runs 11] [--cmake-option ...]
                                    [--baseline path/to/other/grapho]
+                                   [--check-baseline path/to/other/graphocheck]
+                                   [--work-dir DIR] [--checks-only]
+
+--work-dir puts the inputs and outputs in DIR (a tmpfs, say) rather than in
+the system's folder for temporary files; --checks-only measures graphocheck
+alone.
 """
 import argparse
 import filecmp
+import html
 import os
 import re
 import resource
@@ -48,9 +58,9 @@ def build(options):
                     "-DGRAPHO_BUILD_TESTS=OFF", "-DGRAPHO_SIMD=ON", *options], check=True,
                    stdout=subprocess.DEVNULL)
     subprocess.run(["cmake", "--build", build_dir, "-j2", "--target", "grapho", "ungrapho",
-                    "grapho_make_input"], check=True, stdout=subprocess.DEVNULL)
+                    "graphocheck", "grapho_make_input"], check=True, stdout=subprocess.DEVNULL)
     return (os.path.join(build_dir, "grapho"), os.path.join(build_dir, "ungrapho"),
-            os.path.join(build_dir, "grapho_make_input"))
+            os.path.join(build_dir, "graphocheck"), os.path.join(build_dir, "grapho_make_input"))
 
 
 def page_of_verses(with_runs):
@@ -80,13 +90,14 @@ def make_inputs(generator, work, size):
     return inputs
 
 
-def timed(command, **options):
+def timed(command, check=True, **options):
     """Runs a command after a sync; returns its wall time, then its user and
-    system CPU time (of all its processes), in seconds."""
+    system CPU time (of all its processes), in seconds. Unless `check` is
+    false, it must exit with status 0."""
     os.sync()
     before = resource.getrusage(resource.RUSAGE_CHILDREN)
     start = time.perf_counter()
-    subprocess.run(command, check=True, stdin=subprocess.DEVNULL, **options)
+    subprocess.run(command, check=check, stdin=subprocess.DEVNULL, **options)
     wall = time.perf_counter() - start
     after = resource.getrusage(resource.RUSAGE_CHILDREN)
     return wall, after.ru_utime - before.ru_utime, after.ru_stime - before.ru_stime
@@ -105,7 +116,7 @@ def instructions(command, path):
     """Instructions executed converting `path`, as callgrind counts them."""
     result = subprocess.run(["valgrind", "--tool=callgrind", "--callgrind-out-file=/dev/null",
                              *command, path], stdin=subprocess.DEVNULL, capture_output=True,
-                            text=True, check=True)
+                            text=True)
     return int(re.search(r"refs:\s+([\d,]+)", result.stderr).group(1).replace(",", ""))
 
 
@@ -220,6 +231,91 @@ def measure_untyping(grapho, ungrapho, work, source, runs):
     os.remove(output)
 
 
+def real_texts(grapho, ungrapho, work):
+    """The three real texts, each typed for grapho and in Unicode: the Iliad's page of
+    verses, and its Unicode from grapho's references; Plato and the Gospels as they are
+    bundled, in Unicode, and typed by ungrapho."""
+    iliad = page_of_verses(True)
+    path = os.path.join(work, "iliad-page.txt")
+    with open(path, "wb") as page:
+        page.write(iliad)
+    run_grapho([grapho], path)
+    with open(path[:-4] + ".html", encoding="utf-8") as converted:
+        texts = {"Iliad 1": (iliad, html.unescape(converted.read()).encode())}
+    os.remove(path)
+    os.remove(path[:-4] + ".html")
+    for name, file in (("Apology", "apology.txt"), ("Gospels", "sblgnt-gospels.txt")):
+        unicode_path = os.path.join(ROOT, "bench", file)
+        typed = subprocess.run([ungrapho, unicode_path], stdin=subprocess.DEVNULL,
+                               capture_output=True, check=True).stdout
+        with open(unicode_path, "rb") as text:
+            texts[name] = (typed, text.read())
+    return texts
+
+
+def run_check(command, path):
+    """grapho on `path`, or graphocheck, which exits with 1 when it finds something."""
+    return timed([*command, path], check=False, stdout=subprocess.DEVNULL,
+                 stderr=subprocess.DEVNULL)
+
+
+def total_instructions(command, path, work):
+    """Instructions of `command` on `path`, those of its start on an empty file subtracted."""
+    empty = os.path.join(work, "empty.txt")
+    open(empty, "wb").close()
+    return instructions(command, path) - instructions(command, empty)
+
+
+def measure_checks(grapho, ungrapho, checks, work, size, runs):
+    """graphocheck on each real text repeated to `size` bytes typed, and with --text on the
+    same copies of the text in Unicode, in turn with grapho converting the typed ones."""
+    print(f"graphocheck: medians of {runs} alternating runs, each to grapho converting the "
+          "same text typed")
+    for name, (typed, unicode) in real_texts(grapho, ungrapho, work).items():
+        copies = max(size // len(typed), 1)
+        paths = {"typed": os.path.join(work, "check-typed.txt"),
+                 "unicode": os.path.join(work, "check-unicode.txt")}
+        for kind, text in (("typed", typed), ("unicode", unicode)):
+            with open(paths[kind], "wb") as out:
+                for _ in range(copies):
+                    out.write(text)
+        commands = {"grapho": ([grapho], "typed")}
+        for label, graphocheck in checks.items():
+            commands[f"graphocheck, {label}"] = ([graphocheck], "typed")
+            commands[f"graphocheck --text, {label}"] = ([graphocheck, "--text"], "unicode")
+        for command, kind in commands.values():  # warm the page cache
+            run_check(command, paths[kind])
+        times = {label: [] for label in commands}
+        for _ in range(runs):
+            for label, (command, kind) in commands.items():
+                wall, user, system = run_check(command, paths[kind])
+                times[label].append((wall, user + system))
+        print(f"  {name}: {copies} copies, {copies * len(typed) / MIB:.0f} MiB typed, "
+              f"{copies * len(unicode) / MIB:.0f} MiB in Unicode")
+        grapho_wall = statistics.median(w for w, _ in times["grapho"])
+        grapho_cpu = statistics.median(c for _, c in times["grapho"])
+        for label, pairs in times.items():
+            wall = statistics.median(w for w, _ in pairs)
+            cpu = statistics.median(c for _, c in pairs)
+            print(f"    {label:32} wall {wall * 1e3:5.0f} ms ({wall / grapho_wall:.2f}), "
+                  f"CPU {cpu * 1e3:5.0f} ms ({cpu / grapho_cpu:.2f})")
+        if shutil.which("valgrind"):
+            small = max(4 * MIB // len(typed), 1)
+            for kind, text in (("typed", typed), ("unicode", unicode)):
+                with open(paths[kind], "wb") as out:
+                    out.write(text * small)
+            counted = {label: total_instructions(command, paths[kind], work)
+                       for label, (command, kind) in commands.items()}
+            print(f"    instructions on {small} copies, per typed byte (to grapho's):")
+            for label, count in counted.items():
+                print(f"      {label:30} {count / (small * len(typed)):6.2f} "
+                      f"({count / counted['grapho']:.2f})")
+        for path in paths.values():
+            os.remove(path)
+        if os.path.exists(paths["typed"][:-4] + ".html"):
+            os.remove(paths["typed"][:-4] + ".html")
+
+
 def main():
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
     parser.add_argument("--size-mib", type=int, default=64, help="input for the timing runs")
@@ -228,14 +324,24 @@ def main():
     parser.add_argument("--cmake-option", action="append", default=[],
                         help="passed to cmake, e.g. -DGRAPHO_SIMD=OFF")
     parser.add_argument("--baseline", help="another grapho to measure beside this one")
+    parser.add_argument("--check-baseline",
+                        help="another graphocheck to measure beside this one")
+    parser.add_argument("--work-dir", help="where the inputs go (default: the temporary folder)")
+    parser.add_argument("--checks-only", action="store_true", help="measure graphocheck alone")
     args = parser.parse_args()
 
-    grapho, ungrapho, generator = build(args.cmake_option)
+    grapho, ungrapho, graphocheck, generator = build(args.cmake_option)
     programs = {"this build": [grapho]}
     if args.baseline:
         programs["baseline"] = [os.path.abspath(args.baseline)]
-    work = tempfile.mkdtemp(prefix="grapho-bench-")
+    checks = {"this build": graphocheck}
+    if args.check_baseline:
+        checks["baseline"] = os.path.abspath(args.check_baseline)
+    work = tempfile.mkdtemp(prefix="grapho-bench-", dir=args.work_dir)
     try:
+        if args.checks_only:
+            measure_checks(grapho, ungrapho, checks, work, args.size_mib * MIB, args.runs)
+            return
         inputs = make_inputs(generator, work, args.size_mib * MIB)
         print(f"floor: cat input >/dev/null; cat output > copy; medians of {args.runs} "
               "alternating runs")
@@ -271,6 +377,7 @@ def main():
             if untyping_memory:
                 print(f"peak memory of ungrapho (their output): {untyping_memory[1]:,} KiB, "
                       f"{untyping_memory[args.large_mib]:,} KiB")
+        measure_checks(grapho, ungrapho, checks, work, args.size_mib * MIB, args.runs)
     finally:
         shutil.rmtree(work)
 

@@ -317,6 +317,19 @@ TEST_F(Graphocheck, PrintsEveryMistakeOfEachFile) {
   // Binary files and streams: CR LF and Ctrl-Z are bytes like others.
   write_file(dir / "price.txt", "\x1a\r\n25$ \x1a");
   fs::create_directory(dir / "folder");
+  // The accents, in a source and, with --text, in Markdown, HTML, TEI and plain text.
+  write_file(dir / "accents.txt", "<p>$>agaq/os >an/hr$</p>\n");
+  write_file(dir / "homer.md", "# Ὅμηρος\n\n**ἀγαθός** ἀνήρ\n");
+  write_file(dir / "page.html", "<!DOCTYPE html>\n<p>λογος</p>\n");
+  write_file(dir / "verse.xml", "<TEI><text><body>\n<l n=\"1\">καλὸς.</l>\n</body></text></TEI>\n");
+  write_file(dir / "plain.txt", "ἔλεγομεν\n");
+  write_file(dir / "clean.html", "<p>μῆνιν ἄειδε θεὰ</p>\n");
+  write_file(dir / "empty.txt", "");
+  const std::string acute_before_word =
+      ": warning: Acute on the last syllable before another word: a grave is expected, unless an "
+      "enclitic follows [acute-before-word]\n";
+  const std::string too_far =
+      "Acute before the antepenult: an acute stands on one of the last three syllables";
   const std::string ode =
       "ode.txt:1:7: error: Cannot mix different accents: a with acute grave [mixed-accents]\n"
       "ode.txt:1:16: warning: Marks apart from their letter: \"/\" goes to \"o\"; type \"/o\" "
@@ -361,6 +374,26 @@ TEST_F(Graphocheck, PrintsEveryMistakeOfEachFile) {
            case_{"--disable=dollar-after-digit --disable open-run,beta-code price.txt -", "$o(ti$",
                  0, "", ""},
            case_{"--disable=open-run --enable=open-run price.txt", "", 1, price, ""},
+           case_{"accents.txt", "", 1, "accents.txt:1:11" + acute_before_word, ""},
+           case_{"--text homer.md page.html verse.xml plain.txt clean.html", "", 1,
+                 "homer.md:3:12" + acute_before_word +
+                     "page.html:2:4: warning: No accent on a word that is neither proclitic nor "
+                     "enclitic: an accent is expected [missing-accent]\n"
+                     "verse.xml:2:16: warning: Grave before punctuation: an acute is expected on a "
+                     "last syllable before a stop [grave-before-stop]\n"
+                     "plain.txt:1:1: warning: " +
+                     too_far + " [accent-too-far]\n",
+                 ""},
+           case_{"--text clean.html empty.txt", "", 0, "", ""},
+           case_{"--text --format=json plain.txt clean.html", "", 1,
+                 "[\n{\"file\": \"plain.txt\", \"line\": 1, \"column\": 1, \"severity\": "
+                 "\"warning\", \"code\": \"accent-too-far\", \"message\": \"" +
+                     too_far + "\", \"notes\": []}\n]\n",
+                 ""},
+           case_{"--text --disable=accent-too-far plain.txt -", "$ἀγαθὸς.$", 1,
+                 "<stdin>:1:11: warning: Grave before punctuation: an acute is expected on a "
+                 "last syllable before a stop [grave-before-stop]\n",
+                 ""},
            // What cannot be read is told on standard error, and the rest checked.
            case_{"missing.txt price.txt", "", 2, price,
                  "Cannot open file missing.txt for reading\n"},

@@ -149,17 +149,21 @@ TEST(UnicodeData, NamedReferencesAreTheirCharacters) {
   }
 }
 
-// The Greek blocks are Unicode's, whole.
+// The Greek blocks, and the combining marks' block, are Unicode's, whole.
 TEST(UnicodeData, GreekBlocksAreUnicodes) {
-  const UBlockCode blocks[] = {UBLOCK_GREEK, UBLOCK_GREEK_EXTENDED};
-  ASSERT_EQ(std::size(greek_blocks), std::size(blocks));
-  for (std::size_t i = 0; i < std::size(blocks); ++i) {
-    auto first = static_cast<UChar32>(greek_blocks[i].first);
-    auto last = static_cast<UChar32>(greek_blocks[i].last);
+  const std::pair<code_point_range, UBlockCode> blocks[] = {
+      {greek_blocks[0], UBLOCK_GREEK},
+      {greek_blocks[1], UBLOCK_GREEK_EXTENDED},
+      {combining_diacritical_marks, UBLOCK_COMBINING_DIACRITICAL_MARKS},
+  };
+  ASSERT_EQ(std::size(greek_blocks), 2u);
+  for (const auto& [range, block] : blocks) {
+    auto first = static_cast<UChar32>(range.first);
+    auto last = static_cast<UChar32>(range.last);
     for (UChar32 code_point = first; code_point <= last; ++code_point)
-      EXPECT_EQ(ublock_getCode(code_point), blocks[i]) << std::hex << code_point;
-    EXPECT_NE(ublock_getCode(first - 1), blocks[i]);
-    EXPECT_NE(ublock_getCode(last + 1), blocks[i]);
+      EXPECT_EQ(ublock_getCode(code_point), block) << std::hex << code_point;
+    EXPECT_NE(ublock_getCode(first - 1), block);
+    EXPECT_NE(ublock_getCode(last + 1), block);
   }
 }
 
@@ -229,8 +233,9 @@ TEST(UnicodeData, TheCheckReadsEachGreekCharacterAsItDecomposes) {
   std::map<UChar32, unsigned> marks = {{0x0304, long_vowel}, {0x0306, short_vowel}};
   for (const auto& [code_point, bit] : combining_marks) marks[code_point] = bit;
   int read = 0;
-  for (auto [first, last] : {std::pair{0x0370, 0x03FF}, std::pair{0x1F00, 0x1FFF}}) {
-    for (UChar32 code_point = first; code_point <= last; ++code_point) {
+  for (auto [first, last] : greek_blocks) {
+    for (auto code_point = static_cast<UChar32>(first); code_point <= static_cast<UChar32>(last);
+         ++code_point) {
       icu::UnicodeString parts = nfd(icu::UnicodeString(code_point));
       letter_with_marks expected;
       icu::UnicodeString compatible = nfkd(icu::UnicodeString(code_point));

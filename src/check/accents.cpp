@@ -3,8 +3,11 @@
 // editions accent either way, it stays silent.
 #include "check/accents.hpp"
 
+#include <bit>
+#include <cstdint>
 #include <string>
 #include <string_view>
+#include <utility>
 
 #include "check/clitics.hpp"
 #include "greek/tables.hpp"
@@ -56,18 +59,19 @@ std::optional<finding> accent_place_fault(const greek_word& word) {
                    "syllables",
                    own.letter};
   if (word.elided()) return {};
-  bool ultima_long =
-      word.length_from_end(0) == vowel_length::certainly_long && !word.ends_in_synizesis();
-  if (ultima_long && own.kind == acute && own.from_end == 2)
-    return finding{long_ultima,
-                   "Acute on the antepenult while the last syllable is long: the accent is "
-                   "expected on the penult",
-                   own.letter};
-  if (ultima_long && own.kind == circumflex && own.from_end == 1)
-    return finding{long_ultima,
-                   "Circumflex on the penult while the last syllable is long: an acute is "
-                   "expected",
-                   own.letter};
+  // A recessive accent, which a long ultima (but for synizesis) moves on.
+  if ((own.kind == acute && own.from_end == 2) || (own.kind == circumflex && own.from_end == 1)) {
+    if (word.length_from_end(0) != vowel_length::certainly_long || word.ends_in_synizesis())
+      return {};
+    return own.kind == acute ? finding{long_ultima,
+                                       "Acute on the antepenult while the last syllable is "
+                                       "long: the accent is expected on the penult",
+                                       own.letter}
+                             : finding{long_ultima,
+                                       "Circumflex on the penult while the last syllable is "
+                                       "long: an acute is expected",
+                                       own.letter};
+  }
   if (own.kind == acute && own.from_end == 1 &&
       word.length_from_end(1) == vowel_length::certainly_long &&
       word.length_from_end(0) == vowel_length::certainly_short)
@@ -85,7 +89,7 @@ std::optional<finding> accent_place_fault(const greek_word& word) {
 bool takes_enclitic_apart(const greek_word& head, bool indefinite) {
   if (head.accents().size() != 1 || accent_place_fault(head)) return false;
   const accent& own = head.accents().front();
-  if (indefinite) return head.syllables().size() == 1 && (head.letters().front().marks & rough);
+  if (indefinite) return head.syllable_count() == 1 && (head.letters().front().marks & rough);
   return own.from_end == 0 || (own.from_end == 1 && own.kind == acute);
 }
 
@@ -126,7 +130,7 @@ class word_rules {
       : found_(found), reported_(reported), word_(word), after_(after), next_(next), head_(head) {}
 
   void check_all() {
-    if (word_.unjudged() || word_.syllables().empty() || word_.in_capitals_alone()) return;
+    if (word_.unjudged() || word_.syllable_count() == 0 || word_.in_capitals_alone()) return;
     check_breathing();
     if (word_.accents().empty()) {
       check_missing_accent();
@@ -149,8 +153,9 @@ class word_rules {
   // vowel, the second of a diphthong (§§9-13).
   void check_breathing() {
     const auto& letters = word_.letters();
-    const syllable& first = word_.syllables().front();
-    if (letters.front().small == U'ρ' && !(letters.front().marks & breathings))
+    const syllable& first = word_.syllable_at(0);
+    const std::uint64_t with_breathing = word_.breathing_letters();
+    if (letters.front().small == U'ρ' && !(with_breathing & 1))
       report(missing_breathing, 0, "No breathing on an initial rho: a rough breathing is expected");
     if (first.first == 0 && !has_breathing(first))
       report(missing_breathing, 0,
@@ -158,8 +163,10 @@ class word_rules {
                  ? "No breathing on an initial vowel: a rough or smooth breathing is expected"
                  : "No breathing on an initial diphthong: a rough or smooth breathing is "
                    "expected on its second vowel");
-    for (std::size_t i = 0; i < letters.size(); ++i) {
-      if (!(letters[i].marks & breathings) || is_breathing_place(i)) continue;
+    for (std::uint64_t rest = with_breathing & ~(std::uint64_t{1} << first.nucleus); rest != 0;
+         rest &= rest - 1) {
+      const auto i = static_cast<std::size_t>(std::countr_zero(rest));
+      if (is_breathing_place(i, first)) continue;
       report(misplaced_breathing, i,
              i == first.first
                  ? "Breathing on the first vowel of a diphthong: it is expected on the second"
@@ -169,16 +176,16 @@ class word_rules {
   }
 
   bool has_breathing(const syllable& vowels) const {
-    for (std::size_t i = vowels.first; i <= vowels.nucleus; ++i)
-      if (word_.letters()[i].marks & breathings) return true;
-    return false;
+    std::uint64_t letters =
+        (std::uint64_t{2} << vowels.nucleus) - (std::uint64_t{1} << vowels.first);
+    return word_.breathing_letters() & letters;
   }
 
   // The first syllable's vowel, after consonants too where two words were
   // made one (crasis: κἀγώ, τοὔνομα); an initial rho; and ῤῥ.
-  bool is_breathing_place(std::size_t i) const {
+  bool is_breathing_place(std::size_t i, const syllable& first) const {
     const auto& letters = word_.letters();
-    if (i == word_.syllables().front().nucleus) return true;
+    if (i == first.nucleus) return true;
     if (letters[i].small != U'ρ') return false;
     return i == 0 || letters[i - 1].small == U'ρ' ||
            (i + 1 < letters.size() && letters[i + 1].small == U'ρ');
@@ -265,33 +272,24 @@ accent_rules::accent_rules(diagnostic_list& found) : found_(found) {
 }
 
 void accent_rules::elision(text_place place) {
-  if (current().empty()) {
+  if (current_->empty()) {
     end_word(word_break::other, place);
     return;
   }
   close_word(true);
 }
 
-void accent_rules::end_word(word_break kind, text_place) {
-  if (!current().empty()) close_word(false);
-  if (!has_previous_) return;
-  if (!gap_ || (*gap_ == word_break::space && kind != word_break::space))
-    gap_ = kind;
-  else if (*gap_ == word_break::line_end && !is_white_space(kind))
-    gap_ = kind;
-}
-
 void accent_rules::finish() {
-  if (!current().empty()) close_word(false);
+  if (!current_->empty()) close_word(false);
   if (has_previous_) settle_previous(nullptr);
   has_previous_ = false;
 }
 
 void accent_rules::close_word(bool elided) {
-  current().close(elided);
-  if (has_previous_) settle_previous(&current());
-  current_ = 1 - current_;
-  current().clear();
+  current_->close(elided);
+  if (has_previous_) settle_previous(current_);
+  std::swap(current_, previous_);
+  current_->clear();
   has_previous_ = true;
   gap_.reset();
 }
@@ -300,7 +298,7 @@ void accent_rules::settle_previous(const greek_word* next) {
   word_break after = gap_.value_or(next ? word_break::space : word_break::end);
   if (!next && is_white_space(after)) after = word_break::end;
   const greek_word* next_in_clause = next && is_white_space(after) ? next : nullptr;
-  word_rules(found_, reported_, previous(), after, next_in_clause, head_).check_all();
+  word_rules(found_, reported_, *previous_, after, next_in_clause, head_).check_all();
 }
 
 }  // namespace grapho

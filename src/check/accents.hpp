@@ -37,47 +37,60 @@ enum class word_break {
 class accent_rules {
  public:
   explicit accent_rules(diagnostic_list& found);
+  // It points into itself.
+  accent_rules(const accent_rules&) = delete;
+  accent_rules& operator=(const accent_rules&) = delete;
 
   void letter(const greek_letter& letter) {
-    current().add(letter.letter, letter.marks, letter.place);
+    current_->add(letter.letter, letter.marks, letter.place);
+  }
+  void letter(small_form form, unsigned marks, text_place place) {
+    current_->add(form, marks, place);
   }
   // Marks for the letter given last, which decomposed text brings after it.
-  void marks(unsigned marks) {
-    if (!current().empty()) current().add_marks(marks);
-  }
+  void marks(unsigned marks) { current_->add_marks(marks); }
   // The word being read holds a mistake of typing: it is left unjudged.
-  void leave_word_unjudged() { current().leave_unjudged(); }
+  void leave_word_unjudged() { current_->leave_unjudged(); }
   // What came before is not Greek as it was meant (Beta Code, say): the
   // words not yet judged are dropped.
   void forget_words() {
-    current().clear();
+    current_->clear();
     has_previous_ = false;
     gap_.reset();
   }
   // Whether letters have come since the last word ended.
-  bool in_word() const { return !words_[current_].empty(); }
+  bool in_word() const { return !current_->empty(); }
   // The numeral sign after the letters of a word, which makes them a number:
   // no word, nor checked.
-  void numeral() { current().clear(); }
+  void numeral() { current_->clear(); }
   // An elision mark, which ends the word it follows.
   void elision(text_place place);
-  void end_word(word_break kind, text_place place);
+  void end_word(word_break kind, text_place) {
+    if (!current_->empty()) close_word(false);
+    if (has_previous_) note_gap(kind);
+  }
   // After the last of the source.
   void finish();
 
  private:
   void close_word(bool elided);
+  // What stands after the previous word: the first break other than white
+  // space, or the white space, a line end before a space.
+  void note_gap(word_break kind) {
+    if (!gap_ || (*gap_ == word_break::space && kind != word_break::space) ||
+        (*gap_ == word_break::line_end && kind != word_break::space &&
+         kind != word_break::line_end))
+      gap_ = kind;
+  }
   // Checks the previous word, now that what follows it is known.
   void settle_previous(const greek_word* next);
-
-  greek_word& current() { return words_[current_]; }
-  greek_word& previous() { return words_[1 - current_]; }
 
   diagnostic_list& found_;
   unsigned reported_ = 0;  // a bit for each rule whose warnings are reported
   // The word being read, and the previous one, in turn.
   std::array<greek_word, 2> words_;
-  std::size_t current_ = 0;
+  greek_word* current_ = &words_[0];
+  greek_word* previous_ = &words_[1];
   greek_word head_;  // the head of a word made with an enclitic
   bool has_previous_ = false;
   // What stands between the previous word and the current one: the first

@@ -11,6 +11,7 @@
 
 #include "check/accents.hpp"
 #include "check/unicode_text.hpp"
+#include "convert/dispatch.hpp"
 #include "convert/greek_run.hpp"
 #include "greek/tables.hpp"
 #include "greek/unicode_data.hpp"
@@ -47,11 +48,6 @@ constexpr std::string_view entity_of(char key) {
 // "&" types a whole word, kai: its letters, with the marks of each.
 constexpr char word_key = '&';
 
-struct letter_with_marks {
-  char32_t letter;
-  unsigned marks;
-};
-
 constexpr auto word_letters = [] {
   constexpr std::string_view word = entity_of(word_key);
   std::array<letter_with_marks, std::count(word.begin(), word.end(), ';')> letters{};
@@ -70,22 +66,80 @@ constexpr auto word_letters = [] {
 constexpr char elision_key = '\'';
 static_assert(code_point_of(entity_of(elision_key)) == 0x1FBF);
 
-// What ends a word: punctuation ("?" too, though grapho keeps it Latin, and
-// ";", the upper stop), white space, a line end, anything else.
-constexpr word_break break_before(int c) {
-  if (c == ' ' || c == '\t') return word_break::space;
-  if (c == '\n' || c == '\r') return word_break::line_end;
-  if (c > 0 && c < 128 &&
-      std::string_view(".,;:!?").find(static_cast<char>(c)) != std::string_view::npos)
-    return word_break::stop;
-  return word_break::other;
+// What a byte of a run is to the walk.
+enum class key_kind : std::uint8_t {
+  other,     // ends a word
+  letter,    // a letter key but the sigma's
+  sigma,     // medial or final by what follows
+  mark,      // a mark, for the letter after it
+  space,     // ends a word: white space
+  line_end,  // ends a word: a line end
+  stop,      // ends a word: punctuation, ";" the upper stop
+  question,  // "?", which grapho keeps Latin: punctuation, and a warning
+  elision,   // ends the word it follows
+  word,      // "&", the word kai
+  quote,     // a quotation mark, opening and closing in turn
+  pair,      // a sign that gives another when doubled
+  beta,      // "(", ")" and "*", which Beta Code types with
+  escape,    // "$", which ends the run
+};
+
+// Each byte's kind, by one look-up; bytes above 127 are other text.
+constexpr auto key_kinds = [] {
+  std::array<key_kind, 256> kinds{};
+  for (int c = 0; c < 128; ++c)
+    if (is_letter(c)) kinds[static_cast<std::size_t>(c)] = key_kind::letter;
+  kinds[sigma_key] = key_kind::sigma;
+  for (const auto& entry : mark_table)
+    kinds[static_cast<unsigned char>(entry.key)] = key_kind::mark;
+  for (char c : std::string_view(" \t")) kinds[static_cast<unsigned char>(c)] = key_kind::space;
+  for (char c : std::string_view("\n\r")) kinds[static_cast<unsigned char>(c)] = key_kind::line_end;
+  for (char c : std::string_view(".,;:!")) kinds[static_cast<unsigned char>(c)] = key_kind::stop;
+  kinds['?'] = key_kind::question;
+  kinds[elision_key] = key_kind::elision;
+  kinds[word_key] = key_kind::word;
+  kinds[quote_key] = key_kind::quote;
+  for (const auto& entry : pair_entries)
+    kinds[static_cast<unsigned char>(entry.key)] = key_kind::pair;
+  for (char c : std::string_view("()*")) kinds[static_cast<unsigned char>(c)] = key_kind::beta;
+  kinds[escape_character] = key_kind::escape;
+  return kinds;
+}();
+
+// The bit of each mark's key; 0 for any other byte.
+constexpr auto mark_bits = [] {
+  std::array<std::uint8_t, 256> bits{};
+  for (const auto& entry : mark_table)
+    bits[static_cast<unsigned char>(entry.key)] = static_cast<std::uint8_t>(entry.bit);
+  return bits;
+}();
+
+// The letter each letter key gives without marks, as a word holds it.
+constexpr auto plain_forms = [] {
+  std::array<small_form, 128> forms{};
+  for (int c = 0; c < 128; ++c)
+    if (is_letter(c)) forms[static_cast<std::size_t>(c)] = small_form_of(plain_letter(c));
+  return forms;
+}();
+
+// What ends a word before a byte of each kind.
+constexpr word_break break_before(key_kind kind) {
+  switch (kind) {
+    case key_kind::space:
+      return word_break::space;
+    case key_kind::line_end:
+      return word_break::line_end;
+    case key_kind::stop:
+    case key_kind::question:
+      return word_break::stop;
+    default:
+      return word_break::other;
+  }
 }
 
 // The mark that a key types, or 0.
 constexpr unsigned mark_of(int c) {
-  for (const auto& entry : mark_table)
-    if (entry.key == c) return entry.bit;
-  return 0;
+  return c >= 0 && c < 256 ? mark_bits[static_cast<std::size_t>(c)] : 0;
 }
 
 constexpr char key_of(unsigned bit) {
@@ -94,15 +148,19 @@ constexpr char key_of(unsigned bit) {
   return 0;
 }
 
-constexpr bool is_pair_key(int c) {
-  return std::any_of(std::begin(pair_entries), std::end(pair_entries),
-                     [&](const pair_entry& pair) { return pair.key == c; });
-}
-
 constexpr bool takes_marks(int c) {
   return c > 0 && c < 128 &&
          letters_taking_marks.find(static_cast<char>(c)) != std::string_view::npos;
 }
+
+inline constexpr small_form final_sigma = small_form_of(code_point_of(final_sigma_entity));
+
+// The first rule of combination that each set of marks breaks, or nullptr.
+constexpr auto broken_mark_rules = [] {
+  std::array<const char*, 128> rules{};
+  for (unsigned marks = 0; marks < rules.size(); ++marks) rules[marks] = broken_mark_rule(marks);
+  return rules;
+}();
 
 // Beta Code, the typing most classicists learned first, puts a letter's marks
 // after it, ")" and "(" for the breathings and "=" for the circumflex, and a
@@ -154,7 +212,7 @@ struct run_state {
   text_place opened;  // the "$" that opened it
   unsigned pending_marks = 0;
   text_place first_mark;
-  std::string mark_keys;     // the pending marks as typed
+  std::size_t first_mark_offset = 0;
   bool marks_apart = false;  // something other than a mark came after them
   bool in_word = false;
   // The letter in hand ended an error: its word is left to the error.
@@ -175,9 +233,9 @@ class typed_source_check {
       if (next_ == source_.size()) break;
       const text_place dollar = place();
       const bool after_digit = next_ > 0 && source_[next_ - 1] >= '0' && source_[next_ - 1] <= '9';
-      advance();
+      ++next_;
       if (current() == escape_character) {
-        advance();  // "$$", a dollar sign
+        ++next_;  // "$$", a dollar sign
         continue;
       }
       if (after_digit)
@@ -199,6 +257,7 @@ class typed_source_check {
   int current() const { return at(next_); }
   text_place place() const { return {line_, next_ - line_start_ + 1}; }
 
+  // Past the character in hand, which may be a line end.
   void advance() {
     if (source_[next_] == '\n') {
       ++line_;
@@ -233,49 +292,98 @@ class typed_source_check {
       const text_place here = place();
       if (c == end_of_input || c == escape_character) {
         end_run(run, here, c == end_of_input);
-        if (c == escape_character) advance();
+        if (c == escape_character) ++next_;
         return;
       }
-      if (run.pending_marks != 0 && takes_pending_marks(run, c, here)) {
-        advance();
+      const key_kind kind = key_kinds[static_cast<std::size_t>(c)];
+      if (run.pending_marks == 0 && !run.in_beta_code && !run.letter_mistaken &&
+          (kind == key_kind::letter || kind == key_kind::sigma || kind == key_kind::mark) &&
+          give_letters(run))
+        continue;
+      if (run.pending_marks != 0 && takes_pending_marks(run, c, kind, here)) {
+        ++next_;
         continue;
       }
-      check_plain_char(run, c, here);
+      check_plain_char(run, c, kind, here);
     }
+  }
+
+  // Letters, each after the marks that it takes, one after the other from the
+  // character in hand: most of a run, given as the walk one character at a
+  // time gives them. It stops before anything else, and before marks that do
+  // not end in a letter that takes them, which the walk then goes through.
+  // Whether it gave any.
+  bool give_letters(run_state& run) {
+    const auto* data = reinterpret_cast<const unsigned char*>(source_.data());
+    const std::size_t size = source_.size(), line_start = line_start_;
+    const std::uint64_t line = line_;
+    std::size_t taken = next_;
+    for (;;) {
+      unsigned marks = 0;
+      std::size_t letter = taken;
+      for (; letter < size && mark_bits[data[letter]] != 0; ++letter)
+        marks |= mark_bits[data[letter]];
+      if (letter == size) break;
+      const key_kind kind = key_kinds[data[letter]];
+      const bool takes_them = kind == key_kind::letter
+                                  ? marks == 0 || (!broken_mark_rules[marks] &&
+                                                   find_combination_row(data[letter], marks))
+                                  : kind == key_kind::sigma && marks == 0;
+      if (!takes_them) break;
+      const small_form form = kind == key_kind::sigma && !keeps_sigma_medial(at(letter + 1))
+                                  ? final_sigma
+                                  : plain_forms[data[letter]];
+      accents_.letter(form, marks, {line, letter - line_start + 1});
+      taken = letter + 1;
+    }
+    if (taken == next_) return false;
+    next_ = taken;
+    run.in_word = true;
+    return true;
   }
 
   void end_run(run_state& run, text_place here, bool at_end_of_source) {
     if (run.pending_marks != 0)
       warn("marks-dropped", run.first_mark,
-           "Marks with no letter after them in the run are dropped: " + quoted(run.mark_keys));
+           "Marks with no letter after them in the run are dropped: " +
+               quoted(pending_mark_keys(run)));
     end_word(run, word_break::end, here);
     if (at_end_of_source)
       warn("open-run", run.opened,
            "Greek run still open at the end of the file: close it with \"$\"");
   }
 
+  // The pending marks as they were typed, from the first to the character in hand.
+  std::string pending_mark_keys(const run_state& run) const {
+    std::string keys;
+    for (std::size_t i = run.first_mark_offset; i < next_; ++i)
+      if (mark_of(static_cast<unsigned char>(source_[i]))) keys += source_[i];
+    return keys;
+  }
+
   // The pending marks meet `c` as grapho has them meet it; true when `c` is a
   // letter that took them. After an error they are gone, as if never typed,
   // and `c` stands as it would without them.
-  bool takes_pending_marks(run_state& run, int c, text_place here) {
-    if (const char* broken_rule = broken_mark_rule(run.pending_marks)) {
+  bool takes_pending_marks(run_state& run, int c, key_kind kind, text_place here) {
+    if (const char* broken_rule = broken_mark_rules[run.pending_marks]) {
       report_error(run, broken_rule, c, here);
       return false;
     }
-    if (!is_letter(c)) return false;
-    if (!find_combination(c, run.pending_marks)) {
+    if (kind != key_kind::letter && kind != key_kind::sigma) return false;
+    if (!find_combination_row(static_cast<unsigned char>(c), run.pending_marks)) {
       report_error(run, invalid_combination_message, c, here);
       return false;
     }
     if (run.marks_apart) {
       std::string letter(1, static_cast<char>(c));
+      std::string keys = pending_mark_keys(run);
       warn("marks-apart", run.first_mark,
-           "Marks apart from their letter: " + quoted(run.mark_keys) + " goes to " +
-               quoted(letter) + "; type " + quoted(run.mark_keys + letter),
+           "Marks apart from their letter: " + quoted(keys) + " goes to " + quoted(letter) +
+               "; type " + quoted(keys + letter),
            {{here, "The letter they go to"}});
       run.letter_mistaken = true;
     }
-    give_letter(run, {plain_letter(c), run.pending_marks}, here);
+    give_letter(run, plain_forms[static_cast<std::size_t>(c)], run.pending_marks, here);
     clear_marks(run);
     return true;
   }
@@ -292,13 +400,12 @@ class typed_source_check {
 
   void clear_marks(run_state& run) {
     run.pending_marks = 0;
-    run.mark_keys.clear();
     run.marks_apart = false;
   }
 
-  void give_letter(run_state& run, letter_with_marks letter, text_place here) {
+  void give_letter(run_state& run, small_form letter, unsigned marks, text_place here) {
     if (run.in_beta_code) return;
-    accents_.letter({letter.letter, letter.marks, here});
+    accents_.letter(letter, marks, here);
     if (run.letter_mistaken) accents_.leave_word_unjudged();
     run.letter_mistaken = false;
     run.in_word = true;
@@ -310,44 +417,60 @@ class typed_source_check {
   }
 
   // A character of a run that is not a letter taking pending marks.
-  void check_plain_char(run_state& run, int c, text_place here) {
-    if (unsigned bit = mark_of(c)) {
-      if (run.pending_marks == 0) run.first_mark = here;
-      run.pending_marks |= bit;
-      run.mark_keys += static_cast<char>(c);
-      advance();
+  void check_plain_char(run_state& run, int c, key_kind kind, text_place here) {
+    if (kind == key_kind::mark) {
+      if (run.pending_marks == 0) {
+        run.first_mark = here;
+        run.first_mark_offset = next_;
+      }
+      run.pending_marks |= mark_of(c);
+      ++next_;
       return;
     }
     if (run.pending_marks != 0) run.marks_apart = true;
-    if (is_letter(c)) {
-      char32_t letter = plain_letter(c);
-      if (c == sigma_key && !keeps_sigma_medial(at(next_ + 1)))
-        letter = code_point_of(final_sigma_entity);
-      give_letter(run, {letter, 0}, here);
-      advance();
-      return;
+    switch (kind) {
+      case key_kind::letter:
+        give_letter(run, plain_forms[static_cast<std::size_t>(c)], 0, here);
+        ++next_;
+        return;
+      case key_kind::sigma:
+        give_letter(run, keeps_sigma_medial(at(next_ + 1)) ? plain_forms[sigma_key] : final_sigma,
+                    0, here);
+        ++next_;
+        return;
+      case key_kind::elision:
+        if (!run.in_beta_code) accents_.elision(here);
+        run.in_word = false;
+        ++next_;
+        return;
+      default:
+        break;
     }
-    if (c == elision_key) {
-      if (!run.in_beta_code) accents_.elision(here);
-      run.in_word = false;
-      advance();
-      return;
+    end_word(run, break_before(kind), here);
+    switch (kind) {
+      case key_kind::word:
+        for (const auto& letter : word_letters)
+          give_letter(run, small_form_of(letter.letter), letter.marks, here);
+        break;
+      case key_kind::quote:
+        quote_open_ = !quote_open_;
+        if (quote_open_) last_opening_quote_ = here;
+        break;
+      case key_kind::question:
+        warn("latin-question-mark", here,
+             "\"?\" stays a Latin question mark: type the Greek one as \";\" after the run, as "
+             "in \"$t/i$;\"");
+        break;
+      case key_kind::beta:
+        check_beta_code(run, c, here);
+        break;
+      case key_kind::pair:
+        // A doubled sign is read as one.
+        if (at(next_ + 1) == c) ++next_;
+        break;
+      default:
+        break;
     }
-    end_word(run, break_before(c), here);
-    if (c == word_key) {
-      for (const auto& letter : word_letters) give_letter(run, letter, here);
-    } else if (c == quote_key) {
-      quote_open_ = !quote_open_;
-      if (quote_open_) last_opening_quote_ = here;
-    } else if (c == '?') {
-      warn("latin-question-mark", here,
-           "\"?\" stays a Latin question mark: type the Greek one as \";\" after the run, as "
-           "in \"$t/i$;\"");
-    } else {
-      check_beta_code(run, c, here);
-    }
-    // A doubled sign is read as one.
-    if (is_pair_key(c) && at(next_ + 1) == c) advance();
     advance();
   }
 

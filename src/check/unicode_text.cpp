@@ -4,9 +4,11 @@
 // between words.
 #include "check/unicode_text.hpp"
 
+#include <algorithm>
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <iterator>
 #include <string>
 #include <string_view>
 
@@ -85,53 +87,86 @@ constexpr role role_of_other(char32_t c) {
   return role::other;
 }
 
-// The Greek blocks and the combining marks, by code point from U+0300.
-inline constexpr char32_t first_in_table = 0x0300;
-constexpr std::size_t table_slot(char32_t c) {
-  return c < 0x1F00 ? c - first_in_table : 0x100 + (c - 0x1F00);
-}
-struct greek_character_role {
-  role kind;
-  letter_with_marks greek;
+// What the reader knows of a character: its role, and for a letter or a mark
+// its letter and marks.
+struct character {
+  role kind = role::other;
+  letter_with_marks greek = {};
+  small_form form = {};  // a letter's
 };
-inline constexpr auto greek_character_roles = [] {
-  std::array<greek_character_role, 0x100 + 0x100> table{};
-  for (char32_t c = first_in_table; c < 0x0400; ++c) table[table_slot(c)].kind = role_of_other(c);
-  for (char32_t c = 0x1F00; c < 0x2000; ++c) table[table_slot(c)].kind = role_of_other(c);
-  for (char32_t c = first_in_table; c < 0x0370; ++c)
-    table[table_slot(c)].greek.marks = mark_of_combining(c);
-  for (char32_t c = 0x0370; c < 0x2000; c = c == 0x03FF ? 0x1F00 : c + 1) {
-    letter_with_marks greek = greek_character(c);
-    if (greek.letter != 0) table[table_slot(c)] = {role::letter, greek};
+
+// The combining marks' block and the Greek blocks, in one table.
+inline constexpr std::size_t combining_block_size =
+    combining_diacritical_marks.last - combining_diacritical_marks.first + 1;
+inline constexpr std::size_t block_table_size = combining_block_size + greek_block_size;
+
+// The slot of `c` in that table, or block_table_size when it is in none of the blocks.
+constexpr std::size_t block_table_slot(char32_t c) {
+  if (c >= combining_diacritical_marks.first && c <= combining_diacritical_marks.last)
+    return c - combining_diacritical_marks.first;
+  return combining_block_size + greek_block_slot(c);
+}
+
+inline constexpr auto block_characters = [] {
+  std::array<character, block_table_size> table{};
+  for (char32_t c = combining_diacritical_marks.first; c <= combining_diacritical_marks.last; ++c)
+    table[block_table_slot(c)] = {role_of_other(c), {0, mark_of_combining(c)}};
+  for (const auto& block : greek_blocks) {
+    for (char32_t c = block.first; c <= block.last; ++c) {
+      letter_with_marks greek = greek_character(c);
+      table[block_table_slot(c)] = greek.letter != 0
+                                       ? character{role::letter, greek, small_form_of(greek.letter)}
+                                       : character{role_of_other(c), {}, {}};
+    }
   }
-  table[table_slot(0x1FBD)].greek.marks = table[table_slot(0x1FBF)].greek.marks = smooth;
-  table[table_slot(0x1FFE)].greek.marks = rough;
+  table[block_table_slot(0x1FBD)].greek.marks = table[block_table_slot(0x1FBF)].greek.marks =
+      smooth;
+  table[block_table_slot(0x1FFE)].greek.marks = rough;
   return table;
 }();
 
-greek_character_role role_of(char32_t c) {
+// The characters of the table as UTF-8 writes them: U+0300 to U+03FF, the
+// combining marks and Greek and Coptic, in two bytes (CC 80 to CF BF) and in
+// slots of their own one after the other; Greek Extended in three (E1 BC 80 to
+// E1 BF BF), in the slots after them.
+inline constexpr std::size_t two_byte_slots = 0x0400 - 0x0300;
+inline constexpr std::size_t three_byte_first_slot = block_table_slot(0x1F00);
+static_assert(block_table_slot(0x0300) == 0 && block_table_slot(0x03FF) == two_byte_slots - 1 &&
+              three_byte_first_slot == two_byte_slots &&
+              block_table_slot(0x1FFF) == block_table_size - 1 &&
+              block_table_size - three_byte_first_slot == 0x100);
+
+character character_of(char32_t c) {
   if (c < 0x80) return {ascii_roles[c], {}};
-  if ((c >= first_in_table && c < 0x0400) || (c >= 0x1F00 && c < 0x2000))
-    return greek_character_roles[table_slot(c)];
+  if (std::size_t slot = block_table_slot(c); slot < block_table_size)
+    return block_characters[slot];
   return {role_of_other(c), {}};
 }
 
 // HTML's elements that end a block of text: a paragraph, a heading, a line
-// of verse (TEI's l), a cell, a break.
+// of verse (TEI's l), a cell, a break. In the order of std::string_view.
+inline constexpr std::string_view block_elements[] = {
+    "address", "article", "aside", "blockquote", "body",       "br",     "caption",
+    "dd",      "div",     "dl",    "dt",         "figcaption", "figure", "footer",
+    "h1",      "h2",      "h3",    "h4",         "h5",         "h6",     "head",
+    "header",  "hr",      "html",  "l",          "lg",         "li",     "main",
+    "nav",     "ol",      "p",     "pre",        "section",    "table",  "tbody",
+    "td",      "tfoot",   "th",    "thead",      "title",      "tr",     "ul"};
+static_assert(std::is_sorted(std::begin(block_elements), std::end(block_elements)));
+
+inline constexpr std::size_t longest_block_element = [] {
+  std::size_t longest = 0;
+  for (std::string_view name : block_elements) longest = std::max(longest, name.size());
+  return longest;
+}();
+
+// Whether the element `name`, of ASCII letters and digits in any case, ends a block.
 bool ends_a_block(std::string_view name) {
-  static constexpr std::string_view blocks[] = {
-      "address", "article", "aside", "blockquote", "body",       "br",     "caption",
-      "dd",      "div",     "dl",    "dt",         "figcaption", "figure", "footer",
-      "h1",      "h2",      "h3",    "h4",         "h5",         "h6",     "head",
-      "header",  "hr",      "html",  "l",          "lg",         "li",     "main",
-      "nav",     "ol",      "p",     "pre",        "section",    "table",  "tbody",
-      "td",      "tfoot",   "th",    "thead",      "title",      "tr",     "ul"};
-  for (std::string_view block : blocks) {
-    bool same = name.size() == block.size();
-    for (std::size_t i = 0; same && i < name.size(); ++i) same = (name[i] | 0x20) == block[i];
-    if (same) return true;
-  }
-  return false;
+  if (name.size() > longest_block_element) return false;
+  std::array<char, longest_block_element> lower{};
+  for (std::size_t i = 0; i < name.size(); ++i) lower[i] = static_cast<char>(name[i] | 0x20);
+  return std::binary_search(std::begin(block_elements), std::end(block_elements),
+                            std::string_view(lower.data(), name.size()));
 }
 
 bool is_ascii_letter(char c) {
@@ -148,30 +183,37 @@ class unicode_reader {
   void read() {
     const auto* data = reinterpret_cast<const unsigned char*>(text_.data());
     const std::size_t size = text_.size();
-    while (at_ < size) {
-      std::size_t start = at_;
-      if (const greek_character_role* greek = greek_block_character(data, size)) {
+    // The place in hand, kept apart from at_ while no routine that moves it is called.
+    std::size_t at = 0;
+    while (at < size) {
+      std::size_t length;
+      if (const character* greek = block_character(data, size, at, length)) {
         // Most characters of Greek text: a letter, or the mark of one.
-        if (greek->kind == role::letter && carried_marks_ == 0)
-          rules_.letter({greek->greek.letter, greek->greek.marks, place_at(start)});
-        else if (greek->kind == role::mark)
+        if (greek->kind == role::letter && carried_marks_ == 0) {
+          rules_.letter(greek->form, greek->greek.marks, place_at(at));
+          at += length;
+          continue;
+        }
+        if (greek->kind == role::mark) {
           rules_.marks(greek->greek.marks);
-        else
-          take(*greek, start);
+          at += length;
+          continue;
+        }
+        at_ = at + length;
+        take(*greek, at);
+        at = at_;
         continue;
       }
-      unsigned char byte = data[at_];
-      char32_t c = byte;
-      std::size_t length = 1;
-      if (byte >= 0x80) {
-        length = decode_utf8(data + at_, data + size, c);
-        if (length == 0) {
-          length = 1;
-          c = 0xFFFD;  // a byte of no character: other text
-        }
+      const unsigned char byte = data[at];
+      at_ = at + 1;
+      if (byte < 0x80) {
+        take({ascii_roles[byte]}, at);
+      } else {
+        char32_t c = 0xFFFD;  // a byte of no character: other text
+        at_ = at + std::max<std::size_t>(decode_utf8(data + at, data + size, c), 1);
+        take(character_of(c), at);
       }
-      at_ += length;
-      take(role_of(c), start);
+      at = at_;
     }
     rules_.finish();
   }
@@ -179,27 +221,28 @@ class unicode_reader {
  private:
   text_place place_at(std::size_t offset) const { return {line_, offset - line_start_ + 1}; }
 
-  // The entry of the character at at_ in greek_character_roles, past which at_
-  // then stands, for a character of the Greek blocks or a combining mark of
-  // U+0300 to U+036F: two bytes, or three; none for any other.
-  const greek_character_role* greek_block_character(const unsigned char* data, std::size_t size) {
-    unsigned char byte = data[at_];
-    if (byte >= 0xCC && byte <= 0xCF && at_ + 1 < size && (data[at_ + 1] & 0xC0) == 0x80) {
-      std::size_t slot = static_cast<std::size_t>((byte - 0xCC) << 6 | (data[at_ + 1] & 0x3F));
-      at_ += 2;
-      return &greek_character_roles[slot];
+  // The entry in block_characters of the character at `at`, and its `length`,
+  // when it is one of the two-byte or three-byte characters there; none for
+  // any other.
+  static const character* block_character(const unsigned char* data, std::size_t size,
+                                          std::size_t at, std::size_t& length) {
+    unsigned char byte = data[at];
+    if (byte >= 0xCC && byte <= 0xCF && at + 1 < size && (data[at + 1] & 0xC0) == 0x80) {
+      length = 2;
+      return &block_characters[static_cast<std::size_t>((byte - 0xCC) << 6 |
+                                                        (data[at + 1] & 0x3F))];
     }
-    if (byte == 0xE1 && at_ + 2 < size && (data[at_ + 1] & 0xFC) == 0xBC &&
-        (data[at_ + 2] & 0xC0) == 0x80) {
-      std::size_t slot =
-          static_cast<std::size_t>((data[at_ + 1] & 0x03) << 6 | (data[at_ + 2] & 0x3F));
-      at_ += 3;
-      return &greek_character_roles[0x100 + slot];
+    if (byte == 0xE1 && at + 2 < size && (data[at + 1] & 0xFC) == 0xBC &&
+        (data[at + 2] & 0xC0) == 0x80) {
+      length = 3;
+      return &block_characters[three_byte_first_slot +
+                               static_cast<std::size_t>((data[at + 1] & 0x03) << 6 |
+                                                        (data[at + 2] & 0x3F))];
     }
     return nullptr;
   }
 
-  void take(const greek_character_role& what, std::size_t start) {
+  void take(const character& what, std::size_t start) {
     unsigned carried = carried_marks_;
     carried_marks_ = 0;
     switch (what.kind) {
@@ -249,7 +292,7 @@ class unicode_reader {
     for (std::size_t at = at_; at < text_.size();) {
       char32_t c = data[at];
       std::size_t length = c < 0x80 ? 1 : decode_utf8(data + at, data + text_.size(), c);
-      greek_character_role what = length == 0 ? greek_character_role{} : role_of(c);
+      character what = length == 0 ? character{} : character_of(c);
       if (what.kind != role::bracket) return what.kind == role::letter;
       at += length;
     }
@@ -278,8 +321,9 @@ class unicode_reader {
       end = text_.find("-->", at_ + 3);
       end = end == std::string_view::npos ? text_.size() : end + 3;
     } else {
-      end = text_.find_first_of("<>", at_);
-      if (end == std::string_view::npos || text_[end] == '<') return false;
+      end = at_;
+      while (end < text_.size() && text_[end] != '<' && text_[end] != '>') ++end;
+      if (end == text_.size() || text_[end] == '<') return false;
       ++end;
     }
     std::size_t name_start = at_ + (rest[0] == '/' ? 1 : 0), name_end = name_start;
@@ -317,7 +361,7 @@ class unicode_reader {
     char32_t c = 0;
     if (!reference_character(text_.substr(at_, semicolon - at_), c)) return false;
     at_ = semicolon + 1;
-    take(role_of(c), start);
+    take(character_of(c), start);
     return true;
   }
 

@@ -5,19 +5,71 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <span>
+#include <string_view>
 
 #include "check/diagnostic.hpp"
 #include "check/greek_letters.hpp"
 
 namespace grapho {
 
+// What the syllables need to know of a letter: the vowels, which of them come
+// first in a diphthong with iota or upsilon (Smyth §5, with Ionic ωυ), which
+// are long or short by nature (§4), the long ones whose capital may take an
+// iota adscript; and whether it was a capital.
+enum letter_trait : std::uint16_t {
+  vowel = 1,
+  before_iota = 2,
+  before_upsilon = 4,
+  long_by_nature = 8,
+  short_by_nature = 16,
+  takes_adscript = 32,
+  iota = 64,
+  upsilon = 128,
+  capital = 256,
+};
+
 struct word_letter {
   char32_t small;  // the letter in its small form
   std::uint16_t marks;
-  bool capital;
+  std::uint16_t traits;
   std::uint64_t column;  // on the word's line
 };
+
+// A letter as a word holds it: small, with its traits.
+struct small_form {
+  char32_t small;
+  std::uint16_t traits;
+};
+
+// Those of Greek and Coptic, where every letter of the tables stands.
+inline constexpr char32_t first_small_form = 0x0380;
+inline constexpr auto small_forms = [] {
+  std::array<small_form, 0x80> forms{};
+  auto is_one_of = [](char32_t small, std::u32string_view letters) {
+    return letters.find(small) != std::u32string_view::npos;
+  };
+  for (std::size_t slot = 0; slot < forms.size(); ++slot) {
+    char32_t letter = first_small_form + static_cast<char32_t>(slot);
+    char32_t small = small_letter(letter);
+    unsigned traits = (is_one_of(small, U"αεηιουω") ? vowel : 0) |
+                      (is_one_of(small, U"αεου") ? before_iota : 0) |
+                      (is_one_of(small, U"αεηοω") ? before_upsilon : 0) |
+                      (is_one_of(small, U"ηω") ? long_by_nature : 0) |
+                      (is_one_of(small, U"εο") ? short_by_nature : 0) |
+                      (is_one_of(small, U"αηω") ? takes_adscript : 0) | (small == U'ι' ? iota : 0) |
+                      (small == U'υ' ? upsilon : 0) | (small != letter ? capital : 0);
+    forms[slot] = {small, static_cast<std::uint16_t>(traits)};
+  }
+  return forms;
+}();
+
+// Any other letter stays as it is, with no traits.
+constexpr small_form small_form_of(char32_t letter) {
+  std::size_t slot = letter - first_small_form;
+  return slot < small_forms.size() ? small_forms[slot] : small_form{letter, 0};
+}
 
 enum class vowel_length : std::uint8_t { unknown, certainly_short, certainly_long };
 
@@ -55,24 +107,32 @@ inline constexpr std::size_t longest_spelling_key = 8;
 class greek_word {
  public:
   static constexpr std::size_t most_letters = 48;
+  static_assert(most_letters <= 64, "a bit for each letter in the masks of letters");
 
   void clear() {
     letter_count_ = 0;
+    vowels_ = breathing_letters_ = accented_letters_ = 0;
     elided_ = unjudged_ = false;
   }
   void add(char32_t letter, unsigned marks, text_place place) {
+    add(small_form_of(letter), marks, place);
+  }
+  void add(small_form form, unsigned marks, text_place place) {
     if (letter_count_ == most_letters) {
       unjudged_ = true;
       return;
     }
     if (letter_count_ == 0) line_ = place.line;
-    char32_t small = small_letter(letter);
-    letters_[letter_count_++] = {small, static_cast<std::uint16_t>(marks), small != letter,
+    vowels_ |= static_cast<std::uint64_t>(form.traits & vowel) << letter_count_;
+    note_marks(letter_count_, marks);
+    letters_[letter_count_++] = {form.small, static_cast<std::uint16_t>(marks), form.traits,
                                  place.column};
   }
   // Marks for the letter added last, which decomposed text gives after it.
   void add_marks(unsigned marks) {
-    if (letter_count_ != 0) letters_[letter_count_ - 1].marks |= static_cast<std::uint16_t>(marks);
+    if (letter_count_ == 0) return;
+    note_marks(letter_count_ - 1, marks);
+    letters_[letter_count_ - 1].marks |= static_cast<std::uint16_t>(marks);
   }
   // Ends the word: finds its syllables and accents.
   void close(bool elided);
@@ -86,8 +146,22 @@ class greek_word {
   bool unjudged() const { return unjudged_; }
   void leave_unjudged() { unjudged_ = true; }
   std::span<const word_letter> letters() const { return {letters_.data(), letter_count_}; }
-  std::span<const syllable> syllables() const { return {syllables_.data(), syllable_count_}; }
+  std::size_t syllable_count() const { return syllable_count_; }
+  // The syllable `index` from the first; there must be as many.
+  const syllable& syllable_at(std::size_t index) const { return syllables_[index]; }
+  // The syllable `from_end` from the end; an elided vowel has none.
+  std::optional<syllable> syllable_from_end(std::size_t from_end) const {
+    std::size_t total = syllable_count_ + (elided_ ? 1 : 0);
+    if (from_end >= total || (elided_ && from_end == 0)) return std::nullopt;
+    return syllables_[total - 1 - from_end];
+  }
+  vowel_length length_from_end(std::size_t from_end) const {
+    std::optional<syllable> found = syllable_from_end(from_end);
+    return found ? found->length : vowel_length::unknown;
+  }
   std::span<const accent> accents() const { return {accents_.data(), accent_count_}; }
+  // A bit for each letter with a breathing, the first letter's lowest.
+  std::uint64_t breathing_letters() const { return breathing_letters_; }
   // The spelling as one number (spelling_code), for a word of up to eight
   // letters; 0 for a longer one.
   std::uint64_t spelling_key() const;
@@ -97,16 +171,6 @@ class greek_word {
   // Every letter a capital and none with a mark: a heading or an inscription,
   // written without accents.
   bool in_capitals_alone() const;
-  // The syllable `from_end` from the end; an elided vowel has none.
-  const syllable* syllable_from_end(std::size_t from_end) const {
-    std::size_t total = syllable_count_ + (elided_ ? 1 : 0);
-    if (from_end >= total || (elided_ && from_end == 0)) return nullptr;
-    return &syllables_[total - 1 - from_end];
-  }
-  vowel_length length_from_end(std::size_t from_end) const {
-    const syllable* found = syllable_from_end(from_end);
-    return found ? found->length : vowel_length::unknown;
-  }
   // Whether it ends in epic or Attic -εω, -εως, -εων, spoken as one syllable
   // (synizesis) where the accent is concerned: Πηληϊάδεω, πόλεως.
   bool ends_in_synizesis() const;
@@ -118,11 +182,19 @@ class greek_word {
 
  private:
   void find_syllables_and_accents();
+  void note_marks(std::size_t letter, unsigned marks) {
+    if (!(marks & (breathings | grapho::accents))) return;
+    if (marks & breathings) breathing_letters_ |= std::uint64_t{1} << letter;
+    if (marks & grapho::accents) accented_letters_ |= std::uint64_t{1} << letter;
+  }
 
   std::array<word_letter, most_letters> letters_;
   std::array<syllable, most_letters> syllables_;
   std::array<accent, most_letters> accents_;
   std::size_t letter_count_ = 0, syllable_count_ = 0, accent_count_ = 0;
+  // A bit for each letter, the first letter's lowest: the vowels, the letters
+  // with a breathing, those with an accent.
+  std::uint64_t vowels_ = 0, breathing_letters_ = 0, accented_letters_ = 0;
   std::uint64_t line_ = 1;
   bool elided_ = false;
   bool unjudged_ = false;

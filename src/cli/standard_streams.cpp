@@ -7,6 +7,8 @@
 #include <unistd.h>
 #endif
 
+#include <new>
+
 #include "io/terminal_text.hpp"
 
 namespace grapho {
@@ -26,9 +28,17 @@ bool is_terminal(std::FILE* stream) {
 #endif
 }
 
-void print_error_line(const std::string& message) {
-  std::string line = is_terminal(stderr) ? escape_control_characters(message) : message;
-  line += '\n';
+std::string error_line(std::string_view message) {
+  return (is_terminal(stderr) ? escape_control_characters(message) : std::string(message)) + '\n';
+}
+
+void print_error_line(std::string_view message) {
+  std::string line;
+  try {
+    line = error_line(message);
+  } catch (const std::bad_alloc&) {
+    line = "Out of memory\n";
+  }
   std::fwrite(line.data(), 1, line.size(), stderr);
 }
 

@@ -4,6 +4,7 @@
 
 #include <cstdio>
 #include <string>
+#include <string_view>
 
 namespace grapho {
 
@@ -12,8 +13,13 @@ void use_binary_standard_streams();
 
 bool is_terminal(std::FILE* stream);
 
-// The message and a line end on standard error; on a terminal its control
-// characters are shown as escapes (io/terminal_text.hpp).
-void print_error_line(const std::string& message);
+// The message and a line end as standard error shows them: on a terminal its
+// control characters as escapes (io/terminal_text.hpp), so that no file name
+// or file can drive it.
+std::string error_line(std::string_view message);
+
+// The message and a line end on standard error, as error_line() has them;
+// "Out of memory" instead when there is no memory left for that.
+void print_error_line(std::string_view message);
 
 }  // namespace grapho

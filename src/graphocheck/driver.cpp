@@ -2,12 +2,17 @@
 
 #include <algorithm>
 #include <csignal>
+#include <cstddef>
 #include <cstdio>
 #include <new>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
+
+#ifndef _WIN32
+#include <unistd.h>
+#endif
 
 #include "check/check.hpp"
 #include "check/json.hpp"
@@ -122,33 +127,79 @@ std::optional<std::string> read_command(int argc, char** argv, command& taken) {
   return std::nullopt;
 }
 
+// The bytes of one input: a file's mapped into memory where the system can,
+// read into memory where not (standard input, a pipe, an empty file).
+struct input_bytes {
+  file_mapping mapping;
+  std::string read;
+
+  std::string_view bytes() const { return mapping.is_mapped() ? mapping.bytes() : read; }
+};
+
 // The whole of a file or of standard input, or nothing when it cannot be read,
 // with the message that says so.
-std::optional<std::string> read_whole(const std::string& path, std::string& failure) {
-  std::string bytes;
+std::optional<input_bytes> read_whole(const std::string& path, std::string& failure) {
+  input_bytes input;
   unsigned char block[65536];
   if (path == standard_input_argument) {
     while (std::size_t count = std::fread(block, 1, sizeof block, stdin))
-      bytes.append(reinterpret_cast<const char*>(block), count);
+      input.read.append(reinterpret_cast<const char*>(block), count);
     if (std::ferror(stdin)) {
       failure = "Cannot read standard input";
       return std::nullopt;
     }
-    return bytes;
+    return input;
   }
   native_file file = native_file::open_input(path);
   if (!file.is_open()) {
     failure = format_message("Cannot open file %s for reading", path);
     return std::nullopt;
   }
+  input.mapping = file.map();
+  if (input.mapping.is_mapped()) return input;
   try {
     while (std::size_t count = file.read(block, sizeof block))
-      bytes.append(reinterpret_cast<const char*>(block), count);
+      input.read.append(reinterpret_cast<const char*>(block), count);
   } catch (const read_failure&) {
     failure = format_message("Cannot read file %s", path);
     return std::nullopt;
   }
-  return bytes;
+  return input;
+}
+
+#ifdef SIGBUS
+// The line said, in the place of dying by SIGBUS, when another program
+// shortens a mapped file while it is checked (file_mapping).
+const char* volatile shortened_file_line = nullptr;
+volatile std::size_t shortened_file_line_size = 0;
+
+void on_shortened_file(int) {
+  // What the write returns changes nothing: the status says it.
+  [[maybe_unused]] ssize_t written =
+      ::write(STDERR_FILENO, shortened_file_line, shortened_file_line_size);
+  ::_exit(2);
+}
+#endif
+
+// The diagnostics of `input`, read from `path`. A mapped file shortened
+// meanwhile stops the program with "Cannot read file" and status 2, after
+// what was printed before it; Windows does not let a mapped file be shortened.
+std::vector<diagnostic> check_input(const input_bytes& input,
+                                    [[maybe_unused]] const std::string& path,
+                                    const check_options& options) {
+#ifdef SIGBUS
+  if (input.mapping.is_mapped()) {
+    const std::string line = error_line(format_message("Cannot read file %s", path));
+    std::fflush(stdout);
+    shortened_file_line = line.data();
+    shortened_file_line_size = line.size();
+    auto previous = std::signal(SIGBUS, on_shortened_file);
+    std::vector<diagnostic> found = check_source(input.bytes(), options);
+    std::signal(SIGBUS, previous);
+    return found;
+  }
+#endif
+  return check_source(input.bytes(), options);
 }
 
 std::string place_text(text_place place) {
@@ -185,13 +236,13 @@ int check_files(const command& taken) {
   if (taken.format == output_format::json) printed = print("[\n");
   for (const std::string& path : taken.files) {
     std::string failure;
-    std::optional<std::string> source = read_whole(path, failure);
+    std::optional<input_bytes> source = read_whole(path, failure);
     if (!source) {
       print_error_line(failure);
       unreadable = true;
       continue;
     }
-    const std::vector<diagnostic> found = check_source(*source, taken.check);
+    const std::vector<diagnostic> found = check_input(*source, path, taken.check);
     reported = reported || !found.empty();
     const std::string_view name = path == standard_input_argument ? standard_input_name : path;
     if (taken.format == output_format::text) {

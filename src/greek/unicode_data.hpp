@@ -148,12 +148,16 @@ constexpr bool in_greek_blocks(char32_t c) {
   return greek_block_slot(c) != greek_block_size;
 }
 
+// Unicode's block Combining Diacritical Marks (Blocks.txt), which holds the
+// marks of decomposed Greek, just before Greek and Coptic.
+inline constexpr code_point_range combining_diacritical_marks = {0x0300, 0x036F};
+
 // The blocks of combining diacritical marks: Combining Diacritical Marks and
 // its Extended and Supplement blocks, those for Symbols, and Half Marks.
 constexpr bool is_combining_diacritic(char32_t c) {
-  return (c >= 0x0300 && c <= 0x036F) || (c >= 0x1AB0 && c <= 0x1AFF) ||
-         (c >= 0x1DC0 && c <= 0x1DFF) || (c >= 0x20D0 && c <= 0x20FF) ||
-         (c >= 0xFE20 && c <= 0xFE2F);
+  return (c >= combining_diacritical_marks.first && c <= combining_diacritical_marks.last) ||
+         (c >= 0x1AB0 && c <= 0x1AFF) || (c >= 0x1DC0 && c <= 0x1DFF) ||
+         (c >= 0x20D0 && c <= 0x20FF) || (c >= 0xFE20 && c <= 0xFE2F);
 }
 
 }  // namespace grapho

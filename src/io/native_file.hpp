@@ -9,6 +9,7 @@
 #include <optional>
 #include <span>
 #include <string>
+#include <string_view>
 #include <utility>
 
 namespace grapho {
@@ -45,6 +46,34 @@ inline bool is_same_file(const file_identity& a, const file_identity& b) {
 inline bool may_be_same_file(const file_identity& a, const file_identity& b) {
   return a.size != 0 && a.size == b.size && a.modified == b.modified;
 }
+
+// The bytes of a file mapped into memory, which the system reads as they are
+// touched: no copy, and no memory to fill. A file shortened by another program
+// while it is mapped loses the bytes past its new end, and touching one stops
+// the process with SIGBUS on POSIX systems; Windows does not let a mapped
+// file be shortened.
+class file_mapping {
+ public:
+  file_mapping() = default;
+  file_mapping(file_mapping&& other) noexcept
+      : data_(std::exchange(other.data_, nullptr)), size_(std::exchange(other.size_, 0)) {}
+  file_mapping& operator=(file_mapping&& other) noexcept {
+    std::swap(data_, other.data_);
+    std::swap(size_, other.size_);
+    return *this;
+  }
+  ~file_mapping();
+
+  bool is_mapped() const { return data_ != nullptr; }
+  std::string_view bytes() const { return {data_, size_}; }
+
+ private:
+  friend class native_file;
+  file_mapping(const char* data, std::size_t size) : data_(data), size_(size) {}
+
+  const char* data_ = nullptr;
+  std::size_t size_ = 0;
+};
 
 class native_file {
  public:
@@ -83,6 +112,9 @@ class native_file {
   std::optional<file_identity> identity() const;
   // Whether it is a file on a disk, and not a terminal, a pipe or a device.
   bool is_disk_file() const;
+  // The whole file mapped into memory; not mapped when it is empty or no file
+  // on a disk, or when the system refuses.
+  file_mapping map() const;
   // Empties the file from its start; false when that fails. Something that is
   // not a regular file (a terminal, /dev/null) has nothing to empty.
   bool truncate();

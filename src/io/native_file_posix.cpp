@@ -1,8 +1,10 @@
 #include <fcntl.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdint>
 #include <utility>
 
 #include "io/byte_stream.hpp"
@@ -74,6 +76,21 @@ std::optional<file_identity> native_file::identity() const {
 bool native_file::is_disk_file() const {
   struct stat status;
   return ::fstat(descriptor(file_), &status) == 0 && S_ISREG(status.st_mode);
+}
+
+file_mapping native_file::map() const {
+  struct stat status;
+  if (::fstat(descriptor(file_), &status) != 0 || !S_ISREG(status.st_mode) || status.st_size <= 0 ||
+      static_cast<std::uintmax_t>(status.st_size) > SIZE_MAX)
+    return {};
+  const auto size = static_cast<std::size_t>(status.st_size);
+  void* data = ::mmap(nullptr, size, PROT_READ, MAP_PRIVATE, descriptor(file_), 0);
+  if (data == MAP_FAILED) return {};
+  return {static_cast<const char*>(data), size};
+}
+
+file_mapping::~file_mapping() {
+  if (data_) ::munmap(const_cast<char*>(data_), size_);
 }
 
 bool native_file::truncate() {

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstdint>
 #include <string_view>
 #include <utility>
 
@@ -136,6 +137,24 @@ std::optional<file_identity> native_file::identity() const {
 
 bool native_file::is_disk_file() const {
   return GetFileType(to_handle(file_)) == FILE_TYPE_DISK;
+}
+
+file_mapping native_file::map() const {
+  LARGE_INTEGER size{};
+  if (!is_disk_file() || !GetFileSizeEx(to_handle(file_), &size) || size.QuadPart <= 0 ||
+      static_cast<unsigned long long>(size.QuadPart) > SIZE_MAX)
+    return {};
+  HANDLE mapping = CreateFileMappingW(to_handle(file_), nullptr, PAGE_READONLY, 0, 0, nullptr);
+  if (mapping == nullptr) return {};
+  // The view keeps the mapping for as long as it lasts.
+  void* view = MapViewOfFile(mapping, FILE_MAP_READ, 0, 0, 0);
+  CloseHandle(mapping);
+  if (view == nullptr) return {};
+  return {static_cast<const char*>(view), static_cast<std::size_t>(size.QuadPart)};
+}
+
+file_mapping::~file_mapping() {
+  if (data_) UnmapViewOfFile(data_);
 }
 
 bool native_file::truncate() {

@@ -1,23 +1,15 @@
 #include "ungrapho/driver.hpp"
 
 #include <csignal>
-#include <cstdio>
 #include <new>
 #include <optional>
 #include <string>
 #include <string_view>
 
-#ifdef _WIN32
-#include <io.h>
-#define isatty _isatty
-#else
-#include <unistd.h>
-#endif
-
+#include "cli/standard_streams.hpp"
 #include "io/byte_stream.hpp"
 #include "io/error.hpp"
 #include "io/native_file.hpp"
-#include "io/terminal_text.hpp"
 #include "untype/untyper.hpp"
 
 namespace grapho {
@@ -25,18 +17,9 @@ namespace {
 
 constexpr std::string_view out_of_memory = "Out of memory";
 
-// Writes the message and a line end on standard error. On a terminal its
-// control characters are shown as escapes, so that no file name can drive it;
-// when there is no memory left for that, "Out of memory" is written instead.
+// Says what failed, on standard error; the status that follows.
 int fail(std::string_view message) {
-  std::string shown;
-  try {
-    if (isatty(fileno(stderr))) message = shown = escape_control_characters(message);
-  } catch (const std::bad_alloc&) {
-    message = out_of_memory;
-  }
-  std::fwrite(message.data(), 1, message.size(), stderr);
-  std::fputc('\n', stderr);
+  print_error_line(message);
   return 1;
 }
 
