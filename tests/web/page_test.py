@@ -267,7 +267,7 @@ class Page(unittest.TestCase):
             self.until(lambda: self.text("message").endswith(
                 "Cannot mix different accents: %s with acute grave" % named))
         # Mended, the mark goes.
-        self.type_source("$a$")
+        self.type_source("$>/a$")
         self.until(lambda: self.text("message") == "")
         self.assertEqual(self.text("source-marks"), "")
 
