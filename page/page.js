@@ -33,6 +33,7 @@
   const marks = $("source-marks");
   const message = $("message");
   const showMistake = $("show-mistake");
+  const textSwitch = $("unicode-text");
   const diagnostics = $("diagnostics");
   const checkSummary = $("check-summary");
   const preview = $("preview");
@@ -61,6 +62,9 @@
   let unchecked = "";
   // How long the last check took, in milliseconds.
   let checkTook = 0;
+  // The warnings switched on or off, { code: true or false }, as graphocheck's
+  // --enable and --disable switch them.
+  let switched = {};
   // "html": typed Greek into HTML, as grapho does; "typing": Greek, as
   // characters or as grapho's references, back into typing, as ungrapho does.
   let direction = "html";
@@ -353,6 +357,17 @@
     }
   }
 
+  // Unicode text is checked, not converted.
+  function showNotConverted() {
+    result = null;
+    showOutput("");
+    for (const button of resultButtons) button.disabled = true;
+    say(message, "");
+    showMistake.hidden = true;
+    say(resultNote, "Unicode text is checked here, not converted: grapho converts its own " +
+      "typing, in which every $ opens a run whose Latin letters become Greek.");
+  }
+
   // ---------------------------------------------------------------------------
   // The list of what the check found, under the source: an item for each
   // diagnostic, which puts the cursor on its place, and a mark on each place.
@@ -468,6 +483,10 @@
     });
   }
 
+  // Unicode text is not converted: grapho's conversion would not leave it as
+  // it is. Typing is read back from Greek, which the check reads as text.
+  const converting = () => direction === "typing" || !textSwitch.checked;
+  const readsText = () => direction === "typing" || textSwitch.checked;
   const sourceSize = () => (file ? file.bytes.length : source.value.length);
 
   // The source changed (`typed`: by typing), or what is done with it.
@@ -511,18 +530,20 @@
       redo(running);
       running = null;
     }
-    const convert = needs.convert;
+    if (needs.convert && !converting()) showNotConverted();
+    const convert = needs.convert && converting();
     const check = needs.check && !held();
     needs.convert = needs.check = false;
     if (!convert && !check) return showFound();
     const input = file ? file.bytes : source.value;
     running = { id: ++jobs, size: input.length, version, convert, check, converted: false };
     worker.postMessage({ id: running.id, source: input, direction: convert ? direction : null,
-      check: check ? { listed: largest_listed } : null });
+      check: check ? { text: readsText(), switched, listed: largest_listed } : null });
   }
 
   // A job answers with its conversion, then with its check.
-  function answered({ id, progress: done, result: converted, failure, check }) {
+  function answered({ id, progress: done, result: converted, failure, check, warnings }) {
+    if (warnings) return showWarningSwitches(warnings);
     if (id === textCopy?.id && done === undefined) return copyText(converted, failure);
     if (id !== running?.id) return;
     if (done !== undefined) return showProgress(done);
@@ -567,6 +588,64 @@
     pending = true;
     requestAnimationFrame(runJobs);
   }
+
+  // ---------------------------------------------------------------------------
+  // The check's choices: the reading of Unicode text, and the warnings
+  // switched on or off (as graphocheck's --text, --enable and --disable), kept
+  // across reloads.
+
+  const choicesKey = "grapho.check";
+  function keepChoices() {
+    try {
+      localStorage.setItem(choicesKey, JSON.stringify({ text: textSwitch.checked, switched }));
+    } catch {
+      // Kept for this visit only; the note under the source says so.
+    }
+  }
+  function keptChoices() {
+    try {
+      const kept = JSON.parse(localStorage.getItem(choicesKey));
+      textSwitch.checked = kept?.text === true;
+      if (typeof kept?.switched === "object" && kept.switched !== null) switched = kept.switched;
+    } catch {
+      // None kept.
+    }
+  }
+
+  // A box for each warning the check knows, which the worker tells first.
+  const warningCodes = $("warning-codes");
+  function showWarningSwitches(warnings) {
+    if (warningCodes.querySelector("input")) return;
+    for (const { code, summary, on } of warnings) {
+      const box = document.createElement("input");
+      box.type = "checkbox";
+      box.checked = switched[code] ?? on;
+      box.addEventListener("change", () => {
+        if (box.checked === on) delete switched[code];
+        else switched[code] = box.checked;
+        keepChoices();
+        ++version;
+        needs.check = true;
+        runJobs();
+      });
+      const name = document.createElement("code");
+      name.textContent = code;
+      const label = document.createElement("label");
+      label.append(box, " ", name, `: ${summary}`);
+      warningCodes.append(label);
+    }
+  }
+
+  // The note on the reading of Unicode text is shown while it is chosen.
+  function showReading() {
+    $("unicode-text-note").hidden = direction === "typing" || !textSwitch.checked;
+  }
+  textSwitch.addEventListener("change", () => {
+    showReading();
+    keepChoices();
+    changed(false);
+    runJobs();
+  });
 
   // ---------------------------------------------------------------------------
   // Copying and downloading.
@@ -708,10 +787,13 @@
     });
   }
 
-  // The direction: the result tab, the buttons and the file name follow it.
+  // The direction: the result tab, the buttons and the file name follow it;
+  // back to typing, the source is Greek, which the check reads as Unicode text.
   function setDirection(chosen) {
     direction = chosen;
     const toHtml = direction === "html";
+    $("unicode-text-choice").hidden = !toHtml;
+    showReading();
     $("preview-tab").hidden = !toHtml;
     $("copy-text").hidden = !toHtml;
     $("copy-text-note").hidden = !toHtml;
@@ -815,6 +897,8 @@
   }
 
   startWorker();
+  keptChoices();
+  showReading();
   const kept = keptSource();
   if (kept) {
     setSource(kept);
