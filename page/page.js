@@ -529,6 +529,8 @@
       startWorker();
       redo(running);
       running = null;
+      // A copy that the ended worker had still to make is asked of the new one.
+      if (textCopy) copyAsText();
     }
     if (needs.convert && !converting()) showNotConverted();
     const convert = needs.convert && converting();
