@@ -154,11 +154,14 @@
   // `places` are { index, severity }, indexes of the text area's text. A block
   // for each line, which wraps as the text area wraps it, so that an edit lays
   // out again only the lines it changed; and a space after the last, for the
-  // line that a text area shows after a last line end. Without places,
-  // nothing.
+  // line that a text area shows after a last line end. The copy is made for
+  // the first place, and kept, unmarked, while there are none, so that marks
+  // that come and go lay out again only their lines; a source held, not
+  // shown, has none.
   const updateCopy = keyedChildren(marks);
   function markPlaces(places) {
-    const lines = places.length > 0 ? source.value.split("\n") : [];
+    const copied = places.length > 0 || (marks.childElementCount > 0 && !held());
+    const lines = copied ? source.value.split("\n") : [];
     places.sort((a, b) => a.index - b.index || (a.severity === "error" ? -1 : 1));
     // The marks of each line that has any: [offset, severity].
     const lineMarks = new Map();
