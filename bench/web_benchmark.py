@@ -63,17 +63,24 @@ def node_figures(core, page_path, runs):
     return json.loads(out.stdout)
 
 
-def chromium_figures(page_html, page_text, runs):
+def start_chromium(profile, *arguments):
+    """Headless Chromium with the fresh profile `profile` and no background
+    traffic, given `arguments` too."""
     from selenium import webdriver
     from selenium.webdriver.chrome.service import Service
-    profile = tempfile.mkdtemp()
     options = webdriver.ChromeOptions()
     options.binary_location = shutil.which("chromium")
     for argument in ("--headless", "--no-sandbox", "--disable-gpu", "--disable-quic",
                      "--no-first-run", "--disable-background-networking",
-                     "--disable-component-update", "--disable-sync", "--user-data-dir=" + profile):
+                     "--disable-component-update", "--disable-sync", "--user-data-dir=" + profile,
+                     *arguments):
         options.add_argument(argument)
-    browser = webdriver.Chrome(service=Service(shutil.which("chromedriver")), options=options)
+    return webdriver.Chrome(service=Service(shutil.which("chromedriver")), options=options)
+
+
+def chromium_figures(page_html, page_text, runs):
+    profile = tempfile.mkdtemp()
+    browser = start_chromium(profile)
     try:
         browser.set_script_timeout(600)
         browser.get("file://" + page_html)

@@ -1,9 +1,9 @@
 // The page: converts the source with grapho's own core (in a worker made of
 // grapho-worker.js) as it is typed, shows the result as a page and as HTML,
-// points at a mistake, and copies, downloads and opens files; or reads Greek
-// back into typing, as ungrapho does. Nothing leaves the machine. All of it
-// is inside one function, which leaves nothing in the global scope (where a
-// function `open`, say, would take the place of the window's).
+// lists and marks every mistake, and copies, downloads and opens files; or
+// reads Greek back into typing, as ungrapho does. Nothing leaves the machine.
+// All of it is inside one function, which leaves nothing in the global scope
+// (where a function `open`, say, would take the place of the window's).
 (() => {
   "use strict";
 
@@ -19,12 +19,23 @@
   const largest_shown = 8 << 20;
   const largest_previewed_at_once = 256 << 10;
   const largest_previewed = 2 << 20;
+  // The check follows every conversion of a source up to this size whose last
+  // check took at most `slowest_checked_at_once` milliseconds (a source of
+  // typed Greek of that size takes about 13), and for any other waits until
+  // the typing pauses: the next conversion would wait for it. At most
+  // `largest_listed` diagnostics are listed and marked.
+  const largest_checked_at_once = 256 << 10;
+  const slowest_checked_at_once = 25;
+  const largest_listed = 500;
 
   const $ = (id) => document.getElementById(id);
   const source = $("source");
   const marks = $("source-marks");
   const message = $("message");
   const showMistake = $("show-mistake");
+  const textSwitch = $("unicode-text");
+  const diagnostics = $("diagnostics");
+  const checkSummary = $("check-summary");
   const preview = $("preview");
   const html = $("html");
   const resultNote = $("result-note");
@@ -45,7 +56,15 @@
   // The last conversion: { output, error, utf8 }, output a string or a
   // Uint8Array, utf8 whether it is UTF-8 text.
   let result = null;
-  let pending = false;
+  // What the last check found in the source: the worker's answer, { found,
+  // errors, warnings } (page/worker.js), or null, `unchecked` then saying why.
+  let checked = null;
+  let unchecked = "";
+  // How long the last check took, in milliseconds.
+  let checkTook = 0;
+  // The warnings switched on or off, { code: true or false }, as graphocheck's
+  // --enable and --disable switch them.
+  let switched = {};
   // "html": typed Greek into HTML, as grapho does; "typing": Greek, as
   // characters or as grapho's references, back into typing, as ungrapho does.
   let direction = "html";
@@ -67,53 +86,139 @@
     return (size / (1 << 20)).toFixed(1) + " MB";
   }
 
-  // Where line `line`, column `column` of grapho's count (bytes, from 1; only
-  // LF ends a line) falls in `text`: the index of that character, which may be
-  // text.length.
-  function indexAt(text, line, column) {
-    let index = 0;
-    for (let l = 1; l < line; ++l) {
-      const end = text.indexOf("\n", index);
-      if (end < 0) return text.length;
-      index = end + 1;
+  // Where the places of grapho's count (lines and columns in bytes from 1;
+  // only LF ends a line) fall in `text`: `indexAt(line, column)`, the index of
+  // that character, which may be text.length; and `inTextArea(index)`, where
+  // the character at `index` is in the text area, which shows `text` with each
+  // CR LF turned into one LF. Places asked for in order take one pass.
+  function placesIn(text) {
+    const lineStarts = [0];
+    for (let end = text.indexOf("\n"); end >= 0; end = text.indexOf("\n", end + 1))
+      lineStarts.push(end + 1);
+    const pairs = [];
+    for (let pair = text.indexOf("\r\n"); pair >= 0; pair = text.indexOf("\r\n", pair + 2))
+      pairs.push(pair);
+    let last = { line: 0, column: 1, index: 0 };
+    function indexAt(line, column) {
+      if (line > lineStarts.length) return text.length;
+      let { index, column: bytes } = last.line === line && last.column <= column ? last :
+        { index: lineStarts[line - 1], column: 1 };
+      while (index < text.length && text[index] !== "\n") {
+        const code = text.codePointAt(index);
+        const size = code < 0x80 ? 1 : code < 0x800 ? 2 : code < 0x10000 ? 3 : 4;
+        if (bytes + size > column) break;
+        bytes += size;
+        index += code >= 0x10000 ? 2 : 1;
+      }
+      last = { line, column: bytes, index };
+      return index;
     }
-    let bytes = 1;
-    while (index < text.length && text[index] !== "\n") {
-      const code = text.codePointAt(index);
-      const size = code < 0x80 ? 1 : code < 0x800 ? 2 : code < 0x10000 ? 3 : 4;
-      if (bytes + size > column) break;
-      bytes += size;
-      index += code >= 0x10000 ? 2 : 1;
+    // Less the CRs of the pairs before `index`.
+    function inTextArea(index) {
+      let low = 0;
+      for (let high = pairs.length; low < high;) {
+        const middle = (low + high) >> 1;
+        if (pairs[middle] < index) low = middle + 1;
+        else high = middle;
+      }
+      return index - low;
     }
-    return index;
+    return { indexAt, inTextArea };
   }
 
-  // The index in the text area of the character at `index` of `text`, which
-  // the text area shows with each CR LF turned into one LF.
-  function indexInTextArea(text, index) {
-    let pairs = text.slice(0, index).split("\r\n").length - 1;
-    if (text[index - 1] === "\r" && text[index] === "\n") ++pairs;
-    return index - pairs;
-  }
-
-  // A copy of the source behind the text area, in which the character of the
-  // mistake (a line end or the end as a space) is marked. The text after it is
-  // there too, so that both scroll alike; and a space more, for the line that a
-  // text area shows after a last line end.
-  function markMistake(index) {
-    const text = source.value;
-    const character = text.codePointAt(index);
-    const atEnd = character === undefined || text[index] === "\n";
-    const shown = atEnd ? " " : String.fromCodePoint(character);
-    const mark = document.createElement("mark");
-    mark.textContent = shown;
-    const after = text.slice(atEnd ? index : index + shown.length) + " ";
-    marks.replaceChildren(text.slice(0, index), mark, after);
-    marks.scrollTop = source.scrollTop;
-    showMistake.onclick = () => {
-      source.focus();
-      source.setSelectionRange(index, index + shown.length);
+  // Keeps the children of `parent` as `keys` say, one child a key: those
+  // from the first to the last whose key has changed since the last call are
+  // made anew, `make(i)` for `keys[i]`, and the others kept with their layout,
+  // as an edit changes a few lines of a long text.
+  function keyedChildren(parent) {
+    let shown = [];
+    return (keys, make) => {
+      const common = Math.min(shown.length, keys.length);
+      let start = 0;
+      while (start < common && shown[start] === keys[start]) ++start;
+      let end = 0;
+      while (end < common - start && shown[shown.length - 1 - end] === keys[keys.length - 1 - end])
+        ++end;
+      const next = parent.children[shown.length - end] ?? null;
+      for (let i = shown.length - end - 1; i >= start; --i) parent.children[i].remove();
+      const made = document.createDocumentFragment();
+      for (let i = start; i < keys.length - end; ++i) made.append(make(i));
+      parent.insertBefore(made, next);
+      shown = keys;
     };
+  }
+
+  // The copy of the source behind the text area, in which the character of
+  // each place is marked (a line end or the end as a space), an error's apart
+  // from a warning's, which it takes where both fall on one character;
+  // `places` are { index, severity }, indexes of the text area's text. A block
+  // for each line, which wraps as the text area wraps it, so that an edit lays
+  // out again only the lines it changed; and a space after the last, for the
+  // line that a text area shows after a last line end. The copy is made for
+  // the first place, and kept, unmarked, while there are none, so that marks
+  // that come and go lay out again only their lines; a source held, not
+  // shown, has none.
+  const updateCopy = keyedChildren(marks);
+  function markPlaces(places) {
+    const copied = places.length > 0 || (marks.childElementCount > 0 && !held());
+    const lines = copied ? source.value.split("\n") : [];
+    places.sort((a, b) => a.index - b.index || (a.severity === "error" ? -1 : 1));
+    // The marks of each line that has any: [offset, severity].
+    const lineMarks = new Map();
+    let line = 0;
+    let lineStart = 0;
+    for (const { index, severity } of places) {
+      for (; line < lines.length - 1 && index > lineStart + lines[line].length; ++line)
+        lineStart += lines[line].length + 1;
+      const marked = lineMarks.get(line) ?? [];
+      if (marked.at(-1)?.[0] !== index - lineStart) marked.push([index - lineStart, severity]);
+      lineMarks.set(line, marked);
+    }
+    const last = lines.length - 1;
+    const keys = lines.map((text, i) =>
+      (i === last ? "last" : "") + JSON.stringify(lineMarks.get(i) ?? []) + "\n" + text);
+    updateCopy(keys, (i) => {
+      const block = document.createElement("div");
+      const text = lines[i];
+      let from = 0;
+      for (const [offset, severity] of lineMarks.get(i) ?? []) {
+        const atEnd = offset >= text.length;
+        const shown = atEnd ? " " : String.fromCodePoint(text.codePointAt(offset));
+        const mark = document.createElement("mark");
+        mark.className = severity;
+        mark.textContent = shown;
+        mark.dataset.offset = offset;
+        block.append(text.slice(from, offset), mark);
+        from = atEnd ? offset : offset + shown.length;
+      }
+      block.append(text.slice(from) + (i === last ? " " : "\n"));
+      return block;
+    });
+    marks.scrollTop = source.scrollTop;
+  }
+
+  // The mark of the character at `index` of the text area, if any.
+  function markAt(index) {
+    const lines = source.value.slice(0, index).split("\n");
+    const offset = lines.at(-1).length;
+    return marks.children[lines.length - 1]?.querySelector(`mark[data-offset="${offset}"]`);
+  }
+
+  // Puts the cursor on the character at the place `line`, `column` of the
+  // source, selected, and scrolls the source to its mark.
+  function choose(line, column) {
+    const text = sourceText();
+    const places = placesOf(text);
+    const index = places.inTextArea(places.indexAt(line, column));
+    const character = source.value.codePointAt(index);
+    const atEnd = character === undefined || character === 0x0a;
+    source.focus();
+    source.setSelectionRange(index, index + (atEnd ? 0 : String.fromCodePoint(character).length));
+    const mark = markAt(index);
+    if (mark && (mark.offsetTop < source.scrollTop ||
+                 mark.offsetTop + mark.offsetHeight > source.scrollTop + source.clientHeight))
+      source.scrollTop = mark.offsetTop - source.clientHeight / 3;
+    marks.scrollTop = source.scrollTop;
   }
 
   // Changes what `element` says only when it says something else, so that a
@@ -196,18 +301,33 @@
   // A message about marks names the character after them, which may be one
   // that cannot be seen (a space, a line end): it is named then, with its code,
   // and a character of more than one byte, which the message gives by its
-  // first byte alone, is shown whole.
+  // first byte alone (U+FFFD, or its escape in the check's messages), is shown
+  // whole: `character`, the source's at the place of the message.
   const characterNames = { " ": "space", "\t": "tab", "\n": "line end", "\r": "carriage return" };
   function visibleMessage(text, character) {
-    const found = /^([^:]*: )([^]) with /u.exec(text);
+    const found = /^([^:]*: )(\\x[0-9a-f]{2}|\\[nrt]|[^]) with /u.exec(text);
     if (!found) return text;
-    const shown = found[2] === "\ufffd" && character !== undefined ? character : found[2];
+    const named = found[2];
+    const escaped = named.length > 1 || named === "\ufffd";
+    const shown = escaped && character !== undefined ? character : named;
     const code = shown.codePointAt(0);
     if ((code > 0x20 && code < 0x7f) || code === 0xfffd) return text;
     const control = code < 0x20 || code === 0x7f;
     const name = characterNames[shown] ?? (control ? "control character" : shown);
     const hex = code.toString(16).toUpperCase().padStart(4, "0");
     return `${found[1]}${name} (U+${hex})${text.slice(found[0].length - " with ".length)}`;
+  }
+
+  // The text whose places the conversion and the check give: an opened file's
+  // own until it is edited, or the text area's.
+  const sourceText = () => (file ? file.text : source.value);
+  let placesCache = { text: null, places: null };
+  function placesOf(text) {
+    if (placesCache.text !== text) placesCache = { text, places: placesIn(text) };
+    return placesCache.places;
+  }
+  function characterAt(text, index) {
+    return index < text.length ? String.fromCodePoint(text.codePointAt(index)) : undefined;
   }
 
   function show() {
@@ -219,15 +339,13 @@
     copyStatus.textContent = isText ? "" : "The result is not UTF-8 text, as its source is not: " +
       "copied, its bytes would change. Download it instead.";
     message.className = "";
-    marks.replaceChildren();
     showMistake.hidden = !error || held();
     let character;
     if (!showMistake.hidden) {
-      const text = file ? file.text : source.value;
-      const index = indexAt(text, error.line, error.column);
-      markMistake(indexInTextArea(text, index));
-      character = index < text.length ? String.fromCodePoint(text.codePointAt(index)) : undefined;
+      const text = sourceText();
+      character = characterAt(text, placesOf(text).indexAt(error.line, error.column));
     }
+    if (error) showMistake.onclick = () => choose(error.line, error.column);
     say(message, error ? `Line ${error.line}, column ${error.column}: ` +
       visibleMessage(error.message.trimEnd(), character) : "");
     const download = error ? "" : " Download it as a whole.";
@@ -242,6 +360,90 @@
     }
   }
 
+  // Unicode text is checked, not converted.
+  function showNotConverted() {
+    result = null;
+    showOutput("");
+    for (const button of resultButtons) button.disabled = true;
+    say(message, "");
+    showMistake.hidden = true;
+    say(resultNote, "Unicode text is checked here, not converted: grapho converts its own " +
+      "typing, in which every $ opens a run whose Latin letters become Greek.");
+  }
+
+  // ---------------------------------------------------------------------------
+  // The list of what the check found, under the source: an item for each
+  // diagnostic, which puts the cursor on its place, and a mark on each place.
+
+  const updateList = keyedChildren(diagnostics);
+  const plural = (count, what) => `${count} ${what}${count === 1 ? "" : "s"}`;
+
+  function listItem({ line, column, severity, code, message: text, notes }, character) {
+    const item = document.createElement("li");
+    item.className = severity;
+    const button = document.createElement("button");
+    button.type = "button";
+    const level = document.createElement("span");
+    level.className = "severity";
+    level.textContent = severity;
+    const name = document.createElement("span");
+    name.className = "code";
+    name.textContent = `[${code}]`;
+    const said = severity === "error" ? visibleMessage(text, character) : text;
+    button.append(`Line ${line}, column ${column}: `, level, `: ${said} `, name);
+    button.addEventListener("click", () => choose(line, column));
+    item.append(button);
+    if (notes.length > 0) {
+      const list = document.createElement("ul");
+      for (const note of notes) {
+        const each = document.createElement("li");
+        each.textContent = `Line ${note.line}, column ${note.column}: ${note.message}`;
+        list.append(each);
+      }
+      item.append(list);
+    }
+    return item;
+  }
+
+  function summaryOf({ errors, warnings }) {
+    const counts = [];
+    if (errors > 0) counts.push(plural(errors, "error"));
+    if (warnings > 0) counts.push(plural(warnings, "warning"));
+    if (counts.length === 0) return "Nothing to point at: no mistake, no warning.";
+    const all = errors + warnings;
+    return counts.join(" and ") +
+      (all > largest_listed ? `: the first ${largest_listed} listed and marked.` : ".");
+  }
+
+  // Lists and marks what the check found; unchecked, marks the conversion's
+  // error alone.
+  function showFound() {
+    if (held()) {
+      updateList([]);
+      markPlaces([]);
+      say(checkSummary, `${file.name} is not shown here, nor checked: graphocheck checks it.`);
+      return;
+    }
+    const text = sourceText();
+    const places = placesOf(text);
+    const listed = checked?.found ?? [];
+    const error = result?.error ?? null;
+    const textIndexes = listed.map(({ line, column }) => places.indexAt(line, column));
+    const toMark = listed.map(({ severity }, i) =>
+      ({ index: places.inTextArea(textIndexes[i]), severity }));
+    if (error) {
+      toMark.push({ index: places.inTextArea(places.indexAt(error.line, error.column)),
+                    severity: "error" });
+    }
+    markPlaces(toMark);
+    // An error's item names the source's character, which its key holds.
+    const characters = listed.map((each, i) =>
+      each.severity === "error" ? characterAt(text, textIndexes[i]) : undefined);
+    updateList(listed.map((each, i) => JSON.stringify([each, characters[i]])),
+               (i) => listItem(listed[i], characters[i]));
+    say(checkSummary, checked ? summaryOf(checked) : unchecked);
+  }
+
   function showFailure(failure) {
     result = null;
     showOutput("");
@@ -250,20 +452,28 @@
   }
 
   // ---------------------------------------------------------------------------
-  // Converting, with grapho's core in a worker (page/worker.js), so that the
-  // page answers while a large source is converted, and shows how far it is.
+  // Converting and checking, with grapho's core in a worker (page/worker.js),
+  // so that the page answers while a large source is converted, and shows how
+  // far it is.
 
-  // A conversion of a larger source is given up for a newer one rather than
-  // waited for: its worker is ended and another made.
+  // A job on a larger source is given up for a newer one rather than waited
+  // for: its worker is ended and another made.
   const largest_waited_for = 1 << 20;
   const workerScript = URL.createObjectURL(
     new Blob([`(${graphoWorker})();`], { type: "text/javascript" }));
   let worker = null;
-  // The conversion in the worker, { id, size }, and whether another is wanted
-  // once it ends: the source changed meanwhile.
+  // What the source still needs of the worker. The check waits until the
+  // typing pauses (`checkWaits`) when it would slow it down.
+  const needs = { convert: false, check: false };
+  let checkWaits = false;
+  let pausing = 0;
+  let pending = false;
+  // Each change of the source or of a choice makes a new version: a job's
+  // answer about an older one is not shown, and what it did is asked again.
+  let version = 0;
+  // The job in the worker: { id, size, version, convert, check, converted }.
   let running = null;
-  let wanted = false;
-  let conversions = 0;
+  let jobs = 0;
 
   function startWorker() {
     worker = new Worker(workerScript);
@@ -276,36 +486,96 @@
     });
   }
 
-  function convertNow() {
-    pending = false;
-    if (running) {
-      if (running.size <= largest_waited_for) {
-        wanted = true;
-        return;
-      }
-      worker.terminate();
-      startWorker();
+  // Unicode text is not converted: grapho's conversion would not leave it as
+  // it is. Typing is read back from Greek, which the check reads as text.
+  const converting = () => direction === "typing" || !textSwitch.checked;
+  const readsText = () => direction === "typing" || textSwitch.checked;
+  const sourceSize = () => (file ? file.bytes.length : source.value.length);
+
+  // The source changed (`typed`: by typing), or what is done with it.
+  function changed(typed) {
+    ++version;
+    needs.convert = true;
+    clearTimeout(pausing);
+    checkWaits = typed &&
+      (sourceSize() > largest_checked_at_once || checkTook > slowest_checked_at_once);
+    needs.check = !checkWaits;
+    if (!checkWaits) return;
+    pausing = setTimeout(() => {
+      checkWaits = false;
+      needs.check = true;
+      runJobs();
+    }, 500);
+    if (checked !== null || unchecked === "") {
+      checked = null;
+      unchecked = "This source is checked once the typing pauses: its check would slow the " +
+        "typing.";
+      showFound();
     }
-    const input = file ? file.bytes : source.value;
-    running = { id: ++conversions, size: input.length };
-    worker.postMessage({ id: running.id, direction, source: input });
   }
 
-  function answered({ id, progress: done, result: answer, failure }) {
-    if (id === textCopy?.id && done === undefined) return copyText(answer, failure);
+  // What a job given up did is asked again.
+  function redo(job) {
+    needs.convert ||= job.convert && !job.converted;
+    needs.check ||= job.check && !checkWaits;
+  }
+
+  // A job on a large source, or whose check takes long, is given up for a
+  // newer one rather than waited for: its worker is ended and another made.
+  function runJobs() {
+    pending = false;
+    if (running) {
+      const slowCheck = running.check && (running.converted || !running.convert) &&
+        checkTook > slowest_checked_at_once;
+      if (running.size <= largest_waited_for && !slowCheck) return;
+      worker.terminate();
+      startWorker();
+      redo(running);
+      running = null;
+      // A copy that the ended worker had still to make is asked of the new one.
+      if (textCopy) copyAsText();
+    }
+    if (needs.convert && !converting()) showNotConverted();
+    const convert = needs.convert && converting();
+    const check = needs.check && !held();
+    needs.convert = needs.check = false;
+    if (!convert && !check) return showFound();
+    const input = file ? file.bytes : source.value;
+    running = { id: ++jobs, size: input.length, version, convert, check, converted: false };
+    worker.postMessage({ id: running.id, source: input, direction: convert ? direction : null,
+      check: check ? { text: readsText(), switched, listed: largest_listed } : null });
+  }
+
+  // A job answers with its conversion, then with its check.
+  function answered({ id, progress: done, result: converted, failure, check, warnings }) {
+    if (warnings) return showWarningSwitches(warnings);
+    if (id === textCopy?.id && done === undefined) return copyText(converted, failure);
     if (id !== running?.id) return;
     if (done !== undefined) return showProgress(done);
-    running = null;
-    showProgress(null);
-    if (wanted) {
-      wanted = false;
-      convertNow();
-    } else if (failure !== undefined) {
-      showFailure(failure);
+    const job = running;
+    const current = job.version === version;
+    if (check === undefined) {
+      job.converted = true;
+      showProgress(null);
+      if (current && failure !== undefined) showFailure(failure);
+      if (current && converted) {
+        result = converted;
+        show();
+        // Marked with what the check finds, which comes next.
+        if (!job.check) showFound();
+      }
+      if (job.check) return;
     } else {
-      result = answer;
-      show();
+      checkTook = check.took ?? 0;
+      if (current) {
+        checked = check.unchecked === undefined ? check : null;
+        unchecked = check.unchecked === undefined ? "" : `Not checked: ${check.unchecked}`;
+        showFound();
+      }
     }
+    running = null;
+    if (!current) redo(job);
+    if (needs.convert || needs.check) runJobs();
   }
 
   // The share of the source read, or null when no conversion is under way;
@@ -317,12 +587,70 @@
     for (const button of resultButtons) button.disabled = true;
   }
 
-  // Converts once per frame however fast the keys come.
-  function convertSoon() {
+  // Runs once per frame however fast the keys come.
+  function runSoon() {
     if (pending) return;
     pending = true;
-    requestAnimationFrame(convertNow);
+    requestAnimationFrame(runJobs);
   }
+
+  // ---------------------------------------------------------------------------
+  // The check's choices: the reading of Unicode text, and the warnings
+  // switched on or off (as graphocheck's --text, --enable and --disable), kept
+  // across reloads.
+
+  const choicesKey = "grapho.check";
+  function keepChoices() {
+    try {
+      localStorage.setItem(choicesKey, JSON.stringify({ text: textSwitch.checked, switched }));
+    } catch {
+      // Kept for this visit only; the note under the source says so.
+    }
+  }
+  function keptChoices() {
+    try {
+      const kept = JSON.parse(localStorage.getItem(choicesKey));
+      textSwitch.checked = kept?.text === true;
+      if (typeof kept?.switched === "object" && kept.switched !== null) switched = kept.switched;
+    } catch {
+      // None kept.
+    }
+  }
+
+  // A box for each warning the check knows, which the worker tells first.
+  const warningCodes = $("warning-codes");
+  function showWarningSwitches(warnings) {
+    if (warningCodes.querySelector("input")) return;
+    for (const { code, summary, on } of warnings) {
+      const box = document.createElement("input");
+      box.type = "checkbox";
+      box.checked = switched[code] ?? on;
+      box.addEventListener("change", () => {
+        if (box.checked === on) delete switched[code];
+        else switched[code] = box.checked;
+        keepChoices();
+        ++version;
+        needs.check = true;
+        runJobs();
+      });
+      const name = document.createElement("code");
+      name.textContent = code;
+      const label = document.createElement("label");
+      label.append(box, " ", name, `: ${summary}`);
+      warningCodes.append(label);
+    }
+  }
+
+  // The note on the reading of Unicode text is shown while it is chosen.
+  function showReading() {
+    $("unicode-text-note").hidden = direction === "typing" || !textSwitch.checked;
+  }
+  textSwitch.addEventListener("change", () => {
+    showReading();
+    keepChoices();
+    changed(false);
+    runJobs();
+  });
 
   // ---------------------------------------------------------------------------
   // Copying and downloading.
@@ -354,7 +682,7 @@
   // and `answered` copies.
   let textCopy = null;
   function copyAsText() {
-    textCopy = { id: ++conversions };
+    textCopy = { id: ++jobs };
     const input = file ? file.bytes : source.value;
     worker.postMessage({ id: textCopy.id, direction: "text", source: input });
   }
@@ -464,10 +792,13 @@
     });
   }
 
-  // The direction: the result tab, the buttons and the file name follow it.
+  // The direction: the result tab, the buttons and the file name follow it;
+  // back to typing, the source is Greek, which the check reads as Unicode text.
   function setDirection(chosen) {
     direction = chosen;
     const toHtml = direction === "html";
+    $("unicode-text-choice").hidden = !toHtml;
+    showReading();
     $("preview-tab").hidden = !toHtml;
     $("copy-text").hidden = !toHtml;
     $("copy-text-note").hidden = !toHtml;
@@ -481,7 +812,8 @@
   for (const choice of document.querySelectorAll("input[name=direction]")) {
     choice.addEventListener("change", () => {
       setDirection(choice.value);
-      convertNow();
+      changed(false);
+      runJobs();
     });
   }
 
@@ -493,7 +825,8 @@
     file = null;
     replaced.hidden = true;
     keepSoon();
-    convertSoon();
+    changed(true);
+    runSoon();
   });
   source.addEventListener("scroll", () => {
     marks.scrollTop = source.scrollTop;
@@ -515,7 +848,8 @@
     source.placeholder = held() ? `${file.name} is converted as it is, but not shown: it is ` +
       `${file.why}. Type here to start a new source.` : "";
     keep();
-    convertNow();
+    changed(false);
+    runJobs();
   }
 
   const replaced = $("replaced");
@@ -568,7 +902,13 @@
   }
 
   startWorker();
+  keptChoices();
+  showReading();
   const kept = keptSource();
-  if (kept) setSource(kept);
-  else convertNow();
+  if (kept) {
+    setSource(kept);
+  } else {
+    changed(false);
+    runJobs();
+  }
 })();

@@ -12,6 +12,7 @@
 
 #include "check/check.hpp"
 #include "check/json.hpp"
+#include "check/warnings.hpp"
 #include "convert/converter.hpp"
 #include "greek/unicode_data.hpp"
 #include "untype/untyper.hpp"
@@ -111,6 +112,17 @@ EMSCRIPTEN_KEEPALIVE int grapho_check(const char* input, std::size_t size, int t
     }
     last.output =
         "[" + grapho::json_objects("source", grapho::check_source({input, size}, options)) + "]";
+  }));
+}
+
+// The warnings that the check knows, one a line: code, "on" or "off" (whether
+// reported unless switched), summary, separated by tabs, which none of them holds.
+EMSCRIPTEN_KEEPALIVE int grapho_warnings() {
+  return static_cast<int>(run([] {
+    for (const grapho::warning_kind& kind : grapho::warning_kinds) {
+      last.output.append(kind.code).append(kind.on_by_default ? "\ton\t" : "\toff\t");
+      last.output.append(kind.summary).append("\n");
+    }
   }));
 }
 

@@ -114,6 +114,20 @@ Module["check"] = (source, options = {}) => {
   }));
 };
 
+// grapho.warnings(): the warnings that grapho.check() reports, as graphocheck
+// --help lists them: an array of { code, summary, on }, `on` whether it is
+// reported unless switched off.
+Module["warnings"] = () => {
+  _grapho_warnings();
+  const data = _grapho_output_data();
+  const lines = utf8.decode(HEAPU8.subarray(data, data + _grapho_output_size()));
+  _grapho_release();
+  return lines.split("\n").slice(0, -1).map((line) => {
+    const [code, on, summary] = line.split("\t");
+    return { code, summary, on: on === "on" };
+  });
+};
+
 // The options of grapho.check, checked, with their defaults. (Emscripten's
 // optimizer drops a declaration that destructures with defaults.)
 function checkOptions(options) {

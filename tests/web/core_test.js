@@ -143,6 +143,13 @@ async function main() {
                          { disable: ["open-run,beta-code"] }, { disable: ["nope"] },
                          { enable: ["mixed-accents"] }])
     assert.throws(() => grapho.check("$a$", options), TypeError, JSON.stringify(options));
+  // grapho.warnings() as graphocheck --help lists them.
+  const help = spawnSync(graphocheck_exe, ["--help"]).stdout.toString();
+  const listed = help.split("Warnings:\n")[1].split("\n\n")[0].split("\n").map((line) => {
+    const [, code, summary, off] = /^  (\S+) +(.*?)( \(off\))?$/.exec(line);
+    return { code, summary, on: !off };
+  });
+  assert.deepStrictEqual(grapho.warnings(), listed);
   assert.strictEqual(grapho.untype("\u03bc\u1fc6\u03bd\u03b9\u03bd"), "$m^hnin$");
   // A byte order mark is a character of the text, kept both ways.
   assert.strictEqual(grapho.convert("\ufeff$a$").output, "\ufeff&alpha;");

@@ -1,7 +1,9 @@
 """The web page in headless Chromium, opened from the disk: typing converts,
 the preview and the HTML tab show the result, a mistake is named and marked,
-the download holds the native program's bytes, files that cannot be shown are
-said to be so, and a hostile source runs nothing and reaches nothing.
+every mistake is listed as the native graphocheck finds it, marked, and shown
+when chosen, the download holds the native program's bytes, files that cannot
+be shown are said to be so, and a hostile source runs nothing and reaches
+nothing.
 
     /usr/bin/python3 page_test.py GRAPHO_EXE WEB_BUILD_DIR EXAMPLES_DIR
 """
@@ -13,6 +15,7 @@ import sys
 import tempfile
 import threading
 import time
+import json
 import unittest
 
 GRAPHO_EXE, WEB_BUILD, EXAMPLES = sys.argv[1:4]
@@ -39,6 +42,37 @@ def native_typing(greek):
         ungrapho = os.path.join(os.path.dirname(GRAPHO_EXE), "ungrapho")
         return subprocess.run([ungrapho, path], stdin=subprocess.DEVNULL, capture_output=True,
                               check=True).stdout
+
+
+def native_check(source, *options):
+    """The list items for what the native graphocheck finds in `source`: the
+    text of each and of its notes."""
+    with tempfile.TemporaryDirectory() as folder:
+        path = os.path.join(folder, "source.txt")
+        with open(path, "wb") as file:
+            file.write(source)
+        graphocheck = os.path.join(os.path.dirname(GRAPHO_EXE), "graphocheck")
+        found = json.loads(subprocess.run([graphocheck, "--format=json", *options, path],
+                                          capture_output=True).stdout)
+    return [["Line %(line)d, column %(column)d: %(severity)s: %(message)s [%(code)s]" % each,
+             ["Line %(line)d, column %(column)d: %(message)s" % note for note in each["notes"]]]
+            for each in found]
+
+
+def index_in(text, line, column):
+    """The index in `text`, as JavaScript counts, of line `line`, column
+    `column` of grapho's count: bytes from 1."""
+    lines = text.split("\n")
+    start = sum(len(each) + 1 for each in lines[:line - 1])
+    before = lines[line - 1].encode()[:column - 1].decode()
+    return start + len(before.encode("utf-16-le")) // 2
+
+
+# Mistakes of each kind: typing (marks apart, with a note; Beta Code; "?"),
+# accents (none, a grave before a stop, an acute before a word) and an error,
+# after Greek and accented Latin on their lines.
+MISTAKES = ("<p>\u03bc\u1fc6\u03bd\u03b9\u03bd: $l/ ogos$ $a)/eide$ $ti?$</p>\n"
+            "<p>\u00e9t\u00e9 $>anqrwpos kal\\os. kal/os >an/hr$ $/\\a$</p>\n")
 
 
 def native(source):
@@ -141,6 +175,23 @@ class Page(unittest.TestCase):
             return self.browser.find_element(By.TAG_NAME, "body").text
         finally:
             self.browser.switch_to.default_content()
+
+    def listed(self):
+        """The items of the list of diagnostics: the text of each and of its notes."""
+        return self.browser.execute_script(
+            "return [...document.querySelectorAll('#diagnostics > li')].map((item) =>"
+            "  [item.querySelector('button').textContent,"
+            "   [...item.querySelectorAll('ul li')].map((note) => note.textContent)])")
+
+    def marked(self):
+        """The characters marked in the copy behind the source."""
+        return [mark.text for mark in
+                self.browser.find_elements(By.CSS_SELECTOR, "#source-marks mark")]
+
+    def selection(self):
+        return self.browser.execute_script(
+            "const s = document.getElementById('source');"
+            "return [s.selectionStart, s.selectionEnd]")
 
     def downloaded(self, name):
         path = os.path.join(self.downloads, name)
@@ -266,10 +317,160 @@ class Page(unittest.TestCase):
             self.set_source(source)
             self.until(lambda: self.text("message").endswith(
                 "Cannot mix different accents: %s with acute grave" % named))
-        # Mended, the mark goes.
-        self.type_source("$a$")
+        # Mended, the mark goes; the copy behind the source stays, unmarked.
+        self.type_source("$>/a$")
         self.until(lambda: self.text("message") == "")
-        self.assertEqual(self.text("source-marks"), "")
+        self.assertEqual([self.text("source-marks"), self.marked()], ["$>/a$ ", []])
+
+    def test_lists_and_marks_every_mistake(self):
+        self.set_source(MISTAKES)
+        expected = native_check(MISTAKES.encode())
+        self.until(lambda: self.listed() == expected)
+        self.assertEqual(self.text("check-summary"), "1 error and 6 warnings.")
+        self.assertEqual(self.text("source-marks"), MISTAKES + " ")
+        # Each place marked, an error otherwise than a warning, and not by
+        # colour alone: a solid line under it, a dotted one, in either theme.
+        marks = [[int(each[0][len("Line "):each[0].index(",")]),
+                  int(each[0][each[0].index("column ") + 7:each[0].index(":")]),
+                  each[0].split(": ")[1]] for each in expected]
+        for scheme in ("dark", "light"):
+            self.browser.execute_cdp_cmd("Emulation.setEmulatedMedia", {
+                "features": [{"name": "prefers-color-scheme", "value": scheme}]})
+            shown = self.browser.execute_script(
+                "return [...document.querySelectorAll('#source-marks mark')].map((mark) =>"
+                "  [mark.className, mark.textContent, getComputedStyle(mark).borderBottomStyle,"
+                "   getComputedStyle(mark).backgroundColor])")
+            self.assertEqual([each[:3] for each in shown],
+                             [[severity, MISTAKES[index_in(MISTAKES, line, column)],
+                               "solid" if severity == "error" else "dotted"]
+                              for line, column, severity in marks])
+            self.assertEqual(len({each[3] for each in shown}), 2)
+        # Choosing an item, by a click or from the keyboard, puts the cursor
+        # on its character, which Greek and accented letters precede.
+        buttons = self.browser.find_elements(By.CSS_SELECTOR, "#diagnostics button")
+        for number in (0, 4, 6):
+            line, column, _ = marks[number]
+            buttons[number].click()
+            at = index_in(MISTAKES, line, column)
+            self.assertEqual(self.selection(), [at, at + 1])
+            self.assertEqual(self.browser.execute_script("return document.activeElement.id"),
+                             "source")
+        self.browser.execute_script("arguments[0].focus()", buttons[4])
+        ActionChains(self.browser).send_keys(Keys.TAB).send_keys(Keys.ENTER).perform()
+        at = index_in(MISTAKES, *marks[5][:2])
+        self.assertEqual(self.selection(), [at, at + 1])
+        # Typed, the list follows; mended, the mistake goes.
+        self.element("source").send_keys(Keys.CONTROL, Keys.END, Keys.NULL, "$>/ara?$")
+        expected = native_check((MISTAKES + "$>/ara?$").encode())
+        self.until(lambda: self.listed() == expected)
+        self.assertEqual(expected[-1][0], 'Line 3, column 7: warning: "?" stays a Latin question '
+                         'mark: type the Greek one as ";" after the run, as in "$t/i$;" '
+                         '[latin-question-mark]')
+        self.type_source("$>/ara$")
+        self.until(lambda: self.text("check-summary") ==
+                   "Nothing to point at: no mistake, no warning.")
+        self.assertEqual([self.listed(), self.marked()], [[], []])
+
+    def test_chosen_far_down_the_source_is_scrolled_to(self):
+        source = "$>/ara$\n" * 200 + "$l/ogos>$\n"
+        self.set_source(source)
+        self.until(lambda: len(self.listed()) == 1)
+        self.element("source").send_keys(Keys.CONTROL, Keys.HOME)
+        self.browser.find_element(By.CSS_SELECTOR, "#diagnostics button").click()
+        at = source.index(">$")
+        self.assertEqual(self.selection(), [at, at + 1])
+        self.assertEqual(self.browser.execute_script(
+            "const source = document.getElementById('source');"
+            "const mark = document.querySelector('#source-marks mark');"
+            "const marks = document.getElementById('source-marks');"
+            "return [source.scrollTop > 0, mark.offsetTop >= source.scrollTop,"
+            "        mark.offsetTop + mark.offsetHeight <= source.scrollTop + source.clientHeight,"
+            "        marks.scrollTop === source.scrollTop]"), [True] * 4)
+
+    def test_checks_unicode_text(self):
+        # The switch on: Greek characters checked wherever they stand, "$" an
+        # ordinary character, nothing converted; kept across a reload.
+        text = ("# \u1f4d\u03bc\u03b7\u03c1\u03bf\u03c2\n\n\u039c\u1fc6\u03bd\u03b9\u03bd "
+                "\u1f04\u03b5\u03b9\u03b4\u03b5 \u03b8\u03b5\u1f70. \u1f00\u03bd\u03b8\u03c1"
+                "\u03c9\u03c0\u03bf\u03c2 $5 \u03ba\u03b1\u03bb\u03cc\u03c2 \u1f00\u03bd\u03ae"
+                "\u03c1.\n")
+        self.set_source(text)
+        self.until(lambda: self.listed() == native_check(text.encode()))
+        self.element("unicode-text").click()
+        expected = native_check(text.encode(), "--text")
+        self.assertEqual([each[0].rsplit(" [", 1)[1] for each in expected],
+                         ["grave-before-stop]", "missing-accent]", "acute-before-word]"])
+        for reload in (False, True):
+            if reload:
+                self.browser.refresh()
+            self.until(lambda: self.listed() == expected)
+            self.assertTrue(self.element("unicode-text").is_selected())
+            self.assertTrue(self.text("result-note").startswith("Unicode text is checked here, "
+                                                                "not converted"))
+            self.assertEqual([self.text("html"), self.text("message")], ["", ""])
+            self.assertFalse(self.element("download").is_enabled())
+        # Back to typing, the source is Greek, which the check reads as text.
+        self.element("unicode-text").click()
+        self.until(lambda: self.listed() == native_check(text.encode()))
+        self.browser.find_element(By.CSS_SELECTOR, "input[value=typing]").click()
+        self.until(lambda: self.listed() == expected)
+        self.assertFalse(self.element("unicode-text").is_displayed())
+
+    def test_warnings_switched_off(self):
+        self.set_source(MISTAKES)
+        self.until(lambda: self.listed() == native_check(MISTAKES.encode()))
+        self.browser.find_element(By.CSS_SELECTOR, "#warning-switches summary").click()
+        labels = self.browser.find_elements(By.CSS_SELECTOR, "#warning-codes label")
+        help = subprocess.run([os.path.join(os.path.dirname(GRAPHO_EXE), "graphocheck"), "--help"],
+                              capture_output=True, text=True).stdout
+        self.assertEqual(len(labels), help.split("Warnings:\n")[1].split("\n\n")[0].count("\n") + 1)
+        for code in ("missing-accent", "beta-code"):
+            self.browser.find_element(By.XPATH, "//label[code='%s']/input" % code).click()
+        expected = native_check(MISTAKES.encode(), "--disable=missing-accent,beta-code")
+        for reload in (False, True):
+            if reload:
+                self.browser.refresh()
+            self.until(lambda: self.listed() == expected)
+        self.browser.find_element(By.CSS_SELECTOR, "#warning-switches summary").click()
+        self.browser.find_element(By.XPATH, "//label[code='beta-code']/input").click()
+        self.until(lambda: self.listed() ==
+                   native_check(MISTAKES.encode(), "--disable=missing-accent"))
+
+    def test_a_large_source_is_checked_once_the_typing_pauses(self):
+        # Every summary said, from the typing to the list.
+        source = "<p>$m^hnin >/aeide qe\\a$</p>\n" * 10000
+        self.set_source(source)
+        self.until(lambda: self.text("html") != "" and self.text("check-summary").startswith("No"))
+        self.browser.execute_script(
+            "window.said = [];"
+            "new MutationObserver(() => said.push(document.getElementById('check-summary')"
+            "  .textContent)).observe(document.getElementById('check-summary'),"
+            "  { childList: true, characterData: true, subtree: true });")
+        self.element("source").send_keys(Keys.CONTROL, Keys.END, Keys.NULL, "$a?$")
+        expected = native_check((source + "$a?$").encode())
+        self.until(lambda: self.listed() == expected)
+        self.assertEqual(self.browser.execute_script("return said"),
+                         ["This source is checked once the typing pauses: its check would slow "
+                          "the typing.",
+                          "3 warnings."])
+
+    def test_a_hostile_message_stays_text(self):
+        # Messages naming "<", '"' and '&', a source whose marks fall inside
+        # markup: text, in the list and in the copy behind the source.
+        hostile = ('<img src=x onerror="document.title=1"> $/\\<img src=x '
+                   'onerror="document.title=2">$ $a)&lt;$ $\\=&$\n')
+        self.set_source(hostile)
+        expected = native_check(hostile.encode())
+        self.until(lambda: self.listed() == expected)
+        self.assertIn("Cannot mix different accents: < with acute grave", expected[0][0])
+        self.assertEqual(self.text("source-marks"), hostile + " ")
+        self.assertEqual(self.browser.execute_script(
+            "return [document.title, document.querySelectorAll("
+            "  '#diagnostics img, #source-marks img, #check-summary img').length,"
+            "  [...document.querySelectorAll('#source-marks *')].every((element) =>"
+            "    element.tagName === 'DIV' ? element.parentNode.id === 'source-marks' :"
+            "    element.tagName === 'MARK' && element.children.length === 0)]"),
+            ["grapho: Greek typed in ASCII, as HTML", 0, True])
 
     def test_the_chart_beside_the_source_in_either_theme(self):
         # One click shows the chart beside the source, the page not scrolled;
@@ -309,10 +510,12 @@ class Page(unittest.TestCase):
                     self.assertEqual(self.downloaded(name.replace(".txt", ".html")),
                                      native(content))
                 else:
+                    # The button and the list's item alike.
                     self.element("show-mistake").click()
-                    self.assertEqual(self.browser.execute_script(
-                        "const s = document.getElementById('source');"
-                        "return [s.selectionStart, s.selectionEnd]"), [selected, selected + 1])
+                    self.assertEqual(self.selection(), [selected, selected + 1])
+                    self.element("source").send_keys(Keys.CONTROL, Keys.HOME)
+                    self.browser.find_element(By.CSS_SELECTOR, "#diagnostics .error button").click()
+                    self.assertEqual(self.selection(), [selected, selected + 1])
             # Edited, the source is what the text area holds.
             self.element("source").send_keys(Keys.END, " ")
             self.until(lambda: self.text("message") ==
@@ -369,6 +572,7 @@ class Page(unittest.TestCase):
                 self.until(lambda: self.text("result-note").startswith(
                     os.path.basename(path) + " is"))
                 self.assertIn("its result is not shown", self.text("result-note"))
+                self.assertIn("not shown here, nor checked", self.text("check-summary"))
                 self.assertEqual(self.text("html"), "")
                 # Copied as text, bytes that are not UTF-8 would be lost.
                 self.assertEqual([self.element(button).is_enabled() for button in
