@@ -11,13 +11,12 @@
 #include <vector>
 
 #ifdef _WIN32
-#include <io.h>
 #include <windows.h>
-#define isatty _isatty
 #else
 #include <unistd.h>
 #endif
 
+#include "cli/standard_streams.hpp"
 #include "convert/converter.hpp"
 #include "io/terminal_text.hpp"
 
@@ -30,7 +29,7 @@ namespace {
 // for scripts to read. The line ends between the reports of two failures are
 // the program's own.
 void print_reports(const std::vector<std::string>& reports) {
-  bool to_terminal = isatty(fileno(stderr));
+  bool to_terminal = is_terminal(stderr);
   std::string text;
   for (const std::string& report : reports) {
     if (!text.empty()) text += '\n';
