@@ -343,6 +343,19 @@ TEST_F(HostileInput, ReportsFailedWritesInsteadOfDying) {
   EXPECT_EQ(read_file(dir / "stderr"), "Cannot write to standard output\n");
 }
 
+// Why a limit of memory would not be the program's own here, or null: the
+// sanitizers need more address space than the limits tried, and an emulator
+// needs more for itself.
+const char* why_memory_limits_are_not_ours() {
+#if defined(GRAPHO_SANITIZED)
+  return "the sanitizers need more address space than the limits tried";
+#elif defined(GRAPHO_EMULATED)
+  return "the limits would be the emulator's, which needs more";
+#else
+  return nullptr;
+#endif
+}
+
 // Memory too short for the program's buffers, or for a report: a message and
 // status 1, never an abort. Below some limit the program cannot even be loaded
 // (status 127), and above another it has all it needs; in between it must
@@ -351,12 +364,7 @@ TEST_F(HostileInput, ReportsFailedWritesInsteadOfDying) {
 // file with a long name makes a report of some 256 KiB, for which memory runs
 // out at limits where the buffers fit.
 TEST_F(HostileInput, ReportsRunningOutOfMemory) {
-#ifdef GRAPHO_SANITIZED
-  GTEST_SKIP() << "the sanitizers need more address space than the limits tried";
-#endif
-#ifdef GRAPHO_EMULATED
-  GTEST_SKIP() << "the limits would be the emulator's, which needs more";
-#endif
+  if (const char* why = why_memory_limits_are_not_ours()) GTEST_SKIP() << why;
   // Output of several buffers, so that a thread is asked for.
   write_file(dir / "in.txt", repeated("$a$ ", 100'000));
   const std::string long_name(131'000, 'n');
@@ -397,12 +405,7 @@ TEST_F(HostileInput, ReportsRunningOutOfMemory) {
 // ungrapho the same way, in finer steps: its buffers are smaller than
 // grapho's, and the limits at which it is loaded but cannot throw fewer.
 TEST_F(HostileInput, UngraphoReportsRunningOutOfMemory) {
-#ifdef GRAPHO_SANITIZED
-  GTEST_SKIP() << "the sanitizers need more address space than the limits tried";
-#endif
-#ifdef GRAPHO_EMULATED
-  GTEST_SKIP() << "the limits would be the emulator's, which needs more";
-#endif
+  if (const char* why = why_memory_limits_are_not_ours()) GTEST_SKIP() << why;
   write_file(dir / "in.html", repeated("&alpha; ", 100'000));
   std::string typed = repeated("a ", 100'000);
   typed.insert(0, "$").insert(typed.size() - 1, "$");
