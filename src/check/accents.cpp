@@ -36,50 +36,61 @@ constexpr std::string_view rule_codes[] = {
     "missing-accent",    "missing-breathing", "misplaced-breathing",
 };
 
-struct finding {
+// The faults of an accent's place, and what each says.
+enum class place_fault : std::uint8_t {
+  none,
+  acute_too_far,
+  circumflex_too_far,
+  acute_before_long_ultima,
+  circumflex_before_long_ultima,
+  acute_on_long_penult,
+};
+
+struct place_fault_text {
   rule code;
   std::string_view message;
-  std::size_t letter;
 };
+
+// By place_fault, from acute_too_far on.
+constexpr place_fault_text place_fault_texts[] = {
+    {accent_too_far,
+     "Acute before the antepenult: an acute stands on one of the last three syllables"},
+    {accent_too_far,
+     "Circumflex before the penult: a circumflex stands on one of the last two syllables"},
+    {long_ultima,
+     "Acute on the antepenult while the last syllable is long: the accent is expected on the "
+     "penult"},
+    {long_ultima, "Circumflex on the penult while the last syllable is long: an acute is expected"},
+    {penult_circumflex,
+     "Acute on a long penult before a short last syllable: a circumflex is expected"},
+};
+
+const place_fault_text& text_of(place_fault fault) {
+  return place_fault_texts[static_cast<std::size_t>(fault) - 1];
+}
 
 // What is wrong with the place of a word's own accent, its first: too far from
 // the end (§149), or of the wrong kind for the length of its last two
 // syllables (§§163-169).
-std::optional<finding> accent_place_fault(const greek_word& word) {
-  if (word.accents().empty()) return {};
+place_fault accent_place_fault(const greek_word& word) {
+  if (word.accents().empty()) return place_fault::none;
   const accent& own = word.accents().front();
-  if (own.kind == acute && own.from_end > 2)
-    return finding{accent_too_far,
-                   "Acute before the antepenult: an acute stands on one of the last three "
-                   "syllables",
-                   own.letter};
-  if (own.kind == circumflex && own.from_end > 1)
-    return finding{accent_too_far,
-                   "Circumflex before the penult: a circumflex stands on one of the last two "
-                   "syllables",
-                   own.letter};
-  if (word.elided()) return {};
+  if (own.from_end == 0) return place_fault::none;
+  if (own.kind == acute && own.from_end > 2) return place_fault::acute_too_far;
+  if (own.kind == circumflex && own.from_end > 1) return place_fault::circumflex_too_far;
+  if (word.elided()) return place_fault::none;
   // A recessive accent, which a long ultima (but for synizesis) moves on.
   if ((own.kind == acute && own.from_end == 2) || (own.kind == circumflex && own.from_end == 1)) {
     if (word.length_from_end(0) != vowel_length::certainly_long || word.ends_in_synizesis())
-      return {};
-    return own.kind == acute ? finding{long_ultima,
-                                       "Acute on the antepenult while the last syllable is "
-                                       "long: the accent is expected on the penult",
-                                       own.letter}
-                             : finding{long_ultima,
-                                       "Circumflex on the penult while the last syllable is "
-                                       "long: an acute is expected",
-                                       own.letter};
+      return place_fault::none;
+    return own.kind == acute ? place_fault::acute_before_long_ultima
+                             : place_fault::circumflex_before_long_ultima;
   }
   if (own.kind == acute && own.from_end == 1 &&
       word.length_from_end(1) == vowel_length::certainly_long &&
       word.length_from_end(0) == vowel_length::certainly_short)
-    return finding{penult_circumflex,
-                   "Acute on a long penult before a short last syllable: a circumflex is "
-                   "expected",
-                   own.letter};
-  return {};
+    return place_fault::acute_on_long_penult;
+  return place_fault::none;
 }
 
 // Whether `head`, the first part of a word, takes the enclitic after it as a
@@ -87,7 +98,7 @@ std::optional<finding> accent_place_fault(const greek_word& word) {
 // syllables; before the indefinite, the relative pronoun, a monosyllable with
 // its rough breathing.
 bool takes_enclitic_apart(const greek_word& head, bool indefinite) {
-  if (head.accents().size() != 1 || accent_place_fault(head)) return false;
+  if (head.accents().size() != 1 || accent_place_fault(head) != place_fault::none) return false;
   const accent& own = head.accents().front();
   if (indefinite) return head.syllable_count() == 1 && (head.letters().front().marks & rough);
   return own.from_end == 0 || (own.from_end == 1 && own.kind == acute);
@@ -153,7 +164,7 @@ class word_rules {
   // vowel, the second of a diphthong (§§9-13).
   void check_breathing() {
     const auto& letters = word_.letters();
-    const syllable& first = word_.syllable_at(0);
+    const syllable first = word_.syllable_at(0);
     const std::uint64_t with_breathing = word_.breathing_letters();
     if (letters.front().small == U'ρ' && !(with_breathing & 1))
       report(missing_breathing, 0, "No breathing on an initial rho: a rough breathing is expected");
@@ -208,9 +219,11 @@ class word_rules {
   }
 
   void check_accent_place() {
-    auto fault = accent_place_fault(word_);
-    if (!fault || !reports(fault->code) || is_compound_accented_apart(word_, head_)) return;
-    report(fault->code, fault->letter, fault->message);
+    const place_fault fault = accent_place_fault(word_);
+    if (fault == place_fault::none || !reports(text_of(fault).code) ||
+        is_compound_accented_apart(word_, head_))
+      return;
+    report(text_of(fault).code, word_.accents().front().letter, text_of(fault).message);
   }
 
   // What the next word, or the punctuation, asks of the last syllable (§154).

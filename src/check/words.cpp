@@ -47,7 +47,8 @@ vowel_length length_of_vowel(const word_letter& vowel) {
 
 void greek_word::close(bool elided) {
   elided_ = elided;
-  find_syllables_and_accents();
+  find_syllables();
+  find_accents();
 }
 
 std::uint64_t greek_word::spelling_key() const {
@@ -69,52 +70,63 @@ void greek_word::assign_head(const greek_word& word, std::size_t count) {
   close(false);
 }
 
-// One syllable a vowel or diphthong. Diphthongs are long, but final -αι and
-// -οι count as short for the accent (Smyth §169), and a short vowel before a
-// final ξ or ψ may count as long (§164 b): their length is left unknown. An
-// accent on a consonant belongs to no syllable and is not counted.
-void greek_word::find_syllables_and_accents() {
-  std::uint32_t syllables = 0, accents_found = 0;
-  // An accent's syllable by its number for now, from the end once all are known.
-  auto take_accent = [&](std::uint32_t letter) {
-    if (!(accented_letters_ >> letter & 1)) return;
-    unsigned kind = letters_[letter].marks & grapho::accents;
-    // Two accents on one letter: the first of acute, grave, circumflex.
-    accents_[accents_found++] = {kind & ~(kind - 1), letter, syllables};
-  };
-  for (std::uint64_t rest = vowels_; rest != 0; rest &= rest - 1) {
-    const auto first = static_cast<std::uint32_t>(std::countr_zero(rest));
-    const word_letter& letter = letters_[first];
-    syllable found{first, first, length_of_vowel(letter)};
-    take_accent(first);
-    // A vowel after it: a diphthong, or an iota adscript, may take it.
-    if (rest & std::uint64_t{2} << first) {
-      const word_letter& next = letters_[first + 1];
-      if (has_iota_adscript(letter, next)) {
-        found.length = vowel_length::certainly_long;
-        rest &= ~(std::uint64_t{2} << first);
-      } else if (makes_diphthong(letter, next)) {
-        bool final_short = first + 2 == letter_count_ && !elided_ && (next.traits & iota) &&
-                           (letter.small == U'α' || letter.small == U'ο');
-        found = {first, first + 1,
-                 final_short ? vowel_length::unknown : vowel_length::certainly_long};
-        take_accent(first + 1);
-        rest &= ~(std::uint64_t{2} << first);
-      }
-    }
-    syllables_[syllables++] = found;
+// One syllable a vowel or diphthong, read from the first vowel on: a vowel
+// right after one that begins a syllable may join it, as the second of a
+// diphthong or an iota adscript, and then begins none (ευι is ευ, ι). Only
+// vowels side by side need a look at their letters.
+void greek_word::find_syllables() {
+  std::uint64_t joined = 0;
+  seconds_ = adscripts_ = 0;
+  for (std::uint64_t pairs = vowels_ & vowels_ << 1; pairs != 0; pairs &= pairs - 1) {
+    const auto second = static_cast<std::uint32_t>(std::countr_zero(pairs));
+    const std::uint64_t bit = std::uint64_t{1} << second;
+    if (joined & bit >> 1) continue;
+    const word_letter& before = letters_[second - 1];
+    if (has_iota_adscript(before, letters_[second]))
+      adscripts_ |= bit;
+    else if (makes_diphthong(before, letters_[second]))
+      seconds_ |= bit;
+    joined = seconds_ | adscripts_;
   }
-  syllable_count_ = syllables;
-  accent_count_ = accents_found;
-  const std::uint32_t last = syllables - (elided_ ? 0 : 1);
-  for (std::uint32_t a = 0; a < accents_found; ++a)
-    accents_[a].from_end = last - accents_[a].from_end;
-  if (syllables != 0 && syllables_[syllables - 1].length == vowel_length::certainly_short &&
+  starts_ = vowels_ & ~(seconds_ | adscripts_);
+}
+
+// Each accent on a vowel, with its place from the end: the syllables that
+// begin after it, and the elided vowel. An accent on a consonant belongs to
+// no syllable and is not counted.
+void greek_word::find_accents() {
+  std::size_t found = 0;
+  for (std::uint64_t rest = accented_letters_ & vowels_; rest != 0; rest &= rest - 1) {
+    const auto letter = static_cast<std::uint32_t>(std::countr_zero(rest));
+    unsigned kind = letters_[letter].marks & grapho::accents;
+    const unsigned later_starts = count_bits(starts_ >> letter >> 1);
+    // Two accents on one letter: the first of acute, grave, circumflex.
+    accents_[found++] = {kind & ~(kind - 1), letter, later_starts + (elided_ ? 1u : 0u)};
+  }
+  accent_count_ = found;
+}
+
+// Diphthongs are long, but final -αι and -οι count as short for the accent
+// (Smyth §169), and a short vowel before a final ξ or ψ may count as long
+// (§164 b): their length is left unknown.
+vowel_length greek_word::length_of(const syllable& vowels) const {
+  const word_letter& letter = letters_[vowels.first];
+  if (adscripts_ >> vowels.first >> 1 & 1) return vowel_length::certainly_long;
+  if (vowels.nucleus != vowels.first) {
+    bool final_short = vowels.nucleus + 1 == letter_count_ && !elided_ &&
+                       (letters_[vowels.nucleus].traits & iota) &&
+                       (letter.small == U'α' || letter.small == U'ο');
+    return final_short ? vowel_length::unknown : vowel_length::certainly_long;
+  }
+  vowel_length length = length_of_vowel(letter);
+  if (length == vowel_length::certainly_short && (starts_ >> vowels.first >> 1) == 0 &&
       ends_in_double_consonant())
-    syllables_[syllables - 1].length = vowel_length::unknown;
+    return vowel_length::unknown;
+  return length;
 }
 
 bool greek_word::in_capitals_alone() const {
+  if (breathing_letters_ | accented_letters_) return false;
   for (const auto& letter : letters())
     if (!(letter.traits & capital) || letter.marks != 0) return false;
   return true;

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <array>
+#include <bit>
 #include <cstddef>
 #include <cstdint>
 #include <optional>
@@ -77,8 +78,14 @@ enum class vowel_length : std::uint8_t { unknown, certainly_short, certainly_lon
 struct syllable {
   std::uint32_t first;    // its first vowel
   std::uint32_t nucleus;  // the vowel that takes its accent and breathing: a diphthong's second
-  vowel_length length;
 };
+
+// The bits set in a mask of few, one at a time.
+constexpr unsigned count_bits(std::uint64_t bits) {
+  unsigned count = 0;
+  for (; bits != 0; bits &= bits - 1) ++count;
+  return count;
+}
 
 struct accent {
   unsigned kind;  // acute, grave or circumflex
@@ -103,7 +110,12 @@ constexpr std::uint64_t spelling_code(char32_t small, unsigned marks) {
 inline constexpr std::size_t longest_spelling_key = 8;
 
 // Words are held in place, without allocation: a word of more letters than
-// any Greek word has is not checked.
+// any Greek word has is not checked. Besides its letters, a word keeps masks,
+// a bit for each letter, the first letter's lowest: its vowels, its letters
+// with a breathing or an accent as they come, and, once closed, where its
+// syllables begin, the second vowels of its diphthongs and its iota
+// adscripts. Syllables, their places from the end and their lengths are
+// found from these when asked.
 class greek_word {
  public:
   static constexpr std::size_t most_letters = 48;
@@ -146,18 +158,25 @@ class greek_word {
   bool unjudged() const { return unjudged_; }
   void leave_unjudged() { unjudged_ = true; }
   std::span<const word_letter> letters() const { return {letters_.data(), letter_count_}; }
-  std::size_t syllable_count() const { return syllable_count_; }
+  std::size_t syllable_count() const { return count_bits(starts_); }
   // The syllable `index` from the first; there must be as many.
-  const syllable& syllable_at(std::size_t index) const { return syllables_[index]; }
+  syllable syllable_at(std::size_t index) const {
+    std::uint64_t rest = starts_;
+    for (; index != 0; --index) rest &= rest - 1;
+    return syllable_from(static_cast<std::uint32_t>(std::countr_zero(rest)));
+  }
   // The syllable `from_end` from the end; an elided vowel has none.
   std::optional<syllable> syllable_from_end(std::size_t from_end) const {
-    std::size_t total = syllable_count_ + (elided_ ? 1 : 0);
-    if (from_end >= total || (elided_ && from_end == 0)) return std::nullopt;
-    return syllables_[total - 1 - from_end];
+    if (elided_ && from_end-- == 0) return std::nullopt;
+    std::uint64_t rest = starts_;
+    for (; rest != 0 && from_end != 0; --from_end) rest &= ~last_bit(rest);
+    if (rest == 0) return std::nullopt;
+    return syllable_from(static_cast<std::uint32_t>(63 - std::countl_zero(rest)));
   }
+  // The length of the syllable `from_end` from the end, where it is certain.
   vowel_length length_from_end(std::size_t from_end) const {
     std::optional<syllable> found = syllable_from_end(from_end);
-    return found ? found->length : vowel_length::unknown;
+    return found ? length_of(*found) : vowel_length::unknown;
   }
   std::span<const accent> accents() const { return {accents_.data(), accent_count_}; }
   // A bit for each letter with a breathing, the first letter's lowest.
@@ -181,7 +200,15 @@ class greek_word {
   }
 
  private:
-  void find_syllables_and_accents();
+  static std::uint64_t last_bit(std::uint64_t bits) {
+    return std::uint64_t{1} << (63 - std::countl_zero(bits));
+  }
+  void find_syllables();
+  void find_accents();
+  syllable syllable_from(std::uint32_t first) const {
+    return {first, (seconds_ >> first >> 1 & 1) != 0 ? first + 1 : first};
+  }
+  vowel_length length_of(const syllable& vowels) const;
   void note_marks(std::size_t letter, unsigned marks) {
     if (!(marks & (breathings | grapho::accents))) return;
     if (marks & breathings) breathing_letters_ |= std::uint64_t{1} << letter;
@@ -189,12 +216,13 @@ class greek_word {
   }
 
   std::array<word_letter, most_letters> letters_;
-  std::array<syllable, most_letters> syllables_;
   std::array<accent, most_letters> accents_;
-  std::size_t letter_count_ = 0, syllable_count_ = 0, accent_count_ = 0;
-  // A bit for each letter, the first letter's lowest: the vowels, the letters
-  // with a breathing, those with an accent.
+  std::size_t letter_count_ = 0, accent_count_ = 0;
+  // The vowels, the letters with a breathing, those with an accent; once
+  // closed, the first vowels of the syllables, the second vowels of the
+  // diphthongs and the iotas written after a capital for its subscript.
   std::uint64_t vowels_ = 0, breathing_letters_ = 0, accented_letters_ = 0;
+  std::uint64_t starts_ = 0, seconds_ = 0, adscripts_ = 0;
   std::uint64_t line_ = 1;
   bool elided_ = false;
   bool unjudged_ = false;
