@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <cstddef>
 #include <cstdint>
 #include <span>
@@ -121,8 +122,28 @@ inline constexpr auto clitic_spellings = [] {
   return all;
 }();
 
+// What every spelling has: at most so many letters, and one of these first
+// letters, a bit for each place in the alphabet (spelling_code).
+struct clitic_bounds {
+  std::size_t most_letters = 0;
+  std::uint32_t first_letters = 0;
+};
+inline constexpr clitic_bounds clitic_spelling_bounds = [] {
+  clitic_bounds bounds;
+  for (const clitic_spelling& spelling : clitic_spellings) {
+    std::size_t letters = (std::bit_width(spelling.key) + 7) / 8;
+    bounds.most_letters = std::max(bounds.most_letters, letters);
+    bounds.first_letters |= std::uint32_t{1} << (spelling.key >> (8 * letters - 8) >> 3);
+  }
+  return bounds;
+}();
+
 // What the lists say of `word`'s spelling, whole or elided as it stands.
 inline std::uint8_t clitic_kinds(const greek_word& word) {
+  const auto letters = word.letters();
+  if (letters.size() > clitic_spelling_bounds.most_letters ||
+      !(clitic_spelling_bounds.first_letters >> (spelling_code(letters.front().small, 0) >> 3) & 1))
+    return 0;
   std::uint64_t key = word.spelling_key();
   auto found =
       std::upper_bound(clitic_spellings.begin(), clitic_spellings.end(), key,
