@@ -141,7 +141,7 @@ class word_rules {
       : found_(found), reported_(reported), word_(word), after_(after), next_(next), head_(head) {}
 
   void check_all() {
-    if (word_.unjudged() || word_.syllable_count() == 0 || word_.in_capitals_alone()) return;
+    if (word_.unjudged() || !word_.has_syllables() || word_.in_capitals_alone()) return;
     check_breathing();
     if (word_.accents().empty()) {
       check_missing_accent();
@@ -203,9 +203,7 @@ class word_rules {
   }
 
   void check_missing_accent() {
-    if (!reports(missing_accent) || word_.elided() || is_proclitic(word_) ||
-        has_enclitic_form(word_))
-      return;
+    if (!reports(missing_accent) || word_.elided() || is_clitic(word_)) return;
     report(missing_accent, 0,
            "No accent on a word that is neither proclitic nor enclitic: an accent is expected");
   }

@@ -170,6 +170,11 @@ inline bool keeps_its_acute(const greek_word& word) {
 inline bool has_enclitic_form(const greek_word& word) {
   return clitic_kinds(word) & (enclitic | elided_enclitic);
 }
+// Spelled as a proclitic or an enclitic, elided or whole: it may go without
+// an accent.
+inline bool is_clitic(const greek_word& word) {
+  return clitic_kinds(word) & (proclitic | enclitic | elided_enclitic);
+}
 // Spelled as an enclitic that no proclitic is spelled as (not οἱ), whole.
 inline bool has_enclitic_form_alone(const greek_word& word) {
   return (clitic_kinds(word) & (enclitic | proclitic)) == enclitic;

@@ -125,8 +125,7 @@ vowel_length greek_word::length_of(const syllable& vowels) const {
   return length;
 }
 
-bool greek_word::in_capitals_alone() const {
-  if (breathing_letters_ | accented_letters_) return false;
+bool greek_word::all_capitals_without_marks() const {
   for (const auto& letter : letters())
     if (!(letter.traits & capital) || letter.marks != 0) return false;
   return true;

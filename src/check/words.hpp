@@ -130,11 +130,14 @@ class greek_word {
     add(small_form_of(letter), marks, place);
   }
   void add(small_form form, unsigned marks, text_place place) {
-    if (letter_count_ == most_letters) {
-      unjudged_ = true;
-      return;
+    // The first letter and one too many, told apart from the rest in one test.
+    if (letter_count_ - 1 >= most_letters - 1) {
+      if (letter_count_ == most_letters) {
+        unjudged_ = true;
+        return;
+      }
+      line_ = place.line;
     }
-    if (letter_count_ == 0) line_ = place.line;
     vowels_ |= static_cast<std::uint64_t>(form.traits & vowel) << letter_count_;
     note_marks(letter_count_, marks);
     letters_[letter_count_++] = {form.small, static_cast<std::uint16_t>(marks), form.traits,
@@ -159,6 +162,7 @@ class greek_word {
   void leave_unjudged() { unjudged_ = true; }
   std::span<const word_letter> letters() const { return {letters_.data(), letter_count_}; }
   std::size_t syllable_count() const { return count_bits(starts_); }
+  bool has_syllables() const { return starts_ != 0; }
   // The syllable `index` from the first; there must be as many.
   syllable syllable_at(std::size_t index) const {
     std::uint64_t rest = starts_;
@@ -189,7 +193,9 @@ class greek_word {
 
   // Every letter a capital and none with a mark: a heading or an inscription,
   // written without accents.
-  bool in_capitals_alone() const;
+  bool in_capitals_alone() const {
+    return (breathing_letters_ | accented_letters_) == 0 && all_capitals_without_marks();
+  }
   // Whether it ends in epic or Attic -εω, -εως, -εων, spoken as one syllable
   // (synizesis) where the accent is concerned: Πηληϊάδεω, πόλεως.
   bool ends_in_synizesis() const;
@@ -203,6 +209,7 @@ class greek_word {
   static std::uint64_t last_bit(std::uint64_t bits) {
     return std::uint64_t{1} << (63 - std::countl_zero(bits));
   }
+  bool all_capitals_without_marks() const;
   void find_syllables();
   void find_accents();
   syllable syllable_from(std::uint32_t first) const {
