@@ -45,12 +45,6 @@ vowel_length length_of_vowel(const word_letter& vowel) {
 
 }  // namespace
 
-void greek_word::close(bool elided) {
-  elided_ = elided;
-  find_syllables();
-  find_accents();
-}
-
 std::uint64_t greek_word::spelling_key() const {
   if (letter_count_ > longest_spelling_key) return 0;
   std::uint64_t key = 0;
@@ -70,14 +64,9 @@ void greek_word::assign_head(const greek_word& word, std::size_t count) {
   close(false);
 }
 
-// One syllable a vowel or diphthong, read from the first vowel on: a vowel
-// right after one that begins a syllable may join it, as the second of a
-// diphthong or an iota adscript, and then begins none (ευι is ευ, ι). Only
-// vowels side by side need a look at their letters.
-void greek_word::find_syllables() {
+void greek_word::join_vowels(std::uint64_t pairs) {
   std::uint64_t joined = 0;
-  seconds_ = adscripts_ = 0;
-  for (std::uint64_t pairs = vowels_ & vowels_ << 1; pairs != 0; pairs &= pairs - 1) {
+  for (; pairs != 0; pairs &= pairs - 1) {
     const auto second = static_cast<std::uint32_t>(std::countr_zero(pairs));
     const std::uint64_t bit = std::uint64_t{1} << second;
     if (joined & bit >> 1) continue;
@@ -88,7 +77,6 @@ void greek_word::find_syllables() {
       seconds_ |= bit;
     joined = seconds_ | adscripts_;
   }
-  starts_ = vowels_ & ~(seconds_ | adscripts_);
 }
 
 // Each accent on a vowel, with its place from the end: the syllables that

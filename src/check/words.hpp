@@ -149,8 +149,18 @@ class greek_word {
     note_marks(letter_count_ - 1, marks);
     letters_[letter_count_ - 1].marks |= static_cast<std::uint16_t>(marks);
   }
-  // Ends the word: finds its syllables and accents.
-  void close(bool elided);
+  // Ends the word: finds its syllables and accents. One syllable a vowel or
+  // diphthong, read from the first vowel on: a vowel right after one that
+  // begins a syllable may join it, as the second of a diphthong or an iota
+  // adscript, and then begins none (ευι is ευ, ι). Only vowels side by side
+  // need a look at their letters.
+  void close(bool elided) {
+    elided_ = elided;
+    seconds_ = adscripts_ = 0;
+    if (const std::uint64_t pairs = vowels_ & vowels_ << 1; pairs != 0) join_vowels(pairs);
+    starts_ = vowels_ & ~(seconds_ | adscripts_);
+    find_accents();
+  }
   // Makes this word the first `count` letters of `word`, closed and whole.
   void assign_head(const greek_word& word, std::size_t count);
 
@@ -210,7 +220,8 @@ class greek_word {
     return std::uint64_t{1} << (63 - std::countl_zero(bits));
   }
   bool all_capitals_without_marks() const;
-  void find_syllables();
+  // Marks the vowels of `pairs`, each after a vowel, that join it.
+  void join_vowels(std::uint64_t pairs);
   void find_accents();
   syllable syllable_from(std::uint32_t first) const {
     return {first, (seconds_ >> first >> 1 & 1) != 0 ? first + 1 : first};
