@@ -134,6 +134,12 @@ bool may_be_enclitic(const greek_word& word) {
   return has_enclitic_form(word);
 }
 
+// Out of the way of the rules, which seldom find anything.
+[[gnu::noinline]] void add_warning(diagnostic_list& found, text_place place, rule code,
+                                   std::string_view message) {
+  found.add({place, severity::warning, rule_codes[code], std::string(message), {}});
+}
+
 class word_rules {
  public:
   word_rules(diagnostic_list& found, unsigned reported, const greek_word& word, word_break after,
@@ -155,9 +161,7 @@ class word_rules {
  private:
   bool reports(rule code) const { return reported_ >> code & 1; }
   void report(rule code, std::size_t letter, std::string_view message) {
-    if (reports(code))
-      found_.add(
-          {word_.place_of(letter), severity::warning, rule_codes[code], std::string(message), {}});
+    if (reports(code)) add_warning(found_, word_.place_of(letter), code, message);
   }
 
   // A word that begins with a vowel or rho has a breathing on its first
