@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <array>
 #include <cstddef>
+#include <cstring>
 #include <string>
 #include <utility>
 
@@ -172,27 +173,12 @@ constexpr small_form sigma_before(int c) {
   return facts_of(c).keeps_sigma_medial ? facts_of(sigma_key).form : final_sigma;
 }
 
-// A letter of a run and the marks typed before it.
-struct marked_letter {
-  std::size_t letter;  // its offset
-  small_form form;
-  unsigned marks;
-  bool takes_marks;  // false: no letter, or one that does not take the marks
-};
-
-// The letter after the marks, if any, that start at `from`.
-inline marked_letter letter_after_marks(const unsigned char* data, std::size_t from,
-                                        std::size_t size) {
-  marked_letter found{from, {}, 0, false};
-  for (; found.letter < size && key_table[data[found.letter]].mark != 0; ++found.letter)
-    found.marks |= key_table[data[found.letter]].mark;
-  if (found.letter == size) return found;
-  const key_facts& key = key_table[data[found.letter]];
-  found.takes_marks = takes_marks_before(key, found.marks);
-  found.form = key.kind == key_kind::sigma
-                   ? sigma_before(found.letter + 1 < size ? data[found.letter + 1] : end_of_input)
-                   : key.form;
-  return found;
+// The letter of the key at `at`, a letter's or the sigma's, as a word holds
+// it.
+inline small_form letter_form(const unsigned char* data, std::size_t at, std::size_t size) {
+  const key_facts& key = key_table[data[at]];
+  if (key.kind != key_kind::sigma) return key.form;
+  return sigma_before(at + 1 < size ? data[at + 1] : end_of_input);
 }
 
 // The first rule of combination that each set of marks breaks, or nullptr.
@@ -308,10 +294,11 @@ class typed_source_check {
 
   // Moves on to `to`, counting the line ends on the way.
   void move_to(std::size_t to) {
-    std::string_view passed = source_.substr(next_, to - next_);
-    if (std::size_t last = passed.rfind('\n'); last != std::string_view::npos) {
-      line_ += static_cast<std::uint64_t>(std::count(passed.begin(), passed.end(), '\n'));
-      line_start_ = next_ + last + 1;
+    const char* const data = source_.data();
+    while (const void* line_end = std::memchr(data + next_, '\n', to - next_)) {
+      next_ = static_cast<std::size_t>(static_cast<const char*>(line_end) - data) + 1;
+      ++line_;
+      line_start_ = next_;
     }
     next_ = to;
   }
@@ -328,8 +315,7 @@ class typed_source_check {
     run_state run;
     run.opened = opened;
     for (;;) {
-      if (run.pending_marks == 0 && !run.in_beta_code && !run.letter_mistaken && take_words(run))
-        continue;
+      if (run.pending_marks == 0 && !run.in_beta_code && !run.letter_mistaken) take_words(run);
       const int c = current();
       const text_place here = place();
       if (c == end_of_input || c == escape_character) {
@@ -350,10 +336,11 @@ class typed_source_check {
   // character at a time takes it: letters, each after the marks that it
   // takes, and the spaces, line ends, stops and elision marks between words.
   // It stops before anything else, and before marks that do not end in a
-  // letter that takes them, which the walk then goes through. Whether it took
-  // any. The line is kept in locals, since the compiler cannot tell that the
-  // rules it calls leave the walk's members alone.
-  bool take_words(run_state& run) {
+  // letter that takes them, which the walk then goes through. It is compiled
+  // apart from the walk, and keeps the line in locals (the compiler cannot
+  // tell that the rules it calls leave the walk's members alone), so that
+  // what it uses stays in registers.
+  [[gnu::noinline]] void take_words(run_state& run) {
     const auto* const data = reinterpret_cast<const unsigned char*>(source_.data());
     const std::size_t size = source_.size();
     std::uint64_t line = line_;
@@ -367,10 +354,13 @@ class typed_source_check {
       if (key.kind == key_kind::letter) {
         give(key.form, 0, taken);
       } else if (key.kind == key_kind::sigma || key.kind == key_kind::mark) {
-        const marked_letter found = letter_after_marks(data, taken, size);
-        if (!found.takes_marks) break;
-        taken = found.letter;
-        give(found.form, found.marks, taken);
+        unsigned marks = 0;
+        std::size_t letter = taken;
+        for (; letter < size && key_table[data[letter]].mark != 0; ++letter)
+          marks |= key_table[data[letter]].mark;
+        if (letter == size || !takes_marks_before(key_table[data[letter]], marks)) break;
+        give(letter_form(data, letter, size), marks, letter);
+        taken = letter;
       } else if (key.kind == key_kind::space || key.kind == key_kind::stop ||
                  key.kind == key_kind::line_end) {
         end_word(run, break_before(key.kind), {line, taken - line_start + 1});
@@ -387,9 +377,7 @@ class typed_source_check {
     }
     line_ = line;
     line_start_ = line_start;
-    if (taken == next_) return false;
     next_ = taken;
-    return true;
   }
 
   void end_run(run_state& run, text_place here, bool at_end_of_source) {
