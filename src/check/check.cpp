@@ -85,14 +85,20 @@ enum class key_kind : std::uint8_t {
   escape,    // "$", which ends the run
 };
 
-// All that a byte of a run is to the walk, found with one look-up.
+// All that a byte of a run is to the walk, found with one look-up, in eight
+// bytes, which the look-up's addressing scales by itself.
 struct key_facts {
-  small_form form{};  // a letter key's letter without marks; the sigma's is medial
+  // A letter key's letter without marks, the sigma's medial, as a word holds
+  // it: its small form, within 16 bits, and its traits.
+  char16_t small = 0;
+  std::uint16_t traits = 0;
   key_kind kind = key_kind::other;
   std::uint8_t mark = 0;  // a mark key's bit
   // The letter key's slot in `combination_index`: which marks it takes.
   std::uint8_t combinations = 0;
   bool keeps_sigma_medial = false;  // an "s" before it is a medial sigma
+
+  constexpr small_form form() const { return {small, traits}; }
 };
 
 // The sigma takes no marks: a letter and its marks combine by its slot alone.
@@ -110,7 +116,9 @@ constexpr auto key_table = [] {
     key.keeps_sigma_medial = keeps_sigma_medial(c);
     if (!is_letter(c)) continue;
     key.kind = key_kind::letter;
-    key.form = small_form_of(plain_letter(c));
+    const small_form form = small_form_of(plain_letter(c));
+    key.small = static_cast<char16_t>(form.small);
+    key.traits = form.traits;
   }
   keys[sigma_key].kind = key_kind::sigma;
   for (const auto& entry : mark_table) {
@@ -133,6 +141,13 @@ constexpr auto key_table = [] {
 constexpr const key_facts& facts_of(int c) {
   return key_table[static_cast<unsigned char>(c)];
 }
+
+// Every letter's small form fits in the 16 bits that the table keeps of it.
+static_assert([] {
+  for (int c = 0; c < 128; ++c)
+    if (is_letter(c) && facts_of(c).small != small_form_of(plain_letter(c)).small) return false;
+  return true;
+}());
 
 // Whether a letter key, or the sigma's, takes `marks` before it.
 inline bool takes_marks_before(const key_facts& key, unsigned marks) {
@@ -170,14 +185,14 @@ inline constexpr small_form final_sigma = small_form_of(code_point_of(final_sigm
 
 // The sigma before `c`: medial or final.
 constexpr small_form sigma_before(int c) {
-  return facts_of(c).keeps_sigma_medial ? facts_of(sigma_key).form : final_sigma;
+  return facts_of(c).keeps_sigma_medial ? facts_of(sigma_key).form() : final_sigma;
 }
 
 // The letter of the key at `at`, a letter's or the sigma's, as a word holds
 // it.
 inline small_form letter_form(const unsigned char* data, std::size_t at, std::size_t size) {
   const key_facts& key = key_table[data[at]];
-  if (key.kind != key_kind::sigma) return key.form;
+  if (key.kind != key_kind::sigma) return key.form();
   return sigma_before(at + 1 < size ? data[at + 1] : end_of_input);
 }
 
@@ -352,7 +367,7 @@ class typed_source_check {
     for (; taken < size; ++taken) {
       const key_facts& key = key_table[data[taken]];
       if (key.kind == key_kind::letter) {
-        give(key.form, 0, taken);
+        give(key.form(), 0, taken);
       } else if (key.kind == key_kind::sigma || key.kind == key_kind::mark) {
         unsigned marks = 0;
         std::size_t letter = taken;
@@ -421,7 +436,7 @@ class typed_source_check {
            {{here, "The letter they go to"}});
       run.letter_mistaken = true;
     }
-    give_letter(run, facts_of(c).form, run.pending_marks, here);
+    give_letter(run, facts_of(c).form(), run.pending_marks, here);
     clear_marks(run);
     return true;
   }
@@ -468,7 +483,7 @@ class typed_source_check {
     if (run.pending_marks != 0) run.marks_apart = true;
     switch (kind) {
       case key_kind::letter:
-        give_letter(run, facts_of(c).form, 0, here);
+        give_letter(run, facts_of(c).form(), 0, here);
         ++next_;
         return;
       case key_kind::sigma:
