@@ -101,7 +101,7 @@ struct character {
 constexpr bool fits_in_character(letter_with_marks greek) {
   return small_form_of(greek.letter).small <= 0xFFFF && greek.marks <= 0xFFFF;
 }
-static_assert(std::ranges::all_of(greek_characters, fits_in_character));
+static_assert(std::all_of(greek_characters.begin(), greek_characters.end(), fits_in_character));
 
 constexpr character letter_character(letter_with_marks greek) {
   small_form form = small_form_of(greek.letter);
