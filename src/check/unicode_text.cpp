@@ -9,6 +9,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <iterator>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -49,6 +50,18 @@ constexpr auto ascii_roles = [] {
   roles['&'] = role::reference;
   for (char c : std::string_view("[](){}")) roles[static_cast<unsigned char>(c)] = role::bracket;
   return roles;
+}();
+
+// The word break of each ASCII character that does nothing but end a word:
+// white space, punctuation, and other text.
+constexpr auto ascii_word_breaks = [] {
+  std::array<std::optional<word_break>, 128> breaks{};
+  for (std::size_t c = 0; c < breaks.size(); ++c) {
+    if (ascii_roles[c] == role::space) breaks[c] = word_break::space;
+    if (ascii_roles[c] == role::stop) breaks[c] = word_break::stop;
+    if (ascii_roles[c] == role::other) breaks[c] = word_break::other;
+  }
+  return breaks;
 }();
 
 // The characters outside ASCII and the Greek blocks' letters that have a role.
@@ -210,7 +223,8 @@ class unicode_reader {
     const unsigned char* before_line = begin + line_start_ - 1;
     while (at < safe_end) {
       std::size_t length;
-      // Most characters of Greek text: a letter, the mark of one, a space.
+      // Most characters of Greek text: a letter, the mark of one, a space or
+      // a stop; and of the text around it.
       if (const character* greek = block_character_here(at, length)) {
         if (greek->kind == role::letter) {
           rules.letter(greek->form(), greek->marks,
@@ -223,8 +237,9 @@ class unicode_reader {
           at += length;
           continue;
         }
-      } else if (*at == ' ') {
-        rules.end_word(word_break::space, {line, static_cast<std::uint64_t>(at - before_line)});
+      } else if (*at < 0x80 && ascii_word_breaks[*at]) {
+        rules.end_word(*ascii_word_breaks[*at],
+                       {line, static_cast<std::uint64_t>(at - before_line)});
         ++at;
         continue;
       }
