@@ -199,6 +199,45 @@ bool ends_a_block(std::string_view name) {
                             std::string_view(lower.data(), name.size()));
 }
 
+// A name of up to eight characters, none of them NUL, as one number.
+inline constexpr std::size_t longest_keyed_name = 8;
+constexpr std::uint64_t name_key(std::string_view name) {
+  std::uint64_t key = 0;
+  for (char c : name) key = key << 8 | static_cast<unsigned char>(c);
+  return key;
+}
+
+// The named references grapho writes, by the keys of their names in order.
+struct keyed_reference {
+  std::uint64_t key;
+  char32_t code_point;
+  friend constexpr auto operator<=>(const keyed_reference&, const keyed_reference&) = default;
+};
+inline constexpr auto keyed_references = [] {
+  std::array<keyed_reference, std::size(named_references)> keyed{};
+  for (std::size_t i = 0; i < keyed.size(); ++i)
+    keyed[i] = {name_key(named_references[i].name), named_references[i].code_point};
+  std::sort(keyed.begin(), keyed.end());
+  return keyed;
+}();
+static_assert(std::all_of(std::begin(named_references), std::end(named_references),
+                          [](const named_reference& reference) {
+                            return reference.name.size() <= longest_keyed_name;
+                          }));
+
+// The character of the named reference `name`, of ASCII letters and digits,
+// when it is one that grapho writes.
+std::optional<char32_t> named_reference_character(std::string_view name) {
+  if (name.size() > longest_keyed_name) return std::nullopt;
+  std::uint64_t key = name_key(name);
+  auto found = std::lower_bound(keyed_references.begin(), keyed_references.end(), key,
+                                [](const keyed_reference& reference, std::uint64_t sought) {
+                                  return reference.key < sought;
+                                });
+  if (found == keyed_references.end() || found->key != key) return std::nullopt;
+  return found->code_point;
+}
+
 bool is_ascii_letter(char c) {
   return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
 }
@@ -456,11 +495,10 @@ class unicode_reader {
     if (inner.empty()) return false;
     for (char d : inner)
       if (!is_ascii_letter(d) && !is_ascii_digit(d)) return false;
-    for (const auto& reference : named_references)
-      if (reference.name == inner) {
-        c = reference.code_point;
-        return true;
-      }
+    if (std::optional<char32_t> named = named_reference_character(inner)) {
+      c = *named;
+      return true;
+    }
     bool space = inner == "nbsp" || inner == "ensp" || inner == "emsp" || inner == "thinsp";
     c = space ? U' ' : U'\uFFFD';
     return true;
