@@ -130,6 +130,10 @@ TEST(Check, FindsEveryMistakeAtOnce) {
        "3:3 mixed-breathings (note 1:1); 3:6 marks-dropped; 3:9 open-run; "
        "3:10 quote-left-open"},
   });
+  // The accents' findings too, at their letters on the lines of a run.
+  expect_found({{"$ka/i\r\n\tl/og/os, >anqr/wpos\nd' >/eqhke l/ogos\tt/is$ $<o$",
+                 "1:5 acute-before-word; 2:7 two-accents; 2:17 penult-circumflex"}},
+               {});
 }
 
 // Greek as grapho types it, from the editions: nothing to say, accents
