@@ -173,8 +173,36 @@ character character_of(char32_t c) {
   return character_of_role(role_of_other(c));
 }
 
+constexpr bool is_ascii_letter(char c) {
+  return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
+}
+constexpr bool is_ascii_digit(char c) {
+  return c >= '0' && c <= '9';
+}
+
+// A name of ASCII letters and digits, up to ten of them, as one number, so
+// that names are found without comparing strings: six bits a character, none
+// of them zero.
+inline constexpr std::size_t longest_keyed_name = 10;
+inline constexpr auto name_character_codes = [] {
+  std::array<std::uint8_t, 256> codes{};
+  for (char c = '0'; c <= '9'; ++c) codes[static_cast<std::size_t>(c)] = c - '0' + 1;
+  for (char c = 'a'; c <= 'z'; ++c) codes[static_cast<std::size_t>(c)] = c - 'a' + 11;
+  for (char c = 'A'; c <= 'Z'; ++c) codes[static_cast<std::size_t>(c)] = c - 'A' + 37;
+  return codes;
+}();
+constexpr std::uint64_t name_key(std::string_view name) {
+  std::uint64_t key = 0;
+  for (char c : name) key = key << 6 | name_character_codes[static_cast<unsigned char>(c)];
+  return key;
+}
+
+constexpr bool has_a_key(std::string_view name) {
+  return name.size() <= longest_keyed_name;
+}
+
 // HTML's elements that end a block of text: a paragraph, a heading, a line
-// of verse (TEI's l), a cell, a break. In the order of std::string_view.
+// of verse (TEI's l), a cell, a break.
 inline constexpr std::string_view block_elements[] = {
     "address", "article", "aside", "blockquote", "body",       "br",     "caption",
     "dd",      "div",     "dl",    "dt",         "figcaption", "figure", "footer",
@@ -182,29 +210,23 @@ inline constexpr std::string_view block_elements[] = {
     "header",  "hr",      "html",  "l",          "lg",         "li",     "main",
     "nav",     "ol",      "p",     "pre",        "section",    "table",  "tbody",
     "td",      "tfoot",   "th",    "thead",      "title",      "tr",     "ul"};
-static_assert(std::is_sorted(std::begin(block_elements), std::end(block_elements)));
+static_assert(std::all_of(std::begin(block_elements), std::end(block_elements), has_a_key));
 
-inline constexpr std::size_t longest_block_element = [] {
-  std::size_t longest = 0;
-  for (std::string_view name : block_elements) longest = std::max(longest, name.size());
-  return longest;
+// Their names' keys, in order.
+inline constexpr auto block_element_keys = [] {
+  std::array<std::uint64_t, std::size(block_elements)> keys{};
+  for (std::size_t i = 0; i < keys.size(); ++i) keys[i] = name_key(block_elements[i]);
+  std::sort(keys.begin(), keys.end());
+  return keys;
 }();
 
 // Whether the element `name`, of ASCII letters and digits in any case, ends a block.
 bool ends_a_block(std::string_view name) {
-  if (name.size() > longest_block_element) return false;
-  std::array<char, longest_block_element> lower{};
+  if (name.size() > longest_keyed_name) return false;
+  std::array<char, longest_keyed_name> lower{};
   for (std::size_t i = 0; i < name.size(); ++i) lower[i] = static_cast<char>(name[i] | 0x20);
-  return std::binary_search(std::begin(block_elements), std::end(block_elements),
-                            std::string_view(lower.data(), name.size()));
-}
-
-// A name of up to eight characters, none of them NUL, as one number.
-inline constexpr std::size_t longest_keyed_name = 8;
-constexpr std::uint64_t name_key(std::string_view name) {
-  std::uint64_t key = 0;
-  for (char c : name) key = key << 8 | static_cast<unsigned char>(c);
-  return key;
+  return std::binary_search(block_element_keys.begin(), block_element_keys.end(),
+                            name_key(std::string_view(lower.data(), name.size())));
 }
 
 // The named references grapho writes, by the keys of their names in order.
@@ -222,7 +244,7 @@ inline constexpr auto keyed_references = [] {
 }();
 static_assert(std::all_of(std::begin(named_references), std::end(named_references),
                           [](const named_reference& reference) {
-                            return reference.name.size() <= longest_keyed_name;
+                            return has_a_key(reference.name);
                           }));
 
 // The character of the named reference `name`, of ASCII letters and digits,
@@ -236,13 +258,6 @@ std::optional<char32_t> named_reference_character(std::string_view name) {
                                 });
   if (found == keyed_references.end() || found->key != key) return std::nullopt;
   return found->code_point;
-}
-
-bool is_ascii_letter(char c) {
-  return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
-}
-bool is_ascii_digit(char c) {
-  return c >= '0' && c <= '9';
 }
 
 class unicode_reader {

@@ -130,14 +130,11 @@ class greek_word {
     add(small_form_of(letter), marks, place);
   }
   void add(small_form form, unsigned marks, text_place place) {
-    // The first letter and one too many, told apart from the rest in one test.
-    if (letter_count_ - 1 >= most_letters - 1) {
-      if (letter_count_ == most_letters) {
-        unjudged_ = true;
-        return;
-      }
-      line_ = place.line;
+    if (letter_count_ == most_letters) {
+      unjudged_ = true;
+      return;
     }
+    if (letter_count_ == 0) line_ = place.line;
     vowels_ |= static_cast<std::uint64_t>(form.traits & vowel) << letter_count_;
     note_marks(letter_count_, marks);
     letters_[letter_count_++] = {form.small, static_cast<std::uint16_t>(marks), form.traits,
