@@ -274,15 +274,20 @@ class unicode_reader {
     const auto* at = begin;
     accent_rules& rules = rules_;
     std::uint64_t line = line_;
-    const unsigned char* before_line = begin + line_start_ - 1;
+    // The address before the line's first byte, as a number, so that a
+    // column is one subtraction.
+    auto before_line_of = [&] { return reinterpret_cast<std::uintptr_t>(begin + line_start_) - 1; };
+    std::uintptr_t before_line = before_line_of();
+    auto place = [&](const unsigned char* character) {
+      return text_place{line, reinterpret_cast<std::uintptr_t>(character) - before_line};
+    };
     while (at < safe_end) {
       std::size_t length;
       // Most characters of Greek text: a letter, the mark of one, a space or
       // a stop; and of the text around it.
       if (const character* greek = block_character_here(at, length)) {
         if (greek->kind == role::letter) {
-          rules.letter(greek->form(), greek->marks,
-                       {line, static_cast<std::uint64_t>(at - before_line)});
+          rules.letter(greek->form(), greek->marks, place(at));
           at += length;
           continue;
         }
@@ -292,14 +297,13 @@ class unicode_reader {
           continue;
         }
       } else if (*at < 0x80 && ascii_word_breaks[*at]) {
-        rules.end_word(*ascii_word_breaks[*at],
-                       {line, static_cast<std::uint64_t>(at - before_line)});
+        rules.end_word(*ascii_word_breaks[*at], place(at));
         ++at;
         continue;
       }
       at = begin + take_character(static_cast<std::size_t>(at - begin));
       line = line_;
-      before_line = begin + line_start_ - 1;
+      before_line = before_line_of();
     }
     for (std::size_t offset = static_cast<std::size_t>(at - begin); offset < text_.size();)
       offset = take_character(offset);
