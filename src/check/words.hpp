@@ -199,6 +199,13 @@ class greek_word {
   text_place place() const { return place_of(0); }
   text_place place_of(std::size_t letter) const { return {line_, letters_[letter].column}; }
 
+  // Whether its breathings are where the rules want them without a look at
+  // its letters but the first: none on a word that begins with a consonant
+  // other than rho, one alone on the first syllable's vowel that takes it.
+  bool has_breathing_in_place() const {
+    const std::uint64_t first_nucleus = (vowels_ & 1) == 0 ? 0 : (seconds_ & 2) != 0 ? 2 : 1;
+    return breathing_letters_ == first_nucleus && letters_[0].small != U'ρ';
+  }
   // Every letter a capital and none with a mark: a heading or an inscription,
   // written without accents.
   bool in_capitals_alone() const {
