@@ -33,16 +33,6 @@ bool has_iota_adscript(const word_letter& vowel, const word_letter& next) {
          next.marks == 0;
 }
 
-// Long: eta, omega, and any vowel with an iota subscript, a circumflex or a
-// macron; short: epsilon, omicron, and a vowel with a breve (Smyth §4).
-vowel_length length_of_vowel(const word_letter& vowel) {
-  if ((vowel.marks & (iota_subscript | circumflex | long_vowel)) || (vowel.traits & long_by_nature))
-    return vowel_length::certainly_long;
-  if ((vowel.traits & short_by_nature) || (vowel.marks & short_vowel))
-    return vowel_length::certainly_short;
-  return vowel_length::unknown;
-}
-
 }  // namespace
 
 std::uint64_t greek_word::spelling_key() const {
@@ -92,25 +82,6 @@ void greek_word::find_accents() {
     accents_[found++] = {kind & ~(kind - 1), letter, later_starts + (elided_ ? 1u : 0u)};
   }
   accent_count_ = found;
-}
-
-// Diphthongs are long, but final -αι and -οι count as short for the accent
-// (Smyth §169), and a short vowel before a final ξ or ψ may count as long
-// (§164 b): their length is left unknown.
-vowel_length greek_word::length_of(const syllable& vowels) const {
-  const word_letter& letter = letters_[vowels.first];
-  if (adscripts_ >> vowels.first >> 1 & 1) return vowel_length::certainly_long;
-  if (vowels.nucleus != vowels.first) {
-    bool final_short = vowels.nucleus + 1 == letter_count_ && !elided_ &&
-                       (letters_[vowels.nucleus].traits & iota) &&
-                       (letter.small == U'α' || letter.small == U'ο');
-    return final_short ? vowel_length::unknown : vowel_length::certainly_long;
-  }
-  vowel_length length = length_of_vowel(letter);
-  if (length == vowel_length::certainly_short && (starts_ >> vowels.first >> 1) == 0 &&
-      ends_in_double_consonant())
-    return vowel_length::unknown;
-  return length;
 }
 
 bool greek_word::all_capitals_without_marks() const {

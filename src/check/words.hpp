@@ -187,8 +187,11 @@ class greek_word {
   }
   // The length of the syllable `from_end` from the end, where it is certain.
   vowel_length length_from_end(std::size_t from_end) const {
-    std::optional<syllable> found = syllable_from_end(from_end);
-    return found ? length_of(*found) : vowel_length::unknown;
+    if (elided_ && from_end-- == 0) return vowel_length::unknown;
+    std::uint64_t rest = starts_;
+    for (; rest != 0 && from_end != 0; --from_end) rest &= ~last_bit(rest);
+    if (rest == 0) return vowel_length::unknown;
+    return length_of(syllable_from(static_cast<std::uint32_t>(63 - std::countl_zero(rest))));
   }
   std::span<const accent> accents() const { return {accents_.data(), accent_count_}; }
   // A bit for each letter with a breathing, the first letter's lowest.
@@ -231,7 +234,34 @@ class greek_word {
   syllable syllable_from(std::uint32_t first) const {
     return {first, (seconds_ >> first >> 1 & 1) != 0 ? first + 1 : first};
   }
-  vowel_length length_of(const syllable& vowels) const;
+  // Diphthongs are long, but final -αι and -οι count as short for the accent
+  // (Smyth §169), and a short vowel before a final ξ or ψ may count as long
+  // (§164 b): their length is left unknown.
+  vowel_length length_of(const syllable& vowels) const {
+    const word_letter& letter = letters_[vowels.first];
+    if (adscripts_ >> vowels.first >> 1 & 1) return vowel_length::certainly_long;
+    if (vowels.nucleus != vowels.first) {
+      bool final_short = vowels.nucleus + 1 == letter_count_ && !elided_ &&
+                         (letters_[vowels.nucleus].traits & iota) &&
+                         (letter.small == U'α' || letter.small == U'ο');
+      return final_short ? vowel_length::unknown : vowel_length::certainly_long;
+    }
+    vowel_length length = length_of_vowel(letter);
+    if (length == vowel_length::certainly_short && (starts_ >> vowels.first >> 1) == 0 &&
+        ends_in_double_consonant())
+      return vowel_length::unknown;
+    return length;
+  }
+  // Long: eta, omega, and any vowel with an iota subscript, a circumflex or a
+  // macron; short: epsilon, omicron, and a vowel with a breve (Smyth §4).
+  static vowel_length length_of_vowel(const word_letter& vowel) {
+    if ((vowel.marks & (iota_subscript | circumflex | long_vowel)) ||
+        (vowel.traits & long_by_nature))
+      return vowel_length::certainly_long;
+    if ((vowel.traits & short_by_nature) || (vowel.marks & short_vowel))
+      return vowel_length::certainly_short;
+    return vowel_length::unknown;
+  }
   void note_marks(std::size_t letter, unsigned marks) {
     if (!(marks & (breathings | grapho::accents))) return;
     if (marks & breathings) breathing_letters_ |= std::uint64_t{1} << letter;
