@@ -87,8 +87,8 @@ place_fault accent_place_fault(const greek_word& word) {
                              : place_fault::circumflex_before_long_ultima;
   }
   if (own.kind == acute && own.from_end == 1 &&
-      word.length_from_end(1) == vowel_length::certainly_long &&
-      word.length_from_end(0) == vowel_length::certainly_short)
+      word.length_from_end(0) == vowel_length::certainly_short &&
+      word.length_from_end(1) == vowel_length::certainly_long)
     return place_fault::acute_on_long_penult;
   return place_fault::none;
 }
