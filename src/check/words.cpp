@@ -55,17 +55,17 @@ void greek_word::assign_head(const greek_word& word, std::size_t count) {
 }
 
 void greek_word::join_vowels(std::uint64_t pairs) {
-  std::uint64_t joined = 0;
   for (; pairs != 0; pairs &= pairs - 1) {
     const auto second = static_cast<std::uint32_t>(std::countr_zero(pairs));
     const std::uint64_t bit = std::uint64_t{1} << second;
-    if (joined & bit >> 1) continue;
     const word_letter& before = letters_[second - 1];
     if (has_iota_adscript(before, letters_[second]))
       adscripts_ |= bit;
     else if (makes_diphthong(before, letters_[second]))
       seconds_ |= bit;
-    joined = seconds_ | adscripts_;
+    else
+      continue;
+    pairs &= ~(bit << 1);  // the vowel joined begins no pair with the next
   }
 }
 
