@@ -69,21 +69,6 @@ void greek_word::join_vowels(std::uint64_t pairs) {
   }
 }
 
-// Each accent on a vowel, with its place from the end: the syllables that
-// begin after it, and the elided vowel. An accent on a consonant belongs to
-// no syllable and is not counted.
-void greek_word::find_accents() {
-  std::size_t found = 0;
-  for (std::uint64_t rest = accented_letters_ & vowels_; rest != 0; rest &= rest - 1) {
-    const auto letter = static_cast<std::uint32_t>(std::countr_zero(rest));
-    unsigned kind = letters_[letter].marks & grapho::accents;
-    const unsigned later_starts = count_bits(starts_ >> letter >> 1);
-    // Two accents on one letter: the first of acute, grave, circumflex.
-    accents_[found++] = {kind & ~(kind - 1), letter, later_starts + (elided_ ? 1u : 0u)};
-  }
-  accent_count_ = found;
-}
-
 bool greek_word::all_capitals_without_marks() const {
   for (const auto& letter : letters())
     if (!(letter.traits & capital) || letter.marks != 0) return false;
