@@ -330,7 +330,8 @@ void accent_rules::close_word(bool elided) {
   gap_.reset();
 }
 
-void accent_rules::settle_previous(const greek_word* next) {
+// Inline: it runs once a word, and mostly finds the word plainly right.
+inline void accent_rules::settle_previous(const greek_word* next) {
   word_break after = gap_.value_or(next ? word_break::space : word_break::end);
   if (!next && is_white_space(after)) after = word_break::end;
   const greek_word* next_in_clause = next && is_white_space(after) ? next : nullptr;
