@@ -149,10 +149,10 @@ static_assert([] {
   return true;
 }());
 
-// Whether a letter key, or the sigma's, takes `marks` before it.
+// Whether a key is that of a letter that takes `marks`, some marks, before it:
+// every other key has the empty slot.
 inline bool takes_marks_before(const key_facts& key, unsigned marks) {
-  return (key.kind == key_kind::letter || key.kind == key_kind::sigma) &&
-         (marks == 0 || combination_index[key.combinations][marks] != 0);
+  return combination_index[key.combinations][marks] != 0;
 }
 
 // What ends a word before a byte of each kind.
@@ -186,14 +186,6 @@ inline constexpr small_form final_sigma = small_form_of(code_point_of(final_sigm
 // The sigma before `c`: medial or final.
 constexpr small_form sigma_before(int c) {
   return facts_of(c).keeps_sigma_medial ? facts_of(sigma_key).form() : final_sigma;
-}
-
-// The letter of the key at `at`, a letter's or the sigma's, as a word holds
-// it.
-inline small_form letter_form(const unsigned char* data, std::size_t at, std::size_t size) {
-  const key_facts& key = key_table[data[at]];
-  if (key.kind != key_kind::sigma) return key.form();
-  return sigma_before(at + 1 < size ? data[at + 1] : end_of_input);
 }
 
 // The first rule of combination that each set of marks breaks, or nullptr.
@@ -368,14 +360,16 @@ class typed_source_check {
       const key_facts& key = key_table[data[taken]];
       if (key.kind == key_kind::letter) {
         give(key.form(), 0, taken);
-      } else if (key.kind == key_kind::sigma || key.kind == key_kind::mark) {
-        unsigned marks = 0;
-        std::size_t letter = taken;
+      } else if (key.kind == key_kind::mark) {
+        unsigned marks = key.mark;
+        std::size_t letter = taken + 1;
         for (; letter < size && key_table[data[letter]].mark != 0; ++letter)
           marks |= key_table[data[letter]].mark;
         if (letter == size || !takes_marks_before(key_table[data[letter]], marks)) break;
-        give(letter_form(data, letter, size), marks, letter);
+        give(key_table[data[letter]].form(), marks, letter);
         taken = letter;
+      } else if (key.kind == key_kind::sigma) {
+        give(sigma_before(taken + 1 < size ? data[taken + 1] : end_of_input), 0, taken);
       } else if (key.kind == key_kind::space || key.kind == key_kind::stop ||
                  key.kind == key_kind::line_end) {
         end_word(run, break_before(key.kind), {line, taken - line_start + 1});
