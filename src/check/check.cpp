@@ -247,7 +247,6 @@ struct run_state {
   text_place first_mark;
   std::size_t first_mark_offset = 0;
   bool marks_apart = false;  // something other than a mark came after them
-  bool in_word = false;
   // The letter in hand ended an error: its word is left to the error.
   bool letter_mistaken = false;
   // Beta Code was met: the run's accents are not judged.
@@ -322,7 +321,7 @@ class typed_source_check {
     run_state run;
     run.opened = opened;
     for (;;) {
-      if (run.pending_marks == 0 && !run.in_beta_code && !run.letter_mistaken) take_words(run);
+      if (run.pending_marks == 0 && !run.in_beta_code && !run.letter_mistaken) take_words();
       const int c = current();
       const text_place here = place();
       if (c == end_of_input || c == escape_character) {
@@ -347,14 +346,13 @@ class typed_source_check {
   // apart from the walk, and keeps the line in locals (the compiler cannot
   // tell that the rules it calls leave the walk's members alone), so that
   // what it uses stays in registers.
-  [[gnu::noinline]] void take_words(run_state& run) {
+  [[gnu::noinline]] void take_words() {
     const auto* const data = reinterpret_cast<const unsigned char*>(source_.data());
     const std::size_t size = source_.size();
     std::uint64_t line = line_;
     std::size_t line_start = line_start_, taken = next_;
     auto give = [&](small_form letter, unsigned marks, std::size_t at) {
       accents_.letter(letter, marks, {line, at - line_start + 1});
-      run.in_word = true;
     };
     for (; taken < size; ++taken) {
       const key_facts& key = key_table[data[taken]];
@@ -372,14 +370,13 @@ class typed_source_check {
         give(sigma_before(taken + 1 < size ? data[taken + 1] : end_of_input), 0, taken);
       } else if (key.kind == key_kind::space || key.kind == key_kind::stop ||
                  key.kind == key_kind::line_end) {
-        end_word(run, break_before(key.kind), {line, taken - line_start + 1});
+        end_word(break_before(key.kind), {line, taken - line_start + 1});
         if (data[taken] == '\n') {
           ++line;
           line_start = taken + 1;
         }
       } else if (key.kind == key_kind::elision) {
         accents_.elision({line, taken - line_start + 1});
-        run.in_word = false;
       } else {
         break;
       }
@@ -394,7 +391,7 @@ class typed_source_check {
       warn("marks-dropped", run.first_mark,
            "Marks with no letter after them in the run are dropped: " +
                quoted(pending_mark_keys(run)));
-    end_word(run, word_break::end, here);
+    end_word(word_break::end, here);
     if (at_end_of_source)
       warn("open-run", run.opened,
            "Greek run still open at the end of the file: close it with \"$\"");
@@ -455,12 +452,11 @@ class typed_source_check {
     accents_.letter(letter, marks, here);
     if (run.letter_mistaken) accents_.leave_word_unjudged();
     run.letter_mistaken = false;
-    run.in_word = true;
   }
 
-  void end_word(run_state& run, word_break kind, text_place here) {
-    if (run.in_word) accents_.end_word(kind, here);
-    run.in_word = false;
+  // The rules hear of the first break after a word's letters alone.
+  void end_word(word_break kind, text_place here) {
+    if (accents_.in_word()) accents_.end_word(kind, here);
   }
 
   // A character of a run that is not a letter taking pending marks.
@@ -486,13 +482,12 @@ class typed_source_check {
         return;
       case key_kind::elision:
         if (!run.in_beta_code) accents_.elision(here);
-        run.in_word = false;
         ++next_;
         return;
       default:
         break;
     }
-    end_word(run, break_before(kind), here);
+    end_word(break_before(kind), here);
     switch (kind) {
       case key_kind::word:
         for (const auto& letter : word_letters)
