@@ -68,14 +68,15 @@ constexpr char elision_key = '\'';
 static_assert(code_point_of(entity_of(elision_key)) == 0x1FBF);
 
 // What a byte of a run is to the walk.
+// The kinds up to the line end end a word and are nothing else to the walk.
 enum class key_kind : std::uint8_t {
-  other,     // ends a word
+  other,     // ends a word: any other text, digits, bytes of UTF-8
+  space,     // ends a word: white space
+  stop,      // ends a word: punctuation, ";" the upper stop
+  line_end,  // ends a word: a line end
   letter,    // a letter key but the sigma's
   sigma,     // medial or final by what follows
   mark,      // a mark, for the letter after it
-  space,     // ends a word: white space
-  line_end,  // ends a word: a line end
-  stop,      // ends a word: punctuation, ";" the upper stop
   question,  // "?", which grapho keeps Latin: punctuation, and a warning
   elision,   // ends the word it follows
   word,      // "&", the word kai
@@ -340,12 +341,12 @@ class typed_source_check {
 
   // Most of a run, from the character in hand, taken as the walk one
   // character at a time takes it: letters, each after the marks that it
-  // takes, and the spaces, line ends, stops and elision marks between words.
-  // It stops before anything else, and before marks that do not end in a
-  // letter that takes them, which the walk then goes through. It is compiled
-  // apart from the walk, and keeps the line in locals (the compiler cannot
-  // tell that the rules it calls leave the walk's members alone), so that
-  // what it uses stays in registers.
+  // takes, and the spaces, line ends, stops, elision marks and other text
+  // between words. It stops before any other sign, and before marks that do
+  // not end in a letter that takes them, which the walk then goes through.
+  // It is compiled apart from the walk, and keeps the line in locals (the
+  // compiler cannot tell that the rules it calls leave the walk's members
+  // alone), so that what it uses stays in registers.
   [[gnu::noinline]] void take_words() {
     const auto* const data = reinterpret_cast<const unsigned char*>(source_.data());
     const std::size_t size = source_.size();
@@ -368,8 +369,7 @@ class typed_source_check {
         taken = letter;
       } else if (key.kind == key_kind::sigma) {
         give(sigma_before(taken + 1 < size ? data[taken + 1] : end_of_input), 0, taken);
-      } else if (key.kind == key_kind::space || key.kind == key_kind::stop ||
-                 key.kind == key_kind::line_end) {
+      } else if (key.kind <= key_kind::line_end) {
         end_word(break_before(key.kind), {line, taken - line_start + 1});
         if (data[taken] == '\n') {
           ++line;
