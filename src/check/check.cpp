@@ -67,13 +67,13 @@ constexpr auto word_letters = [] {
 constexpr char elision_key = '\'';
 static_assert(code_point_of(entity_of(elision_key)) == 0x1FBF);
 
-// What a byte of a run is to the walk.
-// The kinds up to the line end end a word and are nothing else to the walk.
+// What a byte of a run is to the walk. The first four only end a word, and
+// are numbered as the breaks they make.
 enum class key_kind : std::uint8_t {
-  other,     // ends a word: any other text, digits, bytes of UTF-8
   space,     // ends a word: white space
-  stop,      // ends a word: punctuation, ";" the upper stop
   line_end,  // ends a word: a line end
+  stop,      // ends a word: punctuation, ";" the upper stop
+  other,     // ends a word: any other text, digits, bytes of UTF-8
   letter,    // a letter key but the sigma's
   sigma,     // medial or final by what follows
   mark,      // a mark, for the letter after it
@@ -156,20 +156,21 @@ inline bool takes_marks_before(const key_facts& key, unsigned marks) {
   return combination_index[key.combinations][marks] != 0;
 }
 
+// Whether a byte of a kind only ends a word.
+constexpr bool only_ends_word(key_kind kind) {
+  return kind <= key_kind::other;
+}
+
 // What ends a word before a byte of each kind.
 constexpr word_break break_before(key_kind kind) {
-  switch (kind) {
-    case key_kind::space:
-      return word_break::space;
-    case key_kind::line_end:
-      return word_break::line_end;
-    case key_kind::stop:
-    case key_kind::question:
-      return word_break::stop;
-    default:
-      return word_break::other;
-  }
+  if (only_ends_word(kind)) return static_cast<word_break>(kind);
+  return kind == key_kind::question ? word_break::stop : word_break::other;
 }
+
+static_assert(break_before(key_kind::space) == word_break::space &&
+              break_before(key_kind::line_end) == word_break::line_end &&
+              break_before(key_kind::stop) == word_break::stop &&
+              break_before(key_kind::other) == word_break::other);
 
 constexpr char key_of(unsigned bit) {
   for (const auto& entry : mark_table)
@@ -369,9 +370,9 @@ class typed_source_check {
         taken = letter;
       } else if (key.kind == key_kind::sigma) {
         give(sigma_before(taken + 1 < size ? data[taken + 1] : end_of_input), 0, taken);
-      } else if (key.kind <= key_kind::line_end) {
+      } else if (only_ends_word(key.kind)) {
         end_word(break_before(key.kind), {line, taken - line_start + 1});
-        if (data[taken] == '\n') {
+        if (key.kind == key_kind::line_end && data[taken] == '\n') {
           ++line;
           line_start = taken + 1;
         }
