@@ -357,6 +357,7 @@ class typed_source_check {
       accents_.letter(letter, marks, {line, at - line_start + 1});
     };
     for (; taken < size; ++taken) {
+      // The kinds in the order of how often Greek has them.
       const key_facts& key = key_table[data[taken]];
       if (key.kind == key_kind::letter) {
         give(key.form(), 0, taken);
@@ -368,14 +369,14 @@ class typed_source_check {
         if (letter == size || !takes_marks_before(key_table[data[letter]], marks)) break;
         give(key_table[data[letter]].form(), marks, letter);
         taken = letter;
-      } else if (key.kind == key_kind::sigma) {
-        give(sigma_before(taken + 1 < size ? data[taken + 1] : end_of_input), 0, taken);
       } else if (only_ends_word(key.kind)) {
         end_word(break_before(key.kind), {line, taken - line_start + 1});
         if (key.kind == key_kind::line_end && data[taken] == '\n') {
           ++line;
           line_start = taken + 1;
         }
+      } else if (key.kind == key_kind::sigma) {
+        give(sigma_before(taken + 1 < size ? data[taken + 1] : end_of_input), 0, taken);
       } else if (key.kind == key_kind::elision) {
         accents_.elision({line, taken - line_start + 1});
       } else {
