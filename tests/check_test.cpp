@@ -130,9 +130,13 @@ TEST(Check, FindsEveryMistakeAtOnce) {
        "3:3 mixed-breathings (note 1:1); 3:6 marks-dropped; 3:9 open-run; "
        "3:10 quote-left-open"},
   });
-  // The accents' findings too, at their letters on the lines of a run.
+  // The accents' findings too, at their letters on the lines of a run; other
+  // text in a run, a dash, a digit or U+02BC, ends a word but is no space
+  // before the next.
   expect_found({{"$ka/i\r\n\tl/og/os, >anqr/wpos\nd' >/eqhke l/ogos\tt/is$ $<o$",
-                 "1:5 acute-before-word; 2:7 two-accents; 2:17 penult-circumflex"}},
+                 "1:5 acute-before-word; 2:7 two-accents; 2:17 penult-circumflex"},
+                {"$ka/i\xe2\x80\x94 ka/i2 ka/i\xca\xbc ka/i l/ogos, t/is\xca\xbc$",
+                 "1:26 acute-before-word"}},
                {});
 }
 

@@ -67,15 +67,16 @@ constexpr auto word_letters = [] {
 constexpr char elision_key = '\'';
 static_assert(code_point_of(entity_of(elision_key)) == 0x1FBF);
 
-// What a byte of a run is to the walk.
+// What a byte of a run is to the walk. The first four only end a word, and
+// are numbered as the breaks they make.
 enum class key_kind : std::uint8_t {
-  other,     // ends a word
-  letter,    // a letter key but the sigma's
-  sigma,     // medial or final by what follows
-  mark,      // a mark, for the letter after it
   space,     // ends a word: white space
   line_end,  // ends a word: a line end
   stop,      // ends a word: punctuation, ";" the upper stop
+  other,     // ends a word: any other text, digits, bytes of UTF-8
+  letter,    // a letter key but the sigma's
+  sigma,     // medial or final by what follows
+  mark,      // a mark, for the letter after it
   question,  // "?", which grapho keeps Latin: punctuation, and a warning
   elision,   // ends the word it follows
   word,      // "&", the word kai
@@ -149,26 +150,27 @@ static_assert([] {
   return true;
 }());
 
-// Whether a letter key, or the sigma's, takes `marks` before it.
+// Whether a key is that of a letter that takes `marks`, some marks, before it:
+// every other key has the empty slot.
 inline bool takes_marks_before(const key_facts& key, unsigned marks) {
-  return (key.kind == key_kind::letter || key.kind == key_kind::sigma) &&
-         (marks == 0 || combination_index[key.combinations][marks] != 0);
+  return combination_index[key.combinations][marks] != 0;
+}
+
+// Whether a byte of a kind only ends a word.
+constexpr bool only_ends_word(key_kind kind) {
+  return kind <= key_kind::other;
 }
 
 // What ends a word before a byte of each kind.
 constexpr word_break break_before(key_kind kind) {
-  switch (kind) {
-    case key_kind::space:
-      return word_break::space;
-    case key_kind::line_end:
-      return word_break::line_end;
-    case key_kind::stop:
-    case key_kind::question:
-      return word_break::stop;
-    default:
-      return word_break::other;
-  }
+  if (only_ends_word(kind)) return static_cast<word_break>(kind);
+  return kind == key_kind::question ? word_break::stop : word_break::other;
 }
+
+static_assert(break_before(key_kind::space) == word_break::space &&
+              break_before(key_kind::line_end) == word_break::line_end &&
+              break_before(key_kind::stop) == word_break::stop &&
+              break_before(key_kind::other) == word_break::other);
 
 constexpr char key_of(unsigned bit) {
   for (const auto& entry : mark_table)
@@ -186,14 +188,6 @@ inline constexpr small_form final_sigma = small_form_of(code_point_of(final_sigm
 // The sigma before `c`: medial or final.
 constexpr small_form sigma_before(int c) {
   return facts_of(c).keeps_sigma_medial ? facts_of(sigma_key).form() : final_sigma;
-}
-
-// The letter of the key at `at`, a letter's or the sigma's, as a word holds
-// it.
-inline small_form letter_form(const unsigned char* data, std::size_t at, std::size_t size) {
-  const key_facts& key = key_table[data[at]];
-  if (key.kind != key_kind::sigma) return key.form();
-  return sigma_before(at + 1 < size ? data[at + 1] : end_of_input);
 }
 
 // The first rule of combination that each set of marks breaks, or nullptr.
@@ -255,7 +249,6 @@ struct run_state {
   text_place first_mark;
   std::size_t first_mark_offset = 0;
   bool marks_apart = false;  // something other than a mark came after them
-  bool in_word = false;
   // The letter in hand ended an error: its word is left to the error.
   bool letter_mistaken = false;
   // Beta Code was met: the run's accents are not judged.
@@ -330,7 +323,7 @@ class typed_source_check {
     run_state run;
     run.opened = opened;
     for (;;) {
-      if (run.pending_marks == 0 && !run.in_beta_code && !run.letter_mistaken) take_words(run);
+      if (run.pending_marks == 0 && !run.in_beta_code && !run.letter_mistaken) take_words();
       const int c = current();
       const text_place here = place();
       if (c == end_of_input || c == escape_character) {
@@ -349,43 +342,43 @@ class typed_source_check {
 
   // Most of a run, from the character in hand, taken as the walk one
   // character at a time takes it: letters, each after the marks that it
-  // takes, and the spaces, line ends, stops and elision marks between words.
-  // It stops before anything else, and before marks that do not end in a
-  // letter that takes them, which the walk then goes through. It is compiled
-  // apart from the walk, and keeps the line in locals (the compiler cannot
-  // tell that the rules it calls leave the walk's members alone), so that
-  // what it uses stays in registers.
-  [[gnu::noinline]] void take_words(run_state& run) {
+  // takes, and the spaces, line ends, stops, elision marks and other text
+  // between words. It stops before any other sign, and before marks that do
+  // not end in a letter that takes them, which the walk then goes through.
+  // It is compiled apart from the walk, and keeps the line in locals (the
+  // compiler cannot tell that the rules it calls leave the walk's members
+  // alone), so that what it uses stays in registers.
+  [[gnu::noinline]] void take_words() {
     const auto* const data = reinterpret_cast<const unsigned char*>(source_.data());
     const std::size_t size = source_.size();
     std::uint64_t line = line_;
     std::size_t line_start = line_start_, taken = next_;
     auto give = [&](small_form letter, unsigned marks, std::size_t at) {
       accents_.letter(letter, marks, {line, at - line_start + 1});
-      run.in_word = true;
     };
     for (; taken < size; ++taken) {
+      // The kinds in the order of how often Greek has them.
       const key_facts& key = key_table[data[taken]];
       if (key.kind == key_kind::letter) {
         give(key.form(), 0, taken);
-      } else if (key.kind == key_kind::sigma || key.kind == key_kind::mark) {
-        unsigned marks = 0;
-        std::size_t letter = taken;
+      } else if (key.kind == key_kind::mark) {
+        unsigned marks = key.mark;
+        std::size_t letter = taken + 1;
         for (; letter < size && key_table[data[letter]].mark != 0; ++letter)
           marks |= key_table[data[letter]].mark;
         if (letter == size || !takes_marks_before(key_table[data[letter]], marks)) break;
-        give(letter_form(data, letter, size), marks, letter);
+        give(key_table[data[letter]].form(), marks, letter);
         taken = letter;
-      } else if (key.kind == key_kind::space || key.kind == key_kind::stop ||
-                 key.kind == key_kind::line_end) {
-        end_word(run, break_before(key.kind), {line, taken - line_start + 1});
-        if (data[taken] == '\n') {
+      } else if (only_ends_word(key.kind)) {
+        end_word(break_before(key.kind), {line, taken - line_start + 1});
+        if (key.kind == key_kind::line_end && data[taken] == '\n') {
           ++line;
           line_start = taken + 1;
         }
+      } else if (key.kind == key_kind::sigma) {
+        give(sigma_before(taken + 1 < size ? data[taken + 1] : end_of_input), 0, taken);
       } else if (key.kind == key_kind::elision) {
         accents_.elision({line, taken - line_start + 1});
-        run.in_word = false;
       } else {
         break;
       }
@@ -400,7 +393,7 @@ class typed_source_check {
       warn("marks-dropped", run.first_mark,
            "Marks with no letter after them in the run are dropped: " +
                quoted(pending_mark_keys(run)));
-    end_word(run, word_break::end, here);
+    end_word(word_break::end, here);
     if (at_end_of_source)
       warn("open-run", run.opened,
            "Greek run still open at the end of the file: close it with \"$\"");
@@ -461,12 +454,11 @@ class typed_source_check {
     accents_.letter(letter, marks, here);
     if (run.letter_mistaken) accents_.leave_word_unjudged();
     run.letter_mistaken = false;
-    run.in_word = true;
   }
 
-  void end_word(run_state& run, word_break kind, text_place here) {
-    if (run.in_word) accents_.end_word(kind, here);
-    run.in_word = false;
+  // The rules hear of the first break after a word's letters alone.
+  void end_word(word_break kind, text_place here) {
+    if (accents_.in_word()) accents_.end_word(kind, here);
   }
 
   // A character of a run that is not a letter taking pending marks.
@@ -492,13 +484,12 @@ class typed_source_check {
         return;
       case key_kind::elision:
         if (!run.in_beta_code) accents_.elision(here);
-        run.in_word = false;
         ++next_;
         return;
       default:
         break;
     }
-    end_word(run, break_before(kind), here);
+    end_word(break_before(kind), here);
     switch (kind) {
       case key_kind::word:
         for (const auto& letter : word_letters)
