@@ -7,6 +7,7 @@
 #include <array>
 #include <cstddef>
 #include <cstring>
+#include <iterator>
 #include <string>
 #include <utility>
 
@@ -18,6 +19,7 @@
 #include "greek/unicode_data.hpp"
 #include "io/char_source.hpp"
 #include "io/error.hpp"
+#include "io/utf8.hpp"
 
 namespace grapho {
 namespace {
@@ -66,6 +68,21 @@ constexpr auto word_letters = [] {
 // The apostrophe, grapho's elision mark.
 constexpr char elision_key = '\'';
 static_assert(code_point_of(entity_of(elision_key)) == 0x1FBF);
+
+// The elision marks of Unicode text, ’ ʼ ᾽ ᾿, which grapho copies as they
+// stand in a run, as ungrapho leaves them and as they are pasted: each ends
+// the word it follows, as the apostrophe does.
+constexpr char32_t unicode_elision_marks[] = {0x2019, 0x02BC, 0x1FBD, 0x1FBF};
+
+// The length in bytes of such a mark at `at`, or 0.
+inline std::size_t elision_mark_length(const unsigned char* at, const unsigned char* end) {
+  char32_t c = 0;
+  const std::size_t length = decode_utf8(at, end, c);
+  return std::find(std::begin(unicode_elision_marks), std::end(unicode_elision_marks), c) !=
+                 std::end(unicode_elision_marks)
+             ? length
+             : 0;
+}
 
 // What a byte of a run is to the walk. The first four only end a word, and
 // are numbered as the breaks they make.
@@ -285,6 +302,9 @@ class typed_source_check {
   }
 
  private:
+  const unsigned char* bytes() const {
+    return reinterpret_cast<const unsigned char*>(source_.data());
+  }
   int at(std::size_t i) const {
     return i < source_.size() ? static_cast<unsigned char>(source_[i]) : end_of_input;
   }
@@ -370,6 +390,12 @@ class typed_source_check {
         give(key_table[data[letter]].form(), marks, letter);
         taken = letter;
       } else if (only_ends_word(key.kind)) {
+        if (data[taken] >= 0x80)
+          if (const std::size_t length = elision_mark_length(data + taken, data + size)) {
+            accents_.elision({line, taken - line_start + 1});
+            taken += length - 1;
+            continue;
+          }
         end_word(break_before(key.kind), {line, taken - line_start + 1});
         if (key.kind == key_kind::line_end && data[taken] == '\n') {
           ++line;
@@ -489,6 +515,13 @@ class typed_source_check {
       default:
         break;
     }
+    if (c >= 0x80)
+      if (const std::size_t length =
+              elision_mark_length(bytes() + next_, bytes() + source_.size())) {
+        if (!run.in_beta_code) accents_.elision(here);
+        next_ += length;
+        return;
+      }
     end_word(break_before(kind), here);
     switch (kind) {
       case key_kind::word:
