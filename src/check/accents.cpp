@@ -36,50 +36,61 @@ constexpr std::string_view rule_codes[] = {
     "missing-accent",    "missing-breathing", "misplaced-breathing",
 };
 
-struct finding {
+// The faults of an accent's place, and what each says.
+enum class place_fault : std::uint8_t {
+  none,
+  acute_too_far,
+  circumflex_too_far,
+  acute_before_long_ultima,
+  circumflex_before_long_ultima,
+  acute_on_long_penult,
+};
+
+struct place_fault_text {
   rule code;
   std::string_view message;
-  std::size_t letter;
 };
+
+// By place_fault, from acute_too_far on.
+constexpr place_fault_text place_fault_texts[] = {
+    {accent_too_far,
+     "Acute before the antepenult: an acute stands on one of the last three syllables"},
+    {accent_too_far,
+     "Circumflex before the penult: a circumflex stands on one of the last two syllables"},
+    {long_ultima,
+     "Acute on the antepenult while the last syllable is long: the accent is expected on the "
+     "penult"},
+    {long_ultima, "Circumflex on the penult while the last syllable is long: an acute is expected"},
+    {penult_circumflex,
+     "Acute on a long penult before a short last syllable: a circumflex is expected"},
+};
+
+const place_fault_text& text_of(place_fault fault) {
+  return place_fault_texts[static_cast<std::size_t>(fault) - 1];
+}
 
 // What is wrong with the place of a word's own accent, its first: too far from
 // the end (§149), or of the wrong kind for the length of its last two
 // syllables (§§163-169).
-std::optional<finding> accent_place_fault(const greek_word& word) {
-  if (word.accents().empty()) return {};
+place_fault accent_place_fault(const greek_word& word) {
+  if (word.accents().empty()) return place_fault::none;
   const accent& own = word.accents().front();
-  if (own.kind == acute && own.from_end > 2)
-    return finding{accent_too_far,
-                   "Acute before the antepenult: an acute stands on one of the last three "
-                   "syllables",
-                   own.letter};
-  if (own.kind == circumflex && own.from_end > 1)
-    return finding{accent_too_far,
-                   "Circumflex before the penult: a circumflex stands on one of the last two "
-                   "syllables",
-                   own.letter};
-  if (word.elided()) return {};
+  if (own.from_end == 0) return place_fault::none;
+  if (own.kind == acute && own.from_end > 2) return place_fault::acute_too_far;
+  if (own.kind == circumflex && own.from_end > 1) return place_fault::circumflex_too_far;
+  if (word.elided()) return place_fault::none;
   // A recessive accent, which a long ultima (but for synizesis) moves on.
   if ((own.kind == acute && own.from_end == 2) || (own.kind == circumflex && own.from_end == 1)) {
     if (word.length_from_end(0) != vowel_length::certainly_long || word.ends_in_synizesis())
-      return {};
-    return own.kind == acute ? finding{long_ultima,
-                                       "Acute on the antepenult while the last syllable is "
-                                       "long: the accent is expected on the penult",
-                                       own.letter}
-                             : finding{long_ultima,
-                                       "Circumflex on the penult while the last syllable is "
-                                       "long: an acute is expected",
-                                       own.letter};
+      return place_fault::none;
+    return own.kind == acute ? place_fault::acute_before_long_ultima
+                             : place_fault::circumflex_before_long_ultima;
   }
   if (own.kind == acute && own.from_end == 1 &&
-      word.length_from_end(1) == vowel_length::certainly_long &&
-      word.length_from_end(0) == vowel_length::certainly_short)
-    return finding{penult_circumflex,
-                   "Acute on a long penult before a short last syllable: a circumflex is "
-                   "expected",
-                   own.letter};
-  return {};
+      word.length_from_end(0) == vowel_length::certainly_short &&
+      word.length_from_end(1) == vowel_length::certainly_long)
+    return place_fault::acute_on_long_penult;
+  return place_fault::none;
 }
 
 // Whether `head`, the first part of a word, takes the enclitic after it as a
@@ -87,7 +98,7 @@ std::optional<finding> accent_place_fault(const greek_word& word) {
 // syllables; before the indefinite, the relative pronoun, a monosyllable with
 // its rough breathing.
 bool takes_enclitic_apart(const greek_word& head, bool indefinite) {
-  if (head.accents().size() != 1 || accent_place_fault(head)) return false;
+  if (head.accents().size() != 1 || accent_place_fault(head) != place_fault::none) return false;
   const accent& own = head.accents().front();
   if (indefinite) return head.syllable_count() == 1 && (head.letters().front().marks & rough);
   return own.from_end == 0 || (own.from_end == 1 && own.kind == acute);
@@ -123,6 +134,12 @@ bool may_be_enclitic(const greek_word& word) {
   return has_enclitic_form(word);
 }
 
+// Out of the way of the rules, which seldom find anything.
+[[gnu::noinline]] void add_warning(diagnostic_list& found, text_place place, rule code,
+                                   std::string_view message) {
+  found.add({place, severity::warning, rule_codes[code], std::string(message), {}});
+}
+
 class word_rules {
  public:
   word_rules(diagnostic_list& found, unsigned reported, const greek_word& word, word_break after,
@@ -130,7 +147,7 @@ class word_rules {
       : found_(found), reported_(reported), word_(word), after_(after), next_(next), head_(head) {}
 
   void check_all() {
-    if (word_.unjudged() || word_.syllable_count() == 0 || word_.in_capitals_alone()) return;
+    if (word_.unjudged() || !word_.has_syllables() || word_.in_capitals_alone()) return;
     check_breathing();
     if (word_.accents().empty()) {
       check_missing_accent();
@@ -144,16 +161,14 @@ class word_rules {
  private:
   bool reports(rule code) const { return reported_ >> code & 1; }
   void report(rule code, std::size_t letter, std::string_view message) {
-    if (reports(code))
-      found_.add(
-          {word_.place_of(letter), severity::warning, rule_codes[code], std::string(message), {}});
+    if (reports(code)) add_warning(found_, word_.place_of(letter), code, message);
   }
 
   // A word that begins with a vowel or rho has a breathing on its first
   // vowel, the second of a diphthong (§§9-13).
   void check_breathing() {
     const auto& letters = word_.letters();
-    const syllable& first = word_.syllable_at(0);
+    const syllable first = word_.syllable_at(0);
     const std::uint64_t with_breathing = word_.breathing_letters();
     if (letters.front().small == U'ρ' && !(with_breathing & 1))
       report(missing_breathing, 0, "No breathing on an initial rho: a rough breathing is expected");
@@ -192,9 +207,7 @@ class word_rules {
   }
 
   void check_missing_accent() {
-    if (!reports(missing_accent) || word_.elided() || is_proclitic(word_) ||
-        has_enclitic_form(word_))
-      return;
+    if (!reports(missing_accent) || word_.elided() || is_clitic(word_)) return;
     report(missing_accent, 0,
            "No accent on a word that is neither proclitic nor enclitic: an accent is expected");
   }
@@ -208,9 +221,11 @@ class word_rules {
   }
 
   void check_accent_place() {
-    auto fault = accent_place_fault(word_);
-    if (!fault || !reports(fault->code) || is_compound_accented_apart(word_, head_)) return;
-    report(fault->code, fault->letter, fault->message);
+    const place_fault fault = accent_place_fault(word_);
+    if (fault == place_fault::none || !reports(text_of(fault).code) ||
+        is_compound_accented_apart(word_, head_))
+      return;
+    report(text_of(fault).code, word_.accents().front().letter, text_of(fault).message);
   }
 
   // What the next word, or the punctuation, asks of the last syllable (§154).
@@ -260,6 +275,27 @@ class word_rules {
   greek_word& head_;
 };
 
+// Whether no rule can find fault with `word`, seen without the look-ups of
+// the clitics: its breathings in place and one accent, either on the last
+// syllable, a circumflex, a grave before no stop or an acute that no word of
+// the clause follows, or further back, no grave, rightly placed and before
+// no unaccented word. Most words of a text are such.
+bool is_plainly_right(const greek_word& word, word_break after, const greek_word* next) {
+  if (word.accents().size() != 1 || !word.has_breathing_in_place()) return false;
+  const accent& own = word.accents().front();
+  if (own.from_end != 0)
+    return own.kind != grave && (next == nullptr || !next->accents().empty()) &&
+           accent_place_fault(word) == place_fault::none;
+  switch (own.kind) {
+    case circumflex:
+      return true;
+    case grave:
+      return after != word_break::stop;
+    default:
+      return next == nullptr;
+  }
+}
+
 bool is_white_space(word_break kind) {
   return kind == word_break::space || kind == word_break::line_end;
 }
@@ -294,11 +330,16 @@ void accent_rules::close_word(bool elided) {
   gap_.reset();
 }
 
-void accent_rules::settle_previous(const greek_word* next) {
+// Inline: it runs once a word, and mostly finds the word plainly right.
+inline void accent_rules::settle_previous(const greek_word* next) {
   word_break after = gap_.value_or(next ? word_break::space : word_break::end);
   if (!next && is_white_space(after)) after = word_break::end;
   const greek_word* next_in_clause = next && is_white_space(after) ? next : nullptr;
-  word_rules(found_, reported_, *previous_, after, next_in_clause, head_).check_all();
+  if (!is_plainly_right(*previous_, after, next_in_clause)) check_rules(after, next_in_clause);
+}
+
+void accent_rules::check_rules(word_break after, const greek_word* next) {
+  word_rules(found_, reported_, *previous_, after, next, head_).check_all();
 }
 
 }  // namespace grapho

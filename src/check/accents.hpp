@@ -84,6 +84,9 @@ class accent_rules {
   }
   // Checks the previous word, now that what follows it is known.
   void settle_previous(const greek_word* next);
+  // Runs every rule over the previous word: apart, out of the way of the
+  // words that need none.
+  [[gnu::noinline]] void check_rules(word_break after, const greek_word* next);
 
   diagnostic_list& found_;
   unsigned reported_ = 0;  // a bit for each rule whose warnings are reported

@@ -6,6 +6,8 @@
 #include <algorithm>
 #include <array>
 #include <cstddef>
+#include <cstring>
+#include <iterator>
 #include <string>
 #include <utility>
 
@@ -17,6 +19,7 @@
 #include "greek/unicode_data.hpp"
 #include "io/char_source.hpp"
 #include "io/error.hpp"
+#include "io/utf8.hpp"
 
 namespace grapho {
 namespace {
@@ -66,15 +69,31 @@ constexpr auto word_letters = [] {
 constexpr char elision_key = '\'';
 static_assert(code_point_of(entity_of(elision_key)) == 0x1FBF);
 
-// What a byte of a run is to the walk.
+// The elision marks of Unicode text, ’ ʼ ᾽ ᾿, which grapho copies as they
+// stand in a run, as ungrapho leaves them and as they are pasted: each ends
+// the word it follows, as the apostrophe does.
+constexpr char32_t unicode_elision_marks[] = {0x2019, 0x02BC, 0x1FBD, 0x1FBF};
+
+// The length in bytes of such a mark at `at`, or 0.
+inline std::size_t elision_mark_length(const unsigned char* at, const unsigned char* end) {
+  char32_t c = 0;
+  const std::size_t length = decode_utf8(at, end, c);
+  return std::find(std::begin(unicode_elision_marks), std::end(unicode_elision_marks), c) !=
+                 std::end(unicode_elision_marks)
+             ? length
+             : 0;
+}
+
+// What a byte of a run is to the walk. The first four only end a word, and
+// are numbered as the breaks they make.
 enum class key_kind : std::uint8_t {
-  other,     // ends a word
-  letter,    // a letter key but the sigma's
-  sigma,     // medial or final by what follows
-  mark,      // a mark, for the letter after it
   space,     // ends a word: white space
   line_end,  // ends a word: a line end
   stop,      // ends a word: punctuation, ";" the upper stop
+  other,     // ends a word: any other text, digits, bytes of UTF-8
+  letter,    // a letter key but the sigma's
+  sigma,     // medial or final by what follows
+  mark,      // a mark, for the letter after it
   question,  // "?", which grapho keeps Latin: punctuation, and a warning
   elision,   // ends the word it follows
   word,      // "&", the word kai
@@ -84,63 +103,91 @@ enum class key_kind : std::uint8_t {
   escape,    // "$", which ends the run
 };
 
-// Each byte's kind, by one look-up; bytes above 127 are other text.
-constexpr auto key_kinds = [] {
-  std::array<key_kind, 256> kinds{};
-  for (int c = 0; c < 128; ++c)
-    if (is_letter(c)) kinds[static_cast<std::size_t>(c)] = key_kind::letter;
-  kinds[sigma_key] = key_kind::sigma;
-  for (const auto& entry : mark_table)
-    kinds[static_cast<unsigned char>(entry.key)] = key_kind::mark;
-  for (char c : std::string_view(" \t")) kinds[static_cast<unsigned char>(c)] = key_kind::space;
-  for (char c : std::string_view("\n\r")) kinds[static_cast<unsigned char>(c)] = key_kind::line_end;
-  for (char c : std::string_view(".,;:!")) kinds[static_cast<unsigned char>(c)] = key_kind::stop;
-  kinds['?'] = key_kind::question;
-  kinds[elision_key] = key_kind::elision;
-  kinds[word_key] = key_kind::word;
-  kinds[quote_key] = key_kind::quote;
-  for (const auto& entry : pair_entries)
-    kinds[static_cast<unsigned char>(entry.key)] = key_kind::pair;
-  for (char c : std::string_view("()*")) kinds[static_cast<unsigned char>(c)] = key_kind::beta;
-  kinds[escape_character] = key_kind::escape;
-  return kinds;
+// All that a byte of a run is to the walk, found with one look-up, in eight
+// bytes, which the look-up's addressing scales by itself.
+struct key_facts {
+  // A letter key's letter without marks, the sigma's medial, as a word holds
+  // it: its small form, within 16 bits, and its traits.
+  char16_t small = 0;
+  std::uint16_t traits = 0;
+  key_kind kind = key_kind::other;
+  std::uint8_t mark = 0;  // a mark key's bit
+  // The letter key's slot in `combination_index`: which marks it takes.
+  std::uint8_t combinations = 0;
+  bool keeps_sigma_medial = false;  // an "s" before it is a medial sigma
+
+  constexpr small_form form() const { return {small, traits}; }
+};
+
+// The sigma takes no marks: a letter and its marks combine by its slot alone.
+static_assert(letters_taking_marks.find(sigma_key) == std::string_view::npos);
+
+// The facts of each byte; bytes above 127 are other text.
+constexpr auto key_table = [] {
+  std::array<key_facts, 256> keys{};
+  auto set_kind = [&keys](key_kind kind, std::initializer_list<int> bytes) {
+    for (int c : bytes) keys[static_cast<unsigned char>(c)].kind = kind;
+  };
+  for (int c = 0; c < 256; ++c) {
+    key_facts& key = keys[static_cast<std::size_t>(c)];
+    key.combinations = combination_slot_by_character[static_cast<std::size_t>(c)];
+    key.keeps_sigma_medial = keeps_sigma_medial(c);
+    if (!is_letter(c)) continue;
+    key.kind = key_kind::letter;
+    const small_form form = small_form_of(plain_letter(c));
+    key.small = static_cast<char16_t>(form.small);
+    key.traits = form.traits;
+  }
+  keys[sigma_key].kind = key_kind::sigma;
+  for (const auto& entry : mark_table) {
+    keys[static_cast<unsigned char>(entry.key)].kind = key_kind::mark;
+    keys[static_cast<unsigned char>(entry.key)].mark = static_cast<std::uint8_t>(entry.bit);
+  }
+  set_kind(key_kind::space, {' ', '\t'});
+  set_kind(key_kind::line_end, {'\n', '\r'});
+  set_kind(key_kind::stop, {'.', ',', ';', ':', '!'});
+  set_kind(key_kind::question, {'?'});
+  set_kind(key_kind::elision, {elision_key});
+  set_kind(key_kind::word, {word_key});
+  set_kind(key_kind::quote, {quote_key});
+  for (const auto& entry : pair_entries) set_kind(key_kind::pair, {entry.key});
+  set_kind(key_kind::beta, {'(', ')', '*'});
+  set_kind(key_kind::escape, {escape_character});
+  return keys;
 }();
 
-// The bit of each mark's key; 0 for any other byte.
-constexpr auto mark_bits = [] {
-  std::array<std::uint8_t, 256> bits{};
-  for (const auto& entry : mark_table)
-    bits[static_cast<unsigned char>(entry.key)] = static_cast<std::uint8_t>(entry.bit);
-  return bits;
-}();
+constexpr const key_facts& facts_of(int c) {
+  return key_table[static_cast<unsigned char>(c)];
+}
 
-// The letter each letter key gives without marks, as a word holds it.
-constexpr auto plain_forms = [] {
-  std::array<small_form, 128> forms{};
+// Every letter's small form fits in the 16 bits that the table keeps of it.
+static_assert([] {
   for (int c = 0; c < 128; ++c)
-    if (is_letter(c)) forms[static_cast<std::size_t>(c)] = small_form_of(plain_letter(c));
-  return forms;
-}();
+    if (is_letter(c) && facts_of(c).small != small_form_of(plain_letter(c)).small) return false;
+  return true;
+}());
+
+// Whether a key is that of a letter that takes `marks`, some marks, before it:
+// every other key has the empty slot.
+inline bool takes_marks_before(const key_facts& key, unsigned marks) {
+  return combination_index[key.combinations][marks] != 0;
+}
+
+// Whether a byte of a kind only ends a word.
+constexpr bool only_ends_word(key_kind kind) {
+  return kind <= key_kind::other;
+}
 
 // What ends a word before a byte of each kind.
 constexpr word_break break_before(key_kind kind) {
-  switch (kind) {
-    case key_kind::space:
-      return word_break::space;
-    case key_kind::line_end:
-      return word_break::line_end;
-    case key_kind::stop:
-    case key_kind::question:
-      return word_break::stop;
-    default:
-      return word_break::other;
-  }
+  if (only_ends_word(kind)) return static_cast<word_break>(kind);
+  return kind == key_kind::question ? word_break::stop : word_break::other;
 }
 
-// The mark that a key types, or 0.
-constexpr unsigned mark_of(int c) {
-  return c >= 0 && c < 256 ? mark_bits[static_cast<std::size_t>(c)] : 0;
-}
+static_assert(break_before(key_kind::space) == word_break::space &&
+              break_before(key_kind::line_end) == word_break::line_end &&
+              break_before(key_kind::stop) == word_break::stop &&
+              break_before(key_kind::other) == word_break::other);
 
 constexpr char key_of(unsigned bit) {
   for (const auto& entry : mark_table)
@@ -154,6 +201,11 @@ constexpr bool takes_marks(int c) {
 }
 
 inline constexpr small_form final_sigma = small_form_of(code_point_of(final_sigma_entity));
+
+// The sigma before `c`: medial or final.
+constexpr small_form sigma_before(int c) {
+  return facts_of(c).keeps_sigma_medial ? facts_of(sigma_key).form() : final_sigma;
+}
 
 // The first rule of combination that each set of marks breaks, or nullptr.
 constexpr auto broken_mark_rules = [] {
@@ -214,7 +266,6 @@ struct run_state {
   text_place first_mark;
   std::size_t first_mark_offset = 0;
   bool marks_apart = false;  // something other than a mark came after them
-  bool in_word = false;
   // The letter in hand ended an error: its word is left to the error.
   bool letter_mistaken = false;
   // Beta Code was met: the run's accents are not judged.
@@ -251,6 +302,9 @@ class typed_source_check {
   }
 
  private:
+  const unsigned char* bytes() const {
+    return reinterpret_cast<const unsigned char*>(source_.data());
+  }
   int at(std::size_t i) const {
     return i < source_.size() ? static_cast<unsigned char>(source_[i]) : end_of_input;
   }
@@ -268,10 +322,11 @@ class typed_source_check {
 
   // Moves on to `to`, counting the line ends on the way.
   void move_to(std::size_t to) {
-    std::string_view passed = source_.substr(next_, to - next_);
-    if (std::size_t last = passed.rfind('\n'); last != std::string_view::npos) {
-      line_ += static_cast<std::uint64_t>(std::count(passed.begin(), passed.end(), '\n'));
-      line_start_ = next_ + last + 1;
+    const char* const data = source_.data();
+    while (const void* line_end = std::memchr(data + next_, '\n', to - next_)) {
+      next_ = static_cast<std::size_t>(static_cast<const char*>(line_end) - data) + 1;
+      ++line_;
+      line_start_ = next_;
     }
     next_ = to;
   }
@@ -288,6 +343,7 @@ class typed_source_check {
     run_state run;
     run.opened = opened;
     for (;;) {
+      if (run.pending_marks == 0 && !run.in_beta_code && !run.letter_mistaken) take_words();
       const int c = current();
       const text_place here = place();
       if (c == end_of_input || c == escape_character) {
@@ -295,11 +351,7 @@ class typed_source_check {
         if (c == escape_character) ++next_;
         return;
       }
-      const key_kind kind = key_kinds[static_cast<std::size_t>(c)];
-      if (run.pending_marks == 0 && !run.in_beta_code && !run.letter_mistaken &&
-          (kind == key_kind::letter || kind == key_kind::sigma || kind == key_kind::mark) &&
-          give_letters(run))
-        continue;
+      const key_kind kind = facts_of(c).kind;
       if (run.pending_marks != 0 && takes_pending_marks(run, c, kind, here)) {
         ++next_;
         continue;
@@ -308,38 +360,58 @@ class typed_source_check {
     }
   }
 
-  // Letters, each after the marks that it takes, one after the other from the
-  // character in hand: most of a run, given as the walk one character at a
-  // time gives them. It stops before anything else, and before marks that do
+  // Most of a run, from the character in hand, taken as the walk one
+  // character at a time takes it: letters, each after the marks that it
+  // takes, and the spaces, line ends, stops, elision marks and other text
+  // between words. It stops before any other sign, and before marks that do
   // not end in a letter that takes them, which the walk then goes through.
-  // Whether it gave any.
-  bool give_letters(run_state& run) {
-    const auto* data = reinterpret_cast<const unsigned char*>(source_.data());
-    const std::size_t size = source_.size(), line_start = line_start_;
-    const std::uint64_t line = line_;
-    std::size_t taken = next_;
-    for (;;) {
-      unsigned marks = 0;
-      std::size_t letter = taken;
-      for (; letter < size && mark_bits[data[letter]] != 0; ++letter)
-        marks |= mark_bits[data[letter]];
-      if (letter == size) break;
-      const key_kind kind = key_kinds[data[letter]];
-      const bool takes_them = kind == key_kind::letter
-                                  ? marks == 0 || (!broken_mark_rules[marks] &&
-                                                   find_combination_row(data[letter], marks))
-                                  : kind == key_kind::sigma && marks == 0;
-      if (!takes_them) break;
-      const small_form form = kind == key_kind::sigma && !keeps_sigma_medial(at(letter + 1))
-                                  ? final_sigma
-                                  : plain_forms[data[letter]];
-      accents_.letter(form, marks, {line, letter - line_start + 1});
-      taken = letter + 1;
+  // It is compiled apart from the walk, and keeps the line in locals (the
+  // compiler cannot tell that the rules it calls leave the walk's members
+  // alone), so that what it uses stays in registers.
+  [[gnu::noinline]] void take_words() {
+    const auto* const data = reinterpret_cast<const unsigned char*>(source_.data());
+    const std::size_t size = source_.size();
+    std::uint64_t line = line_;
+    std::size_t line_start = line_start_, taken = next_;
+    auto give = [&](small_form letter, unsigned marks, std::size_t at) {
+      accents_.letter(letter, marks, {line, at - line_start + 1});
+    };
+    for (; taken < size; ++taken) {
+      // The kinds in the order of how often Greek has them.
+      const key_facts& key = key_table[data[taken]];
+      if (key.kind == key_kind::letter) {
+        give(key.form(), 0, taken);
+      } else if (key.kind == key_kind::mark) {
+        unsigned marks = key.mark;
+        std::size_t letter = taken + 1;
+        for (; letter < size && key_table[data[letter]].mark != 0; ++letter)
+          marks |= key_table[data[letter]].mark;
+        if (letter == size || !takes_marks_before(key_table[data[letter]], marks)) break;
+        give(key_table[data[letter]].form(), marks, letter);
+        taken = letter;
+      } else if (only_ends_word(key.kind)) {
+        if (data[taken] >= 0x80)
+          if (const std::size_t length = elision_mark_length(data + taken, data + size)) {
+            accents_.elision({line, taken - line_start + 1});
+            taken += length - 1;
+            continue;
+          }
+        end_word(break_before(key.kind), {line, taken - line_start + 1});
+        if (key.kind == key_kind::line_end && data[taken] == '\n') {
+          ++line;
+          line_start = taken + 1;
+        }
+      } else if (key.kind == key_kind::sigma) {
+        give(sigma_before(taken + 1 < size ? data[taken + 1] : end_of_input), 0, taken);
+      } else if (key.kind == key_kind::elision) {
+        accents_.elision({line, taken - line_start + 1});
+      } else {
+        break;
+      }
     }
-    if (taken == next_) return false;
+    line_ = line;
+    line_start_ = line_start;
     next_ = taken;
-    run.in_word = true;
-    return true;
   }
 
   void end_run(run_state& run, text_place here, bool at_end_of_source) {
@@ -347,7 +419,7 @@ class typed_source_check {
       warn("marks-dropped", run.first_mark,
            "Marks with no letter after them in the run are dropped: " +
                quoted(pending_mark_keys(run)));
-    end_word(run, word_break::end, here);
+    end_word(word_break::end, here);
     if (at_end_of_source)
       warn("open-run", run.opened,
            "Greek run still open at the end of the file: close it with \"$\"");
@@ -357,7 +429,7 @@ class typed_source_check {
   std::string pending_mark_keys(const run_state& run) const {
     std::string keys;
     for (std::size_t i = run.first_mark_offset; i < next_; ++i)
-      if (mark_of(static_cast<unsigned char>(source_[i]))) keys += source_[i];
+      if (facts_of(source_[i]).mark != 0) keys += source_[i];
     return keys;
   }
 
@@ -383,7 +455,7 @@ class typed_source_check {
            {{here, "The letter they go to"}});
       run.letter_mistaken = true;
     }
-    give_letter(run, plain_forms[static_cast<std::size_t>(c)], run.pending_marks, here);
+    give_letter(run, facts_of(c).form(), run.pending_marks, here);
     clear_marks(run);
     return true;
   }
@@ -408,12 +480,11 @@ class typed_source_check {
     accents_.letter(letter, marks, here);
     if (run.letter_mistaken) accents_.leave_word_unjudged();
     run.letter_mistaken = false;
-    run.in_word = true;
   }
 
-  void end_word(run_state& run, word_break kind, text_place here) {
-    if (run.in_word) accents_.end_word(kind, here);
-    run.in_word = false;
+  // The rules hear of the first break after a word's letters alone.
+  void end_word(word_break kind, text_place here) {
+    if (accents_.in_word()) accents_.end_word(kind, here);
   }
 
   // A character of a run that is not a letter taking pending marks.
@@ -423,30 +494,35 @@ class typed_source_check {
         run.first_mark = here;
         run.first_mark_offset = next_;
       }
-      run.pending_marks |= mark_of(c);
+      run.pending_marks |= facts_of(c).mark;
       ++next_;
       return;
     }
     if (run.pending_marks != 0) run.marks_apart = true;
     switch (kind) {
       case key_kind::letter:
-        give_letter(run, plain_forms[static_cast<std::size_t>(c)], 0, here);
+        give_letter(run, facts_of(c).form(), 0, here);
         ++next_;
         return;
       case key_kind::sigma:
-        give_letter(run, keeps_sigma_medial(at(next_ + 1)) ? plain_forms[sigma_key] : final_sigma,
-                    0, here);
+        give_letter(run, sigma_before(at(next_ + 1)), 0, here);
         ++next_;
         return;
       case key_kind::elision:
         if (!run.in_beta_code) accents_.elision(here);
-        run.in_word = false;
         ++next_;
         return;
       default:
         break;
     }
-    end_word(run, break_before(kind), here);
+    if (c >= 0x80)
+      if (const std::size_t length =
+              elision_mark_length(bytes() + next_, bytes() + source_.size())) {
+        if (!run.in_beta_code) accents_.elision(here);
+        next_ += length;
+        return;
+      }
+    end_word(break_before(kind), here);
     switch (kind) {
       case key_kind::word:
         for (const auto& letter : word_letters)

@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <cstddef>
 #include <cstdint>
 #include <span>
@@ -97,7 +98,7 @@ constexpr std::uint64_t spelling_key_of(std::u32string_view form) {
   return key;
 }
 
-// Every spelling of the lists, once, by key.
+// Every spelling of the lists, with what each list says of it.
 inline constexpr auto clitic_spellings = [] {
   constexpr std::size_t count = std::size(proclitics) + std::size(enclitics) +
                                 std::size(elided_enclitics) + std::size(keeping_their_acute) +
@@ -115,20 +116,60 @@ inline constexpr auto clitic_spellings = [] {
   add(elided_enclitics, elided_enclitic);
   add(keeping_their_acute, keeping_acute);
   add(words_with_particles, with_particle);
-  std::sort(all.begin(), all.end(), [](auto a, auto b) { return a.key < b.key; });
-  for (std::size_t i = 1; i < all.size(); ++i)
-    if (all[i].key == all[i - 1].key) all[i].kinds |= all[i - 1].kinds;
   return all;
+}();
+
+// The spellings by key, once each, in a table open to probing from the slot
+// a key hashes to (Fibonacci hashing): one or two looks find a key or an
+// empty slot, where a search of the sorted spellings took seven.
+inline constexpr unsigned clitic_slot_bits = 9;
+inline constexpr std::size_t clitic_slots = std::size_t{1} << clitic_slot_bits;
+constexpr std::size_t clitic_slot_of(std::uint64_t key) {
+  return static_cast<std::size_t>((key * 0x9E3779B97F4A7C15u) >> (64 - clitic_slot_bits));
+}
+inline constexpr auto clitic_table = [] {
+  static_assert(std::size(clitic_spellings) < clitic_slots / 2, "a table at most half full");
+  std::array<clitic_spelling, clitic_slots> table{};
+  for (const clitic_spelling& spelling : clitic_spellings) {
+    std::size_t slot = clitic_slot_of(spelling.key);
+    while (table[slot].key != 0 && table[slot].key != spelling.key)
+      slot = (slot + 1) % clitic_slots;
+    table[slot].key = spelling.key;
+    table[slot].kinds |= spelling.kinds;
+  }
+  return table;
+}();
+
+// What every spelling has: at most so many letters, and one of these first
+// letters, a bit for each place in the alphabet (spelling_code).
+struct clitic_bounds {
+  std::size_t most_letters = 0;
+  std::uint32_t first_letters = 0;
+};
+inline constexpr clitic_bounds clitic_spelling_bounds = [] {
+  clitic_bounds bounds;
+  for (const clitic_spelling& spelling : clitic_spellings) {
+    std::size_t letters = (std::bit_width(spelling.key) + 7) / 8;
+    bounds.most_letters = std::max(bounds.most_letters, letters);
+    bounds.first_letters |= std::uint32_t{1} << (spelling.key >> (8 * letters - 8) >> 3);
+  }
+  return bounds;
 }();
 
 // What the lists say of `word`'s spelling, whole or elided as it stands.
 inline std::uint8_t clitic_kinds(const greek_word& word) {
-  std::uint64_t key = word.spelling_key();
-  auto found =
-      std::upper_bound(clitic_spellings.begin(), clitic_spellings.end(), key,
-                       [](std::uint64_t k, const clitic_spelling& s) { return k < s.key; });
-  if (key == 0 || found == clitic_spellings.begin() || (--found)->key != key) return 0;
-  return word.elided() ? found->kinds & elided_enclitic : found->kinds & ~elided_enclitic;
+  const auto letters = word.letters();
+  if (letters.size() > clitic_spelling_bounds.most_letters ||
+      !(clitic_spelling_bounds.first_letters >> (spelling_code(letters.front().small, 0) >> 3) & 1))
+    return 0;
+  const std::uint64_t key = word.spelling_key();
+  for (std::size_t slot = clitic_slot_of(key); clitic_table[slot].key != 0;
+       slot = (slot + 1) % clitic_slots) {
+    if (clitic_table[slot].key != key) continue;
+    const std::uint8_t kinds = clitic_table[slot].kinds;
+    return word.elided() ? kinds & elided_enclitic : kinds & ~elided_enclitic;
+  }
+  return 0;
 }
 
 // Whether letters [from, from + form's length) of `word` spell `form`: the
@@ -148,6 +189,11 @@ inline bool keeps_its_acute(const greek_word& word) {
 // Spelled as an enclitic, elided or whole; it may be one.
 inline bool has_enclitic_form(const greek_word& word) {
   return clitic_kinds(word) & (enclitic | elided_enclitic);
+}
+// Spelled as a proclitic or an enclitic, elided or whole: it may go without
+// an accent.
+inline bool is_clitic(const greek_word& word) {
+  return clitic_kinds(word) & (proclitic | enclitic | elided_enclitic);
 }
 // Spelled as an enclitic that no proclitic is spelled as (not οἱ), whole.
 inline bool has_enclitic_form_alone(const greek_word& word) {

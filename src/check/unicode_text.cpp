@@ -9,6 +9,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <iterator>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -51,6 +52,18 @@ constexpr auto ascii_roles = [] {
   return roles;
 }();
 
+// The word break of each ASCII character that does nothing but end a word:
+// white space, punctuation, and other text.
+constexpr auto ascii_word_breaks = [] {
+  std::array<std::optional<word_break>, 128> breaks{};
+  for (std::size_t c = 0; c < breaks.size(); ++c) {
+    if (ascii_roles[c] == role::space) breaks[c] = word_break::space;
+    if (ascii_roles[c] == role::stop) breaks[c] = word_break::stop;
+    if (ascii_roles[c] == role::other) breaks[c] = word_break::other;
+  }
+  return breaks;
+}();
+
 // The characters outside ASCII and the Greek blocks' letters that have a role.
 struct character_role {
   char32_t code_point;
@@ -87,13 +100,32 @@ constexpr role role_of_other(char32_t c) {
   return role::other;
 }
 
-// What the reader knows of a character: its role, and for a letter or a mark
-// its letter and marks.
+// What the reader knows of a character, in eight bytes: its role, and for a
+// letter, a mark or a spacing breathing its marks; for a letter its form.
 struct character {
+  std::uint16_t small = 0;  // a letter's small form: all are in the Greek blocks
+  std::uint16_t marks = 0;
+  std::uint16_t traits = 0;
   role kind = role::other;
-  letter_with_marks greek = {};
-  small_form form = {};  // a letter's
+
+  constexpr small_form form() const { return {small, traits}; }
 };
+
+constexpr bool fits_in_character(letter_with_marks greek) {
+  return small_form_of(greek.letter).small <= 0xFFFF && greek.marks <= 0xFFFF;
+}
+static_assert(std::all_of(greek_characters.begin(), greek_characters.end(), fits_in_character));
+
+constexpr character letter_character(letter_with_marks greek) {
+  small_form form = small_form_of(greek.letter);
+  return {static_cast<std::uint16_t>(form.small), static_cast<std::uint16_t>(greek.marks),
+          form.traits, role::letter};
+}
+
+// Any character but a letter: its role, and a mark's or a spacing breathing's marks.
+constexpr character character_of_role(role kind, unsigned marks = 0) {
+  return {0, static_cast<std::uint16_t>(marks), 0, kind};
+}
 
 // The combining marks' block and the Greek blocks, in one table.
 inline constexpr std::size_t combining_block_size =
@@ -110,18 +142,16 @@ constexpr std::size_t block_table_slot(char32_t c) {
 inline constexpr auto block_characters = [] {
   std::array<character, block_table_size> table{};
   for (char32_t c = combining_diacritical_marks.first; c <= combining_diacritical_marks.last; ++c)
-    table[block_table_slot(c)] = {role_of_other(c), {0, mark_of_combining(c)}};
+    table[block_table_slot(c)] = character_of_role(role_of_other(c), mark_of_combining(c));
   for (const auto& block : greek_blocks) {
     for (char32_t c = block.first; c <= block.last; ++c) {
       letter_with_marks greek = greek_character(c);
-      table[block_table_slot(c)] = greek.letter != 0
-                                       ? character{role::letter, greek, small_form_of(greek.letter)}
-                                       : character{role_of_other(c), {}, {}};
+      table[block_table_slot(c)] =
+          greek.letter != 0 ? letter_character(greek) : character_of_role(role_of_other(c));
     }
   }
-  table[block_table_slot(0x1FBD)].greek.marks = table[block_table_slot(0x1FBF)].greek.marks =
-      smooth;
-  table[block_table_slot(0x1FFE)].greek.marks = rough;
+  table[block_table_slot(0x1FBD)].marks = table[block_table_slot(0x1FBF)].marks = smooth;
+  table[block_table_slot(0x1FFE)].marks = rough;
   return table;
 }();
 
@@ -137,14 +167,42 @@ static_assert(block_table_slot(0x0300) == 0 && block_table_slot(0x03FF) == two_b
               block_table_size - three_byte_first_slot == 0x100);
 
 character character_of(char32_t c) {
-  if (c < 0x80) return {ascii_roles[c], {}};
+  if (c < 0x80) return character_of_role(ascii_roles[c]);
   if (std::size_t slot = block_table_slot(c); slot < block_table_size)
     return block_characters[slot];
-  return {role_of_other(c), {}};
+  return character_of_role(role_of_other(c));
+}
+
+constexpr bool is_ascii_letter(char c) {
+  return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
+}
+constexpr bool is_ascii_digit(char c) {
+  return c >= '0' && c <= '9';
+}
+
+// A name of ASCII letters and digits, up to ten of them, as one number, so
+// that names are found without comparing strings: six bits a character, none
+// of them zero.
+inline constexpr std::size_t longest_keyed_name = 10;
+inline constexpr auto name_character_codes = [] {
+  std::array<std::uint8_t, 256> codes{};
+  for (char c = '0'; c <= '9'; ++c) codes[static_cast<std::size_t>(c)] = c - '0' + 1;
+  for (char c = 'a'; c <= 'z'; ++c) codes[static_cast<std::size_t>(c)] = c - 'a' + 11;
+  for (char c = 'A'; c <= 'Z'; ++c) codes[static_cast<std::size_t>(c)] = c - 'A' + 37;
+  return codes;
+}();
+constexpr std::uint64_t name_key(std::string_view name) {
+  std::uint64_t key = 0;
+  for (char c : name) key = key << 6 | name_character_codes[static_cast<unsigned char>(c)];
+  return key;
+}
+
+constexpr bool has_a_key(std::string_view name) {
+  return name.size() <= longest_keyed_name;
 }
 
 // HTML's elements that end a block of text: a paragraph, a heading, a line
-// of verse (TEI's l), a cell, a break. In the order of std::string_view.
+// of verse (TEI's l), a cell, a break.
 inline constexpr std::string_view block_elements[] = {
     "address", "article", "aside", "blockquote", "body",       "br",     "caption",
     "dd",      "div",     "dl",    "dt",         "figcaption", "figure", "footer",
@@ -152,28 +210,54 @@ inline constexpr std::string_view block_elements[] = {
     "header",  "hr",      "html",  "l",          "lg",         "li",     "main",
     "nav",     "ol",      "p",     "pre",        "section",    "table",  "tbody",
     "td",      "tfoot",   "th",    "thead",      "title",      "tr",     "ul"};
-static_assert(std::is_sorted(std::begin(block_elements), std::end(block_elements)));
+static_assert(std::all_of(std::begin(block_elements), std::end(block_elements), has_a_key));
 
-inline constexpr std::size_t longest_block_element = [] {
-  std::size_t longest = 0;
-  for (std::string_view name : block_elements) longest = std::max(longest, name.size());
-  return longest;
+// Their names' keys, in order.
+inline constexpr auto block_element_keys = [] {
+  std::array<std::uint64_t, std::size(block_elements)> keys{};
+  for (std::size_t i = 0; i < keys.size(); ++i) keys[i] = name_key(block_elements[i]);
+  std::sort(keys.begin(), keys.end());
+  return keys;
 }();
 
 // Whether the element `name`, of ASCII letters and digits in any case, ends a block.
 bool ends_a_block(std::string_view name) {
-  if (name.size() > longest_block_element) return false;
-  std::array<char, longest_block_element> lower{};
+  if (name.size() > longest_keyed_name) return false;
+  std::array<char, longest_keyed_name> lower{};
   for (std::size_t i = 0; i < name.size(); ++i) lower[i] = static_cast<char>(name[i] | 0x20);
-  return std::binary_search(std::begin(block_elements), std::end(block_elements),
-                            std::string_view(lower.data(), name.size()));
+  return std::binary_search(block_element_keys.begin(), block_element_keys.end(),
+                            name_key(std::string_view(lower.data(), name.size())));
 }
 
-bool is_ascii_letter(char c) {
-  return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
-}
-bool is_ascii_digit(char c) {
-  return c >= '0' && c <= '9';
+// The named references grapho writes, by the keys of their names in order.
+struct keyed_reference {
+  std::uint64_t key;
+  char32_t code_point;
+  friend constexpr auto operator<=>(const keyed_reference&, const keyed_reference&) = default;
+};
+inline constexpr auto keyed_references = [] {
+  std::array<keyed_reference, std::size(named_references)> keyed{};
+  for (std::size_t i = 0; i < keyed.size(); ++i)
+    keyed[i] = {name_key(named_references[i].name), named_references[i].code_point};
+  std::sort(keyed.begin(), keyed.end());
+  return keyed;
+}();
+static_assert(std::all_of(std::begin(named_references), std::end(named_references),
+                          [](const named_reference& reference) {
+                            return has_a_key(reference.name);
+                          }));
+
+// The character of the named reference `name`, of ASCII letters and digits,
+// when it is one that grapho writes.
+std::optional<char32_t> named_reference_character(std::string_view name) {
+  if (name.size() > longest_keyed_name) return std::nullopt;
+  std::uint64_t key = name_key(name);
+  auto found = std::lower_bound(keyed_references.begin(), keyed_references.end(), key,
+                                [](const keyed_reference& reference, std::uint64_t sought) {
+                                  return reference.key < sought;
+                                });
+  if (found == keyed_references.end() || found->key != key) return std::nullopt;
+  return found->code_point;
 }
 
 class unicode_reader {
@@ -181,41 +265,49 @@ class unicode_reader {
   unicode_reader(std::string_view text, accent_rules& rules) : text_(text), rules_(rules) {}
 
   void read() {
-    const auto* data = reinterpret_cast<const unsigned char*>(text_.data());
-    const std::size_t size = text_.size();
-    // The place in hand, kept apart from at_ while no routine that moves it is called.
-    std::size_t at = 0;
-    while (at < size) {
+    const auto* const begin = reinterpret_cast<const unsigned char*>(text_.data());
+    const auto* const end = begin + text_.size();
+    // Up to safe_end, the longest character of the Greek blocks fits before
+    // the end, and the loop looks at its bytes without counting. It keeps the
+    // reader's place, line and the start of its line, and the rules, at hand.
+    const auto* const safe_end = text_.size() > 2 ? end - 2 : begin;
+    const auto* at = begin;
+    accent_rules& rules = rules_;
+    std::uint64_t line = line_;
+    // The address before the line's first byte, as a number, so that a
+    // column is one subtraction.
+    auto before_line_of = [&] { return reinterpret_cast<std::uintptr_t>(begin + line_start_) - 1; };
+    std::uintptr_t before_line = before_line_of();
+    auto place = [&](const unsigned char* character) {
+      return text_place{line, reinterpret_cast<std::uintptr_t>(character) - before_line};
+    };
+    while (at < safe_end) {
       std::size_t length;
-      if (const character* greek = block_character(data, size, at, length)) {
-        // Most characters of Greek text: a letter, or the mark of one.
-        if (greek->kind == role::letter && carried_marks_ == 0) {
-          rules_.letter(greek->form, greek->greek.marks, place_at(at));
+      // Most characters of Greek text: a letter, the mark of one, a space or
+      // a stop; and of the text around it.
+      if (const character* greek = block_character_here(at, length)) {
+        if (greek->kind == role::letter) {
+          rules.letter(greek->form(), greek->marks, place(at));
           at += length;
           continue;
         }
         if (greek->kind == role::mark) {
-          rules_.marks(greek->greek.marks);
+          rules.marks(greek->marks);
           at += length;
           continue;
         }
-        at_ = at + length;
-        take(*greek, at);
-        at = at_;
+      } else if (*at < 0x80 && ascii_word_breaks[*at]) {
+        rules.end_word(*ascii_word_breaks[*at], place(at));
+        ++at;
         continue;
       }
-      const unsigned char byte = data[at];
-      at_ = at + 1;
-      if (byte < 0x80) {
-        take({ascii_roles[byte]}, at);
-      } else {
-        char32_t c = 0xFFFD;  // a byte of no character: other text
-        at_ = at + std::max<std::size_t>(decode_utf8(data + at, data + size, c), 1);
-        take(character_of(c), at);
-      }
-      at = at_;
+      at = begin + take_character(static_cast<std::size_t>(at - begin));
+      line = line_;
+      before_line = before_line_of();
     }
-    rules_.finish();
+    for (std::size_t offset = static_cast<std::size_t>(at - begin); offset < text_.size();)
+      offset = take_character(offset);
+    rules.finish();
   }
 
  private:
@@ -223,40 +315,66 @@ class unicode_reader {
 
   // The entry in block_characters of the character at `at`, and its `length`,
   // when it is one of the two-byte or three-byte characters there; none for
-  // any other.
-  static const character* block_character(const unsigned char* data, std::size_t size,
-                                          std::size_t at, std::size_t& length) {
-    unsigned char byte = data[at];
-    if (byte >= 0xCC && byte <= 0xCF && at + 1 < size && (data[at + 1] & 0xC0) == 0x80) {
+  // any other. Three bytes stand from `at`.
+  static const character* block_character_here(const unsigned char* at, std::size_t& length) {
+    const unsigned lead = at[0];
+    if (lead - 0xCC < 4) {
+      const unsigned trail = at[1] ^ 0x80u;
+      if (trail >= 0x40) return nullptr;
       length = 2;
-      return &block_characters[static_cast<std::size_t>((byte - 0xCC) << 6 |
-                                                        (data[at + 1] & 0x3F))];
+      return &block_characters[(lead - 0xCC) << 6 | trail];
     }
-    if (byte == 0xE1 && at + 2 < size && (data[at + 1] & 0xFC) == 0xBC &&
-        (data[at + 2] & 0xC0) == 0x80) {
+    if (lead == 0xE1 && (at[1] & 0xFC) == 0xBC) {
+      const unsigned trail = at[2] ^ 0x80u;
+      if (trail >= 0x40) return nullptr;
       length = 3;
-      return &block_characters[three_byte_first_slot +
-                               static_cast<std::size_t>((data[at + 1] & 0x03) << 6 |
-                                                        (data[at + 2] & 0x3F))];
+      return &block_characters[three_byte_first_slot + ((at[1] & 0x03u) << 6 | trail)];
     }
     return nullptr;
   }
 
+  // The same, anywhere in the text.
+  const character* block_character(std::size_t at, std::size_t& length) const {
+    const auto* data = reinterpret_cast<const unsigned char*>(text_.data());
+    if (at + 2 < text_.size()) return block_character_here(data + at, length);
+    std::array<unsigned char, 3> last{};
+    std::copy(data + at, data + text_.size(), last.begin());
+    return block_character_here(last.data(), length);
+  }
+
+  // Takes the character at `at` whatever it is; where the next one starts.
+  std::size_t take_character(std::size_t at) {
+    const auto* data = reinterpret_cast<const unsigned char*>(text_.data());
+    std::size_t length;
+    if (const character* greek = block_character(at, length)) {
+      at_ = at + length;
+      take(*greek, at);
+      return at_;
+    }
+    const unsigned char byte = data[at];
+    at_ = at + 1;
+    if (byte < 0x80) {
+      take(character_of_role(ascii_roles[byte]), at);
+    } else {
+      char32_t c = 0xFFFD;  // a byte of no character: other text
+      at_ = at + std::max<std::size_t>(decode_utf8(data + at, data + text_.size(), c), 1);
+      take(character_of(c), at);
+    }
+    return at_;
+  }
+
   void take(const character& what, std::size_t start) {
-    unsigned carried = carried_marks_;
-    carried_marks_ = 0;
     switch (what.kind) {
       case role::letter:
-        return rules_.letter({what.greek.letter, what.greek.marks | carried, place_at(start)});
+        return rules_.letter(what.form(), what.marks, place_at(start));
       case role::mark:
-        return rules_.marks(what.greek.marks);
+        return rules_.marks(what.marks);
       case role::elision:
         return take_elision(start);
       case role::breathing:
-        if (what.greek.marks == smooth && rules_.in_word()) return rules_.elision(place_at(start));
+        if (what.marks == smooth && rules_.in_word()) return rules_.elision(place_at(start));
         rules_.end_word(word_break::other, place_at(start));
-        carried_marks_ = what.greek.marks;
-        return;
+        return take_breathing_letter(what.marks);
       case role::space:
         return rules_.end_word(word_break::space, place_at(start));
       case role::line_end:
@@ -284,6 +402,16 @@ class unicode_reader {
       default:
         return rules_.end_word(word_break::other, place_at(start));
     }
+  }
+
+  // The letter right after a spacing breathing, if one follows at at_, with
+  // the breathing's marks.
+  void take_breathing_letter(unsigned marks) {
+    std::size_t length;
+    const character* next = at_ < text_.size() ? block_character(at_, length) : nullptr;
+    if (next == nullptr || next->kind != role::letter) return;
+    rules_.letter(next->form(), next->marks | marks, place_at(at_));
+    at_ += length;
   }
 
   // Whether a Greek letter follows at at_, after any more brackets.
@@ -386,11 +514,10 @@ class unicode_reader {
     if (inner.empty()) return false;
     for (char d : inner)
       if (!is_ascii_letter(d) && !is_ascii_digit(d)) return false;
-    for (const auto& reference : named_references)
-      if (reference.name == inner) {
-        c = reference.code_point;
-        return true;
-      }
+    if (std::optional<char32_t> named = named_reference_character(inner)) {
+      c = *named;
+      return true;
+    }
     bool space = inner == "nbsp" || inner == "ensp" || inner == "emsp" || inner == "thinsp";
     c = space ? U' ' : U'\uFFFD';
     return true;
@@ -401,7 +528,6 @@ class unicode_reader {
   std::size_t at_ = 0;
   std::uint64_t line_ = 1;
   std::size_t line_start_ = 0;
-  unsigned carried_marks_ = 0;  // a spacing breathing's, for the letter after it
 };
 
 }  // namespace

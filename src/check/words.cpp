@@ -33,22 +33,7 @@ bool has_iota_adscript(const word_letter& vowel, const word_letter& next) {
          next.marks == 0;
 }
 
-// Long: eta, omega, and any vowel with an iota subscript, a circumflex or a
-// macron; short: epsilon, omicron, and a vowel with a breve (Smyth §4).
-vowel_length length_of_vowel(const word_letter& vowel) {
-  if ((vowel.marks & (iota_subscript | circumflex | long_vowel)) || (vowel.traits & long_by_nature))
-    return vowel_length::certainly_long;
-  if ((vowel.traits & short_by_nature) || (vowel.marks & short_vowel))
-    return vowel_length::certainly_short;
-  return vowel_length::unknown;
-}
-
 }  // namespace
-
-void greek_word::close(bool elided) {
-  elided_ = elided;
-  find_syllables_and_accents();
-}
 
 std::uint64_t greek_word::spelling_key() const {
   if (letter_count_ > longest_spelling_key) return 0;
@@ -69,52 +54,22 @@ void greek_word::assign_head(const greek_word& word, std::size_t count) {
   close(false);
 }
 
-// One syllable a vowel or diphthong. Diphthongs are long, but final -αι and
-// -οι count as short for the accent (Smyth §169), and a short vowel before a
-// final ξ or ψ may count as long (§164 b): their length is left unknown. An
-// accent on a consonant belongs to no syllable and is not counted.
-void greek_word::find_syllables_and_accents() {
-  std::uint32_t syllables = 0, accents_found = 0;
-  // An accent's syllable by its number for now, from the end once all are known.
-  auto take_accent = [&](std::uint32_t letter) {
-    if (!(accented_letters_ >> letter & 1)) return;
-    unsigned kind = letters_[letter].marks & grapho::accents;
-    // Two accents on one letter: the first of acute, grave, circumflex.
-    accents_[accents_found++] = {kind & ~(kind - 1), letter, syllables};
-  };
-  for (std::uint64_t rest = vowels_; rest != 0; rest &= rest - 1) {
-    const auto first = static_cast<std::uint32_t>(std::countr_zero(rest));
-    const word_letter& letter = letters_[first];
-    syllable found{first, first, length_of_vowel(letter)};
-    take_accent(first);
-    // A vowel after it: a diphthong, or an iota adscript, may take it.
-    if (rest & std::uint64_t{2} << first) {
-      const word_letter& next = letters_[first + 1];
-      if (has_iota_adscript(letter, next)) {
-        found.length = vowel_length::certainly_long;
-        rest &= ~(std::uint64_t{2} << first);
-      } else if (makes_diphthong(letter, next)) {
-        bool final_short = first + 2 == letter_count_ && !elided_ && (next.traits & iota) &&
-                           (letter.small == U'α' || letter.small == U'ο');
-        found = {first, first + 1,
-                 final_short ? vowel_length::unknown : vowel_length::certainly_long};
-        take_accent(first + 1);
-        rest &= ~(std::uint64_t{2} << first);
-      }
-    }
-    syllables_[syllables++] = found;
+void greek_word::join_vowels(std::uint64_t pairs) {
+  for (; pairs != 0; pairs &= pairs - 1) {
+    const auto second = static_cast<std::uint32_t>(std::countr_zero(pairs));
+    const std::uint64_t bit = std::uint64_t{1} << second;
+    const word_letter& before = letters_[second - 1];
+    if (has_iota_adscript(before, letters_[second]))
+      adscripts_ |= bit;
+    else if (makes_diphthong(before, letters_[second]))
+      seconds_ |= bit;
+    else
+      continue;
+    pairs &= ~(bit << 1);  // the vowel joined begins no pair with the next
   }
-  syllable_count_ = syllables;
-  accent_count_ = accents_found;
-  const std::uint32_t last = syllables - (elided_ ? 0 : 1);
-  for (std::uint32_t a = 0; a < accents_found; ++a)
-    accents_[a].from_end = last - accents_[a].from_end;
-  if (syllables != 0 && syllables_[syllables - 1].length == vowel_length::certainly_short &&
-      ends_in_double_consonant())
-    syllables_[syllables - 1].length = vowel_length::unknown;
 }
 
-bool greek_word::in_capitals_alone() const {
+bool greek_word::all_capitals_without_marks() const {
   for (const auto& letter : letters())
     if (!(letter.traits & capital) || letter.marks != 0) return false;
   return true;

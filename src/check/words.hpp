@@ -3,6 +3,7 @@
 #pragma once
 
 #include <array>
+#include <bit>
 #include <cstddef>
 #include <cstdint>
 #include <optional>
@@ -77,8 +78,15 @@ enum class vowel_length : std::uint8_t { unknown, certainly_short, certainly_lon
 struct syllable {
   std::uint32_t first;    // its first vowel
   std::uint32_t nucleus;  // the vowel that takes its accent and breathing: a diphthong's second
-  vowel_length length;
 };
+
+// The bits set in a mask of few, one at a time: cheaper than std::popcount,
+// a call into the runtime where the processor has no instruction for it.
+constexpr unsigned count_bits(std::uint64_t bits) {
+  unsigned count = 0;
+  for (; bits != 0; bits &= bits - 1) ++count;
+  return count;
+}
 
 struct accent {
   unsigned kind;  // acute, grave or circumflex
@@ -103,7 +111,12 @@ constexpr std::uint64_t spelling_code(char32_t small, unsigned marks) {
 inline constexpr std::size_t longest_spelling_key = 8;
 
 // Words are held in place, without allocation: a word of more letters than
-// any Greek word has is not checked.
+// any Greek word has is not checked. Besides its letters, a word keeps masks,
+// a bit for each letter, the first letter's lowest: its vowels, its letters
+// with a breathing or an accent as they come, and, once closed, where its
+// syllables begin, the second vowels of its diphthongs and its iota
+// adscripts. Syllables, their places from the end and their lengths are
+// found from these when asked.
 class greek_word {
  public:
   static constexpr std::size_t most_letters = 48;
@@ -134,8 +147,18 @@ class greek_word {
     note_marks(letter_count_ - 1, marks);
     letters_[letter_count_ - 1].marks |= static_cast<std::uint16_t>(marks);
   }
-  // Ends the word: finds its syllables and accents.
-  void close(bool elided);
+  // Ends the word: finds its syllables and accents. One syllable a vowel or
+  // diphthong, read from the first vowel on: a vowel right after one that
+  // begins a syllable may join it, as the second of a diphthong or an iota
+  // adscript, and then begins none (ευι is ευ, ι). Only vowels side by side
+  // need a look at their letters.
+  void close(bool elided) {
+    elided_ = elided;
+    seconds_ = adscripts_ = 0;
+    if (const std::uint64_t pairs = vowels_ & vowels_ << 1; pairs != 0) join_vowels(pairs);
+    starts_ = vowels_ & ~(seconds_ | adscripts_);
+    find_accents();
+  }
   // Makes this word the first `count` letters of `word`, closed and whole.
   void assign_head(const greek_word& word, std::size_t count);
 
@@ -146,18 +169,29 @@ class greek_word {
   bool unjudged() const { return unjudged_; }
   void leave_unjudged() { unjudged_ = true; }
   std::span<const word_letter> letters() const { return {letters_.data(), letter_count_}; }
-  std::size_t syllable_count() const { return syllable_count_; }
+  std::size_t syllable_count() const { return count_bits(starts_); }
+  bool has_syllables() const { return starts_ != 0; }
   // The syllable `index` from the first; there must be as many.
-  const syllable& syllable_at(std::size_t index) const { return syllables_[index]; }
+  syllable syllable_at(std::size_t index) const {
+    std::uint64_t rest = starts_;
+    for (; index != 0; --index) rest &= rest - 1;
+    return syllable_from(static_cast<std::uint32_t>(std::countr_zero(rest)));
+  }
   // The syllable `from_end` from the end; an elided vowel has none.
   std::optional<syllable> syllable_from_end(std::size_t from_end) const {
-    std::size_t total = syllable_count_ + (elided_ ? 1 : 0);
-    if (from_end >= total || (elided_ && from_end == 0)) return std::nullopt;
-    return syllables_[total - 1 - from_end];
+    if (elided_ && from_end-- == 0) return std::nullopt;
+    std::uint64_t rest = starts_;
+    for (; rest != 0 && from_end != 0; --from_end) rest &= ~last_bit(rest);
+    if (rest == 0) return std::nullopt;
+    return syllable_from(static_cast<std::uint32_t>(63 - std::countl_zero(rest)));
   }
+  // The length of the syllable `from_end` from the end, where it is certain.
   vowel_length length_from_end(std::size_t from_end) const {
-    std::optional<syllable> found = syllable_from_end(from_end);
-    return found ? found->length : vowel_length::unknown;
+    if (elided_ && from_end-- == 0) return vowel_length::unknown;
+    std::uint64_t rest = starts_;
+    for (; rest != 0 && from_end != 0; --from_end) rest &= ~last_bit(rest);
+    if (rest == 0) return vowel_length::unknown;
+    return length_of(syllable_from(static_cast<std::uint32_t>(63 - std::countl_zero(rest))));
   }
   std::span<const accent> accents() const { return {accents_.data(), accent_count_}; }
   // A bit for each letter with a breathing, the first letter's lowest.
@@ -168,9 +202,18 @@ class greek_word {
   text_place place() const { return place_of(0); }
   text_place place_of(std::size_t letter) const { return {line_, letters_[letter].column}; }
 
+  // Whether its breathings are where the rules want them without a look at
+  // its letters but the first: none on a word that begins with a consonant
+  // other than rho, one alone on the first syllable's vowel that takes it.
+  bool has_breathing_in_place() const {
+    const std::uint64_t first_nucleus = (vowels_ & 1) == 0 ? 0 : (seconds_ & 2) != 0 ? 2 : 1;
+    return breathing_letters_ == first_nucleus && letters_[0].small != U'ρ';
+  }
   // Every letter a capital and none with a mark: a heading or an inscription,
   // written without accents.
-  bool in_capitals_alone() const;
+  bool in_capitals_alone() const {
+    return (breathing_letters_ | accented_letters_) == 0 && all_capitals_without_marks();
+  }
   // Whether it ends in epic or Attic -εω, -εως, -εων, spoken as one syllable
   // (synizesis) where the accent is concerned: Πηληϊάδεω, πόλεως.
   bool ends_in_synizesis() const;
@@ -181,7 +224,57 @@ class greek_word {
   }
 
  private:
-  void find_syllables_and_accents();
+  static std::uint64_t last_bit(std::uint64_t bits) {
+    return std::uint64_t{1} << (63 - std::countl_zero(bits));
+  }
+  bool all_capitals_without_marks() const;
+  // Marks the vowels of `pairs`, each after a vowel, that join it.
+  void join_vowels(std::uint64_t pairs);
+  // Each accent on a vowel, with its place from the end: the syllables that
+  // begin after it, and the elided vowel. An accent on a consonant belongs to
+  // no syllable and is not counted.
+  void find_accents() {
+    std::size_t found = 0;
+    for (std::uint64_t rest = accented_letters_ & vowels_; rest != 0; rest &= rest - 1) {
+      const auto letter = static_cast<std::uint32_t>(std::countr_zero(rest));
+      unsigned kind = letters_[letter].marks & grapho::accents;
+      const unsigned later_starts = count_bits(starts_ >> letter >> 1);
+      // Two accents on one letter: the first of acute, grave, circumflex.
+      accents_[found++] = {kind & ~(kind - 1), letter, later_starts + (elided_ ? 1u : 0u)};
+    }
+    accent_count_ = found;
+  }
+  syllable syllable_from(std::uint32_t first) const {
+    return {first, (seconds_ >> first >> 1 & 1) != 0 ? first + 1 : first};
+  }
+  // Diphthongs are long, but final -αι and -οι count as short for the accent
+  // (Smyth §169), and a short vowel before a final ξ or ψ may count as long
+  // (§164 b): their length is left unknown.
+  vowel_length length_of(const syllable& vowels) const {
+    const word_letter& letter = letters_[vowels.first];
+    if (adscripts_ >> vowels.first >> 1 & 1) return vowel_length::certainly_long;
+    if (vowels.nucleus != vowels.first) {
+      bool final_short = vowels.nucleus + 1 == letter_count_ && !elided_ &&
+                         (letters_[vowels.nucleus].traits & iota) &&
+                         (letter.small == U'α' || letter.small == U'ο');
+      return final_short ? vowel_length::unknown : vowel_length::certainly_long;
+    }
+    vowel_length length = length_of_vowel(letter);
+    if (length == vowel_length::certainly_short && (starts_ >> vowels.first >> 1) == 0 &&
+        ends_in_double_consonant())
+      return vowel_length::unknown;
+    return length;
+  }
+  // Long: eta, omega, and any vowel with an iota subscript, a circumflex or a
+  // macron; short: epsilon, omicron, and a vowel with a breve (Smyth §4).
+  static vowel_length length_of_vowel(const word_letter& vowel) {
+    if ((vowel.marks & (iota_subscript | circumflex | long_vowel)) ||
+        (vowel.traits & long_by_nature))
+      return vowel_length::certainly_long;
+    if ((vowel.traits & short_by_nature) || (vowel.marks & short_vowel))
+      return vowel_length::certainly_short;
+    return vowel_length::unknown;
+  }
   void note_marks(std::size_t letter, unsigned marks) {
     if (!(marks & (breathings | grapho::accents))) return;
     if (marks & breathings) breathing_letters_ |= std::uint64_t{1} << letter;
@@ -189,12 +282,13 @@ class greek_word {
   }
 
   std::array<word_letter, most_letters> letters_;
-  std::array<syllable, most_letters> syllables_;
   std::array<accent, most_letters> accents_;
-  std::size_t letter_count_ = 0, syllable_count_ = 0, accent_count_ = 0;
-  // A bit for each letter, the first letter's lowest: the vowels, the letters
-  // with a breathing, those with an accent.
+  std::size_t letter_count_ = 0, accent_count_ = 0;
+  // The vowels, the letters with a breathing, those with an accent; once
+  // closed, the first vowels of the syllables, the second vowels of the
+  // diphthongs and the iotas written after a capital for its subscript.
   std::uint64_t vowels_ = 0, breathing_letters_ = 0, accented_letters_ = 0;
+  std::uint64_t starts_ = 0, seconds_ = 0, adscripts_ = 0;
   std::uint64_t line_ = 1;
   bool elided_ = false;
   bool unjudged_ = false;
