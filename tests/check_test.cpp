@@ -133,14 +133,18 @@ TEST(Check, FindsEveryMistakeAtOnce) {
   // The accents' findings too, at their letters on the lines of a run; other
   // text in a run, a dash, a digit or a guillemet, ends a word but is no
   // space before the next; the elision marks of Unicode text, as ungrapho
-  // leaves them, elide the word before as the apostrophe does.
+  // leaves them, elide the word before as the apostrophe does; a dash, a
+  // bracket, a stop or the run's end after the space that ended a word part
+  // it from the next as they would with no space.
   expect_found({{"$ka/i\r\n\tl/og/os, >anqr/wpos\nd' >/eqhke l/ogos\tt/is$ $<o$",
                  "1:5 acute-before-word; 2:7 two-accents; 2:17 penult-circumflex"},
                 {"$ka/i\xe2\x80\x94 ka/i2 ka/i\xc2\xbb ka/i l/ogos, t/is\xc2\xbb$",
                  "1:26 acute-before-word"},
                 {"$<up\xca\xbc a>ut^wn, <up\xe2\x80\x99 a>ut^wn, <up\xe1\xbe\xbd a>ut^wn, "
                  "<up\xe1\xbe\xbf a>ut^wn, <up' a>ut^wn, <up\xe2\x80\x98 a>ut^wn$",
-                 "1:80 missing-accent"}},
+                 "1:80 missing-accent"},
+                {"$>agaq/os -- >an/hr, >agaq/os (>an/hr) kal\\os . ka/i $ and $ka/i$",
+                 "1:44 grave-before-stop"}},
                {});
 }
 

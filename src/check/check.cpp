@@ -482,10 +482,9 @@ class typed_source_check {
     run.letter_mistaken = false;
   }
 
-  // The rules hear of the first break after a word's letters alone.
-  void end_word(word_break kind, text_place here) {
-    if (accents_.in_word()) accents_.end_word(kind, here);
-  }
+  // The rules hear of every break, after a word or between two: a dash or a
+  // bracket after the space that ended a word parts it from the next.
+  void end_word(word_break kind, text_place here) { accents_.end_word(kind, here); }
 
   // A character of a run that is not a letter taking pending marks.
   void check_plain_char(run_state& run, int c, key_kind kind, text_place here) {
