@@ -166,10 +166,28 @@ static_assert(block_table_slot(0x0300) == 0 && block_table_slot(0x03FF) == two_b
               block_table_slot(0x1FFF) == block_table_size - 1 &&
               block_table_size - three_byte_first_slot == 0x100);
 
+// Latin-1's upper half and the blocks of punctuation, where Greek text finds
+// its upper stops, spaces, dashes and the editions' signs: looked up rather
+// than searched for among the roles.
+struct nearby_block {
+  char32_t first;
+  std::array<character, 0x80> characters;
+};
+constexpr nearby_block nearby_block_of(char32_t first) {
+  nearby_block block{first, {}};
+  for (char32_t c = first; c < first + block.characters.size(); ++c)
+    block.characters[c - first] = character_of_role(role_of_other(c));
+  return block;
+}
+inline constexpr nearby_block nearby_blocks[] = {nearby_block_of(0x0080), nearby_block_of(0x2000),
+                                                 nearby_block_of(0x2E00)};
+
 character character_of(char32_t c) {
   if (c < 0x80) return character_of_role(ascii_roles[c]);
   if (std::size_t slot = block_table_slot(c); slot < block_table_size)
     return block_characters[slot];
+  for (const auto& block : nearby_blocks)
+    if (c - block.first < block.characters.size()) return block.characters[c - block.first];
   return character_of_role(role_of_other(c));
 }
 
