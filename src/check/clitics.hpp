@@ -14,6 +14,7 @@
 #include <string_view>
 
 #include "check/words.hpp"
+#include "greek/keyed_table.hpp"
 
 namespace grapho {
 
@@ -119,24 +120,14 @@ inline constexpr auto clitic_spellings = [] {
   return all;
 }();
 
-// The spellings by key, once each, in a table open to probing from the slot
-// a key hashes to (Fibonacci hashing): one or two looks find a key or an
-// empty slot, where a search of the sorted spellings took seven.
-inline constexpr unsigned clitic_slot_bits = 9;
-inline constexpr std::size_t clitic_slots = std::size_t{1} << clitic_slot_bits;
-constexpr std::size_t clitic_slot_of(std::uint64_t key) {
-  return static_cast<std::size_t>((key * 0x9E3779B97F4A7C15u) >> (64 - clitic_slot_bits));
-}
+// The spellings by key, once each (Fibonacci hashing): one or two looks find
+// a key or an empty slot, where a search of the sorted spellings took seven.
 inline constexpr auto clitic_table = [] {
-  static_assert(std::size(clitic_spellings) < clitic_slots / 2, "a table at most half full");
-  std::array<clitic_spelling, clitic_slots> table{};
-  for (const clitic_spelling& spelling : clitic_spellings) {
-    std::size_t slot = clitic_slot_of(spelling.key);
-    while (table[slot].key != 0 && table[slot].key != spelling.key)
-      slot = (slot + 1) % clitic_slots;
-    table[slot].key = spelling.key;
-    table[slot].kinds |= spelling.kinds;
-  }
+  keyed_table<std::uint8_t, 9, 0x9E3779B97F4A7C15u> table;
+  static_assert(std::size(clitic_spellings) < decltype(table)::size() / 2,
+                "a table at most half full");
+  for (const clitic_spelling& spelling : clitic_spellings)
+    table.slot_for(spelling.key).value |= spelling.kinds;
   return table;
 }();
 
@@ -162,14 +153,10 @@ inline std::uint8_t clitic_kinds(const greek_word& word) {
   if (letters.size() > clitic_spelling_bounds.most_letters ||
       !(clitic_spelling_bounds.first_letters >> (spelling_code(letters.front().small, 0) >> 3) & 1))
     return 0;
-  const std::uint64_t key = word.spelling_key();
-  for (std::size_t slot = clitic_slot_of(key); clitic_table[slot].key != 0;
-       slot = (slot + 1) % clitic_slots) {
-    if (clitic_table[slot].key != key) continue;
-    const std::uint8_t kinds = clitic_table[slot].kinds;
-    return word.elided() ? kinds & elided_enclitic : kinds & ~elided_enclitic;
-  }
-  return 0;
+  const int slot = clitic_table.find(word.spelling_key());
+  if (slot < 0) return 0;
+  const std::uint8_t kinds = clitic_table[static_cast<std::size_t>(slot)].value;
+  return word.elided() ? kinds & elided_enclitic : kinds & ~elided_enclitic;
 }
 
 // Whether letters [from, from + form's length) of `word` spell `form`: the

@@ -11,6 +11,7 @@
 #include <cstring>
 #include <string_view>
 
+#include "greek/keyed_table.hpp"
 #include "greek/tables.hpp"
 #include "greek/unicode_data.hpp"
 
@@ -139,30 +140,18 @@ constexpr std::uint64_t reference_key(std::string_view text) {
   return key;
 }
 
-// The slots: a multiplier, found by trying, under which each reference grapho
-// writes has a slot of its own, so that finding one takes one look. Were a
-// table to change, the probing below keeps it right, if slower.
-inline constexpr std::size_t reference_slot_bits = 11;
-
-constexpr std::size_t reference_slot(std::uint64_t key) {
-  return static_cast<std::size_t>((key * 0x72440213f2b42d73u) >> (64 - reference_slot_bits));
-}
-
-// Open addressing: each slot holds a key, its reference's length, and 1 + the
-// index of its typed character, or 0 for none.
-struct reference_slot_entry {
-  std::uint64_t key;
-  std::uint16_t entry;
-};
-
+// The references by key, each in a slot of its own under a multiplier found
+// by trying, so that finding one takes one look; were a table to change, the
+// probing keeps it right, if slower. A slot holds 1 + the index of its
+// reference's typed character.
 inline constexpr auto reference_index = [] {
-  std::array<reference_slot_entry, std::size_t{1} << reference_slot_bits> slots{};
+  keyed_table<std::uint16_t, 11, 0x72440213f2b42d73u> slots;
   for (std::size_t i = 0; i < typed_characters.size(); ++i) {
     std::string_view entity = typed_characters[i].entity;
     if (entity.size() > 9) throw "a reference longer than nine bytes";
-    std::size_t slot = reference_slot(reference_key(entity));
-    while (slots[slot].entry != 0) slot = (slot + 1) % slots.size();
-    slots[slot] = {reference_key(entity), static_cast<std::uint16_t>(i + 1)};
+    auto& slot = slots.slot_for(reference_key(entity));
+    if (slot.value != 0) throw "a reference twice";
+    slot.value = static_cast<std::uint16_t>(i + 1);
   }
   return slots;
 }();
@@ -193,20 +182,12 @@ inline std::uint64_t reference_key_at(const unsigned char* text, std::size_t siz
   return size >= 9 && text[8] == ';' ? word : 0;
 }
 
-// The slot in reference_index of the reference with `key`, or -1. A key with
-// a ";" is that of a reference of at most eight bytes, one without of nine:
-// the key alone tells them apart.
-inline int find_reference_slot(std::uint64_t key) {
-  for (std::size_t slot = reference_slot(key);; slot = (slot + 1) % reference_index.size()) {
-    const reference_slot_entry& candidate = reference_index[slot];
-    if (candidate.key == key && candidate.entry != 0) return static_cast<int>(slot);
-    if (candidate.entry == 0) return -1;
-  }
-}
-
+// The slot in reference_index of the reference that starts `text`, or -1. A
+// key with a ";" is that of a reference of at most eight bytes, one without
+// of nine: the key alone tells them apart.
 inline int find_reference_slot(const unsigned char* text, std::size_t size, std::size_t& length) {
   std::uint64_t key = reference_key_at(text, size, length);
-  return key == 0 ? -1 : find_reference_slot(key);
+  return key == 0 ? -1 : reference_index.find(key);
 }
 
 inline int find_reference_slot(const unsigned char* text, std::size_t size) {

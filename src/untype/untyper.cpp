@@ -152,8 +152,8 @@ struct plain_reference {
 const auto plain_references = [] {
   std::array<plain_reference, reference_index.size()> plain{};
   for (std::size_t slot = 0; slot < plain.size(); ++slot) {
-    if (reference_index[slot].entry == 0) continue;
-    const piece& p = reference_pieces[reference_index[slot].entry - 1u];
+    if (reference_index[slot].value == 0) continue;
+    const piece& p = reference_pieces[reference_index[slot].value - 1u];
     std::memcpy(plain[slot].typed, p.typed, sizeof p.typed);
     plain[slot].typed_size = p.typed_size;
     plain[slot].size = p.read_size;
@@ -253,7 +253,7 @@ class piece_reader {
   piece reference_piece() {
     int slot = find_reference_slot(at_, static_cast<std::size_t>(end_ - at_));
     return slot < 0 ? raw_piece(piece_kind::outside, at_, 1)
-                    : reference_pieces[reference_index[static_cast<std::size_t>(slot)].entry - 1u];
+                    : reference_pieces[reference_index[static_cast<std::size_t>(slot)].value - 1u];
   }
 
   piece utf8_piece() {
