@@ -31,10 +31,12 @@ the disk, so that neither pays for the write-back of what the other wrote.
                                    [--baseline path/to/other/grapho]
                                    [--check-baseline path/to/other/graphocheck]
                                    [--work-dir DIR] [--checks-only]
+                                   [--check-sizes MIB [MIB ...]]
 
 --work-dir puts the inputs and outputs in DIR (a tmpfs, say) rather than in
 the system's folder for temporary files; --checks-only measures graphocheck
-alone.
+alone; --check-sizes measures it on each text repeated to each size in turn,
+0 for the text once (a run on less than 2 MiB is repeated to that).
 """
 import argparse
 import filecmp
@@ -266,39 +268,45 @@ def total_instructions(command, path, work):
     return instructions(command, path) - instructions(command, empty)
 
 
-def measure_checks(grapho, ungrapho, checks, work, size, runs):
-    """graphocheck on each real text repeated to `size` bytes typed, and with --text on the
-    same copies of the text in Unicode, in turn with grapho converting the typed ones."""
+def measure_checks(grapho, ungrapho, checks, work, sizes, runs):
+    """graphocheck on each real text repeated to each of `sizes` bytes typed (0: the text
+    once), and with --text on the same copies of the text in Unicode, in turn with grapho
+    converting the typed ones. A run on a small file is repeated until it has read 2 MiB,
+    and its times are those of one run."""
     print(f"graphocheck: medians of {runs} alternating runs, each to grapho converting the "
           "same text typed")
     for name, (typed, unicode) in real_texts(grapho, ungrapho, work).items():
-        copies = max(size // len(typed), 1)
         paths = {"typed": os.path.join(work, "check-typed.txt"),
                  "unicode": os.path.join(work, "check-unicode.txt")}
-        for kind, text in (("typed", typed), ("unicode", unicode)):
-            with open(paths[kind], "wb") as out:
-                for _ in range(copies):
-                    out.write(text)
         commands = {"grapho": ([grapho], "typed")}
         for label, graphocheck in checks.items():
             commands[f"graphocheck, {label}"] = ([graphocheck], "typed")
             commands[f"graphocheck --text, {label}"] = ([graphocheck, "--text"], "unicode")
-        for command, kind in commands.values():  # warm the page cache
-            run_check(command, paths[kind])
-        times = {label: [] for label in commands}
-        for _ in range(runs):
-            for label, (command, kind) in commands.items():
-                wall, user, system = run_check(command, paths[kind])
-                times[label].append((wall, user + system))
-        print(f"  {name}: {copies} copies, {copies * len(typed) / MIB:.0f} MiB typed, "
-              f"{copies * len(unicode) / MIB:.0f} MiB in Unicode")
-        grapho_wall = statistics.median(w for w, _ in times["grapho"])
-        grapho_cpu = statistics.median(c for _, c in times["grapho"])
-        for label, pairs in times.items():
-            wall = statistics.median(w for w, _ in pairs)
-            cpu = statistics.median(c for _, c in pairs)
-            print(f"    {label:32} wall {wall * 1e3:5.0f} ms ({wall / grapho_wall:.2f}), "
-                  f"CPU {cpu * 1e3:5.0f} ms ({cpu / grapho_cpu:.2f})")
+        for size in sizes:
+            copies = max(size // len(typed), 1)
+            for kind, text in (("typed", typed), ("unicode", unicode)):
+                with open(paths[kind], "wb") as out:
+                    for _ in range(copies):
+                        out.write(text)
+            repeats = max(2 * MIB // (copies * len(typed)), 1)
+            for command, kind in commands.values():  # warm the page cache
+                run_check(command, paths[kind])
+            times = {label: [] for label in commands}
+            for _ in range(runs):
+                for label, (command, kind) in commands.items():
+                    each = [run_check(command, paths[kind]) for _ in range(repeats)]
+                    times[label].append((sum(wall for wall, _, _ in each) / repeats,
+                                         sum(user + system for _, user, system in each) / repeats))
+            print(f"  {name}: {copies} copies, {copies * len(typed) / MIB:.2f} MiB typed, "
+                  f"{copies * len(unicode) / MIB:.2f} MiB in Unicode"
+                  + (f", each run {repeats} times" if repeats > 1 else ""))
+            grapho_wall = statistics.median(w for w, _ in times["grapho"])
+            grapho_cpu = statistics.median(c for _, c in times["grapho"])
+            for label, pairs in times.items():
+                wall = statistics.median(w for w, _ in pairs)
+                cpu = statistics.median(c for _, c in pairs)
+                print(f"    {label:32} wall {wall * 1e3:7.1f} ms ({wall / grapho_wall:.2f}), "
+                      f"CPU {cpu * 1e3:7.1f} ms ({cpu / grapho_cpu:.2f})")
         if shutil.which("valgrind"):
             small = max(4 * MIB // len(typed), 1)
             for kind, text in (("typed", typed), ("unicode", unicode)):
@@ -328,6 +336,9 @@ def main():
                         help="another graphocheck to measure beside this one")
     parser.add_argument("--work-dir", help="where the inputs go (default: the temporary folder)")
     parser.add_argument("--checks-only", action="store_true", help="measure graphocheck alone")
+    parser.add_argument("--check-sizes", type=int, nargs="+", metavar="MIB",
+                        help="graphocheck at each of these sizes, 0 for each text once "
+                             "(default: --size-mib)")
     args = parser.parse_args()
 
     grapho, ungrapho, graphocheck, generator = build(args.cmake_option)
@@ -340,7 +351,8 @@ def main():
     work = tempfile.mkdtemp(prefix="grapho-bench-", dir=args.work_dir)
     try:
         if args.checks_only:
-            measure_checks(grapho, ungrapho, checks, work, args.size_mib * MIB, args.runs)
+            measure_checks(grapho, ungrapho, checks, work,
+                           [size * MIB for size in args.check_sizes or [args.size_mib]], args.runs)
             return
         inputs = make_inputs(generator, work, args.size_mib * MIB)
         print(f"floor: cat input >/dev/null; cat output > copy; medians of {args.runs} "
@@ -377,7 +389,8 @@ def main():
             if untyping_memory:
                 print(f"peak memory of ungrapho (their output): {untyping_memory[1]:,} KiB, "
                       f"{untyping_memory[args.large_mib]:,} KiB")
-        measure_checks(grapho, ungrapho, checks, work, args.size_mib * MIB, args.runs)
+        measure_checks(grapho, ungrapho, checks, work,
+                       [size * MIB for size in args.check_sizes or [args.size_mib]], args.runs)
     finally:
         shutil.rmtree(work)
 
