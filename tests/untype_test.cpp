@@ -102,6 +102,10 @@ TEST(Untype, HardCases) {
       {"&alpha;&#x00b7; &beta;&#x00b7;", "$a; b;$"},
       {"Home &#x00b7; About", "Home &#x00b7; About"},
       {"\xce\xb1\xc2\xb7 \xce\xb2\xce\x87 l\xc2\xb7l", "$a; b;$ l\xc2\xb7l"},
+      // Among references, which grapho writes for the one it types, an upper
+      // stop written as a character stands as it came.
+      {"&alpha;&beta;\xc2\xb7\n&#x1f00;&lambda; \xc2\xb7&alpha; \xce\xb1\xce\x87",
+       "$ab$\xc2\xb7\n$>al$ \xc2\xb7$a a;$"},
       // Latin words and dollar signs beside Greek.
       {"&mu;&#x1fc6;&nu;&iota;&nu; and &#x1f04;", "$m^hnin$ and $>/a$"},
       {"$&alpha;$", "$$$a$$$"},

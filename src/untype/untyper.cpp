@@ -331,6 +331,7 @@ class typist {
       case piece_kind::greek:
       case piece_kind::medial_sigma:
       case piece_kind::final_sigma:
+        greek_as_characters_ = is_read_as_character(p);
         take_greek(p);
         return;
       case piece_kind::punctuation:
@@ -508,8 +509,16 @@ class typist {
   // Punctuation (a dash, a bracket, a quotation mark, the upper stop) is
   // typed only in a Greek passage, so that text without Greek comes back as
   // it was: in a run, or right before the Greek that opens one, for which it
-  // waits. Anything else leaves it outside.
+  // waits. Anything else leaves it outside. An upper stop written as a
+  // character is typed in Greek written as characters, Unicode text; where
+  // the Greek before it is written as references, as grapho writes it, the
+  // stop stands as it came, for grapho would have written the one it types
+  // as a reference.
   void take_punctuation(const piece& p) {
+    if (is_read_as_character(p) && !greek_as_characters_) {
+      take_outside(p);
+      return;
+    }
     if (in_run_) {
       take_greek(p);
       return;
@@ -624,10 +633,18 @@ class typist {
     in_run_ = run_written_ = false;
   }
 
+  // Whether a piece was read as a UTF-8 character rather than as a reference
+  // or as ASCII.
+  static bool is_read_as_character(const piece& p) {
+    return static_cast<unsigned char>(p.raw[0]) >= 0x80;
+  }
+
   output_sink& out_;
   bool& quotation_open_;
   bool in_run_ = false;
   bool run_written_ = false;
+  // The last Greek piece was read as a character.
+  bool greek_as_characters_ = false;
   waiting_pieces pending_;
 };
 
