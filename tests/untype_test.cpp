@@ -106,6 +106,9 @@ TEST(Untype, HardCases) {
       // stop written as a character stands as it came.
       {"&alpha;&beta;\xc2\xb7\n&#x1f00;&lambda; \xc2\xb7&alpha; \xce\xb1\xce\x87",
        "$ab$\xc2\xb7\n$>al$ \xc2\xb7$a a;$"},
+      {"\xce\xbb &alpha;&beta;&gamma;&delta; &alpha;&beta;&gamma;&delta; &alpha;&beta;&gamma;"
+       "&delta;\xc2\xb7 and the rest of the line",
+       "$l abgd abgd abgd$\xc2\xb7 and the rest of the line"},
       // Latin words and dollar signs beside Greek.
       {"&mu;&#x1fc6;&nu;&iota;&nu; and &#x1f04;", "$m^hnin$ and $>/a$"},
       {"$&alpha;$", "$$$a$$$"},

@@ -331,7 +331,6 @@ class typist {
       case piece_kind::greek:
       case piece_kind::medial_sigma:
       case piece_kind::final_sigma:
-        greek_as_characters_ = is_read_as_character(p);
         take_greek(p);
         return;
       case piece_kind::punctuation:
@@ -377,13 +376,15 @@ class typist {
                        const unsigned char* end, char*& to) {
     constexpr char escape = static_cast<char>(escape_character);
     bool in_run = in_run_;
+    bool typed_reference = false;
     bool stopped = true;
     while (at < part_end) {
       unsigned char c = *at;
       if (c == '&') {
         std::size_t length;
         int slot = find_reference_slot(at, static_cast<std::size_t>(end - at), length);
-        if (slot < 0 || !take_plain_reference(slot, length, at, end, in_run, to)) break;
+        if (slot < 0 || !take_plain_reference(slot, length, at, end, in_run, typed_reference, to))
+          break;
         continue;
       }
       if (c >= 0x80) break;
@@ -418,7 +419,7 @@ class typist {
           break;
         copy_stretch(at, stretch_end, to);
         // The Greek after the stretch, taken now that it is found.
-        if (!take_plain_reference(slot, length, at, end, in_run, to)) break;
+        if (!take_plain_reference(slot, length, at, end, in_run, typed_reference, to)) break;
         continue;
       }
       if (after != ascii_kind::outside && after != ascii_kind::escape) break;
@@ -428,6 +429,7 @@ class typist {
     }
     if (at == part_end) stopped = false;
     in_run_ = run_written_ = in_run;
+    if (typed_reference) passage_as_characters_ = false;
     return stopped;
   }
 
@@ -442,10 +444,12 @@ class typist {
   }
 
   // Writes the reference in `slot`, of `length` bytes at `at`, where it can be
-  // decided at once. The length comes from the key rather than the table, so
-  // that reading the next one need not wait for the table.
+  // decided at once, and notes that one was. The length comes from the
+  // key rather than the table, so that reading the next one need not wait for
+  // the table.
   static bool take_plain_reference(int slot, std::size_t length, const unsigned char*& at,
-                                   const unsigned char* end, bool& in_run, char*& to) {
+                                   const unsigned char* end, bool& in_run, bool& typed_reference,
+                                   char*& to) {
     const plain_reference& reference = plain_references[static_cast<std::size_t>(slot)];
     bool plain = reference.kind == piece_kind::greek ||
                  (reference.kind == piece_kind::punctuation && in_run) ||
@@ -453,6 +457,7 @@ class typist {
     if (!plain) return false;
     if (!in_run) *to++ = static_cast<char>(escape_character);
     in_run = true;
+    typed_reference = true;
     std::memcpy(to, reference.typed, sizeof reference.typed);
     to += reference.typed_size;
     at += length;
@@ -495,6 +500,7 @@ class typist {
   }
 
   void take_greek(const piece& p) {
+    passage_as_characters_ = is_read_as_character(p);
     // Sigmas in a row wait together: each depends on the next.
     bool joins_sigmas = p.is_sigma() && leading_sigmas() == pending_.size();
     if (pending_.size() == most_pending_pieces) settle_before_outside();
@@ -510,12 +516,12 @@ class typist {
   // typed only in a Greek passage, so that text without Greek comes back as
   // it was: in a run, or right before the Greek that opens one, for which it
   // waits. Anything else leaves it outside. An upper stop written as a
-  // character is typed in Greek written as characters, Unicode text; where
-  // the Greek before it is written as references, as grapho writes it, the
-  // stop stands as it came, for grapho would have written the one it types
-  // as a reference.
+  // character is typed in a passage written as characters, Unicode text;
+  // where what was typed before it is written as references, as grapho writes
+  // them, the stop stands as it came, for grapho would have written the one it
+  // types as a reference.
   void take_punctuation(const piece& p) {
-    if (is_read_as_character(p) && !greek_as_characters_) {
+    if (is_read_as_character(p) && !passage_as_characters_) {
       take_outside(p);
       return;
     }
@@ -643,8 +649,9 @@ class typist {
   bool& quotation_open_;
   bool in_run_ = false;
   bool run_written_ = false;
-  // The last Greek piece was read as a character.
-  bool greek_as_characters_ = false;
+  // The last piece typed in a run, Greek or punctuation, was read as a
+  // character.
+  bool passage_as_characters_ = false;
   waiting_pieces pending_;
 };
 
